@@ -1,0 +1,130 @@
+#include "Control.h"
+
+#include "Bytes.h"
+#include "Dispatch.h"
+#include "Window.h"
+
+#include <QEvent>
+#include <QFont>
+#include <QPalette>
+#include <QWidget>
+
+namespace toolkit {
+
+class Control::Filter : public QObject {
+public:
+    explicit Filter(Control& c) : QObject(c.widget()), control_(c) {}
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusIn) {
+            auto& w = control_.window();
+            if (w.focused() != &control_) {
+                w.noteFocus(&control_);
+                dispatch(control_.onGotFocus);
+            }
+        }
+        return control_.filterEvent(event);
+    }
+
+private:
+    Control& control_;
+};
+
+Control::Control(Container& parent, std::string name, QWidget* widget)
+    : name_(std::move(name)), widget_(widget), window_(parent.window())
+{
+    widget_->setParent(parent.host());
+    widget_->setObjectName(QString::fromStdString(name_));
+    widget_->setAccessibleName(QString::fromStdString(name_));
+    filter_ = new Filter(*this);
+    widget_->installEventFilter(filter_);
+    widget_->show();
+    window_.registerControl(this);
+}
+
+Control::~Control() { window_.unregisterControl(this); }
+
+void Control::setVisible(bool v)
+{
+    visible_ = v;
+    widget_->setVisible(v);
+    if (!v && window_.focused() == this)
+        window_.noteFocus(nullptr);
+}
+
+void Control::setEnabled(bool e)
+{
+    enabled_ = e;
+    widget_->setEnabled(e);
+}
+
+void Control::setBackColor(Color c)
+{
+    backColor_ = c;
+    QPalette pal = widget_->palette();
+    const QColor qc(c.r, c.g, c.b);
+    pal.setColor(QPalette::Window, qc);
+    pal.setColor(QPalette::Base, qc);
+    pal.setColor(QPalette::Button, qc);
+    widget_->setPalette(pal);
+    widget_->setAutoFillBackground(true);
+}
+
+void Control::setFont(const Font& f)
+{
+    QFont font = widget_->font();
+    if (f.family)
+        font.setFamily(QString::fromLatin1(f.family));
+    if (f.pointSize > 0)
+        font.setPointSizeF(f.pointSize);
+    font.setBold(f.bold);
+    widget_->setFont(font);
+}
+
+void Control::move(int left, int top, int width, int height)
+{
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+    widget_->setGeometry(px(left), px(top), px(width), px(height));
+}
+
+void Control::setFocus()
+{
+    if (window_.focused() != this) {
+        window_.noteFocus(this);
+        widget_->setFocus(Qt::OtherFocusReason);
+        dispatch(onGotFocus);
+    } else {
+        widget_->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+bool Control::hasFocus() const { return window_.focused() == this; }
+
+void Control::setTabStop(bool stop) { widget_->setFocusPolicy(stop ? Qt::StrongFocus : Qt::NoFocus); }
+
+void Control::setCaptionForAccessibility(std::string_view caption)
+{
+    const std::string plain = stripAccessKeys(caption);
+    widget_->setAccessibleName(plain.empty() ? QString::fromStdString(name_) : toQt(plain));
+}
+
+bool Control::filterEvent(QEvent*) { return false; }
+
+std::string stripAccessKeys(std::string_view caption)
+{
+    std::string out;
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&') {
+            if (i + 1 < caption.size() && caption[i + 1] == '&')
+                out.push_back('&'), ++i;
+            continue;
+        }
+        out.push_back(caption[i]);
+    }
+    return out;
+}
+
+} // namespace toolkit

@@ -1,0 +1,83 @@
+#pragma once
+// The base of every control: a name, the Qt widget that draws it, and the properties all
+// controls share (visibility, enabled state, colour, font, position in twips, focus).
+#include "Geometry.h"
+
+#include <QObject>
+#include <functional>
+#include <string>
+#include <string_view>
+
+class QWidget;
+
+namespace toolkit {
+
+class Window;
+
+// Something controls can be placed in: a window's client area or a frame.
+class Container {
+public:
+    virtual ~Container() = default;
+    virtual QWidget* host() = 0;
+    virtual Window& window() = 0;
+};
+
+class Control {
+public:
+    Control(Container& parent, std::string name, QWidget* widget);
+    virtual ~Control();
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+
+    const std::string& name() const { return name_; }
+    QWidget* widget() const { return widget_; }
+    Window& window() const { return window_; }
+
+    bool visible() const { return visible_; }
+    void setVisible(bool v);
+    bool enabled() const { return enabled_; }
+    void setEnabled(bool e);
+    Color backColor() const { return backColor_; }
+    void setBackColor(Color c);
+    void setFont(const Font& f);
+
+    // Position and size in twips, relative to the container.
+    void move(int left, int top, int width, int height);
+    int left() const { return left_; }
+    int top() const { return top_; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+    // Gives this control the keyboard focus (the window remembers it even while hidden).
+    void setFocus();
+    bool hasFocus() const;
+    // Whether Tab stops here (hidden and disabled controls are skipped anyway).
+    void setTabStop(bool stop);
+
+    std::function<void()> onGotFocus;
+
+protected:
+    // The accessible name: the caption where there is one (access-key marks removed),
+    // otherwise the control's name.
+    void setCaptionForAccessibility(std::string_view caption);
+    // Reacts to the widget's own events; return true to consume. Subclasses extend it.
+    virtual bool filterEvent(QEvent* event);
+
+private:
+    class Filter;
+    friend class Filter;
+
+    std::string name_;
+    QWidget* widget_;
+    Window& window_;
+    Filter* filter_;
+    bool visible_ = true;
+    bool enabled_ = true;
+    Color backColor_ = colors::white;
+    int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+};
+
+// Removes the '&' access-key marks of a caption ("&&" stands for one '&').
+std::string stripAccessKeys(std::string_view caption);
+
+} // namespace toolkit

@@ -1,0 +1,21 @@
+#pragma once
+// A captioned frame that holds controls; disabling it disables everything inside.
+#include "Control.h"
+
+class QGroupBox;
+
+namespace toolkit {
+
+class Frame : public Control, public Container {
+public:
+    Frame(Container& parent, std::string name, std::string caption);
+    const std::string& caption() const { return caption_; }
+    QWidget* host() override;
+    Window& window() override { return Control::window(); }
+
+private:
+    QGroupBox* box_;
+    std::string caption_;
+};
+
+} // namespace toolkit

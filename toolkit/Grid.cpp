@@ -1,0 +1,74 @@
+#include "Grid.h"
+
+#include "Bytes.h"
+
+#include <QHeaderView>
+#include <QTableWidget>
+
+#include <stdexcept>
+
+namespace toolkit {
+
+Grid::Grid(Container& parent, std::string name, int rows, int cols)
+    : Control(parent, std::move(name), new QTableWidget(rows, cols)), table_(static_cast<QTableWidget*>(widget())),
+      rows_(rows), cols_(cols), cells_(static_cast<size_t>(rows * cols))
+{
+    table_->horizontalHeader()->hide();
+    table_->verticalHeader()->hide();
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setSelectionMode(QAbstractItemView::NoSelection);
+    table_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c)
+            table_->setItem(r, c, new QTableWidgetItem);
+    setRowHeight(240);
+}
+
+void Grid::setRow(int r)
+{
+    if (r < 0 || r >= rows_)
+        throw std::out_of_range(name() + ": row " + std::to_string(r) + " does not exist");
+    if (r == row_)
+        return;
+    row_ = r;
+    if (onRowColChange)
+        onRowColChange();
+}
+
+void Grid::setCol(int c)
+{
+    if (c < 0 || c >= cols_)
+        throw std::out_of_range(name() + ": column " + std::to_string(c) + " does not exist");
+    if (c == col_)
+        return;
+    col_ = c;
+    if (onRowColChange)
+        onRowColChange();
+}
+
+const std::string& Grid::text() const { return cell(row_, col_); }
+
+void Grid::setText(std::string_view t)
+{
+    auto& cell = cells_[static_cast<size_t>(row_ * cols_ + col_)];
+    if (cell == t)
+        return;
+    cell = std::string(t);
+    table_->item(row_, col_)->setText(toQt(cell));
+}
+
+const std::string& Grid::cell(int r, int c) const { return cells_.at(static_cast<size_t>(r * cols_ + c)); }
+
+void Grid::setColWidth(int col, int twips) { table_->setColumnWidth(col, px(twips)); }
+
+void Grid::setRowHeight(int twips)
+{
+    table_->verticalHeader()->setMinimumSectionSize(1);
+    table_->verticalHeader()->setDefaultSectionSize(px(twips));
+    for (int r = 0; r < rows_; ++r)
+        table_->setRowHeight(r, px(twips));
+}
+
+void Grid::setGridLines(bool on) { table_->setShowGrid(on); }
+
+} // namespace toolkit

@@ -1,0 +1,28 @@
+#pragma once
+#include "Control.h"
+
+class QLabel;
+
+namespace toolkit {
+
+enum class Align { Left, Center, Right };
+
+class Label : public Control {
+public:
+    Label(Container& parent, std::string name, std::string caption = {});
+    const std::string& caption() const { return caption_; }
+    void setCaption(std::string_view caption);
+    void setAlignment(Align a);
+    void setBorder(bool border);
+    // A click on the label itself (never counted as a click on the window behind it).
+    std::function<void()> onClick;
+
+protected:
+    bool filterEvent(QEvent* event) override;
+
+private:
+    QLabel* label_;
+    std::string caption_;
+};
+
+} // namespace toolkit

@@ -1,0 +1,16 @@
+#pragma once
+// A plain panel with a background colour that reports clicks.
+#include "Control.h"
+
+namespace toolkit {
+
+class PictureBox : public Control {
+public:
+    PictureBox(Container& parent, std::string name);
+    std::function<void()> onClick;
+
+protected:
+    bool filterEvent(QEvent* event) override;
+};
+
+} // namespace toolkit

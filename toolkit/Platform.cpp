@@ -1,0 +1,25 @@
+#include "Platform.h"
+
+#include <stdexcept>
+
+namespace toolkit {
+
+namespace {
+Platform* current = nullptr;
+}
+
+Platform& platform()
+{
+    if (!current)
+        throw std::logic_error("no platform installed");
+    return *current;
+}
+
+void setPlatform(Platform* p) { current = p; }
+
+void showWarning(std::string_view text)
+{
+    platform().messageBox(text, MsgButtons::OK, MsgIcon::Exclamation, {});
+}
+
+} // namespace toolkit

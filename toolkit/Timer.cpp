@@ -1,0 +1,43 @@
+#include "Timer.h"
+
+#include "Dispatch.h"
+
+namespace toolkit {
+
+Timer::Timer(std::string name, int intervalMs, bool enabled)
+    : name_(std::move(name)), backend_(platform().createTimer()), interval_(intervalMs)
+{
+    backend_->onTick = [this] {
+        if (enabled_)
+            dispatch(onTimer);
+    };
+    setEnabled(enabled);
+}
+
+Timer::~Timer() { backend_->stop(); }
+
+void Timer::setEnabled(bool e)
+{
+    if (e == enabled_)
+        return;
+    enabled_ = e;
+    rearm();
+}
+
+void Timer::setInterval(int ms)
+{
+    if (ms == interval_)
+        return;
+    interval_ = ms;
+    rearm();
+}
+
+void Timer::rearm()
+{
+    if (enabled_ && interval_ > 0)
+        backend_->start(interval_);
+    else
+        backend_->stop();
+}
+
+} // namespace toolkit

@@ -1,0 +1,239 @@
+#include "Window.h"
+
+#include "Button.h"
+#include "Bytes.h"
+#include "Dispatch.h"
+#include "KeyCodes.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace toolkit {
+
+class Window::Frame : public QMainWindow {
+public:
+    explicit Frame(Window& w) : owner_(w) {}
+
+protected:
+    void closeEvent(QCloseEvent* e) override
+    {
+        e->ignore();
+        dispatch([this] { owner_.unload(); });
+    }
+    bool event(QEvent* e) override
+    {
+        if (e->type() == QEvent::WindowActivate)
+            dispatch(owner_.onActivate);
+        else if (e->type() == QEvent::WindowDeactivate)
+            dispatch(owner_.onDeactivate);
+        return QMainWindow::event(e);
+    }
+    void resizeEvent(QResizeEvent* e) override
+    {
+        QMainWindow::resizeEvent(e);
+        dispatch(owner_.onResize);
+    }
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        const int key = keyCodeOf(*e);
+        if (key == kKeyReturn) {
+            if (auto* b = qobject_cast<QPushButton*>(QApplication::focusWidget())) {
+                b->click();
+                return;
+            }
+            if (owner_.defaultButton_ && owner_.defaultButton_->enabled()) {
+                owner_.defaultButton_->click();
+                return;
+            }
+        }
+        if (key == kKeyEscape && owner_.cancelButton_ && owner_.cancelButton_->enabled()) {
+            owner_.cancelButton_->click();
+            return;
+        }
+        int ascii = asciiOf(*e);
+        if (ascii && owner_.onKeyPress) {
+            dispatch([&] { owner_.onKeyPress(ascii); });
+            return;
+        }
+        QMainWindow::keyPressEvent(e);
+    }
+
+private:
+    Window& owner_;
+};
+
+namespace {
+// Clicks on the bare client area, not on a control standing on it.
+class BackgroundClicks : public QObject {
+public:
+    BackgroundClicks(QWidget* client, Window& w) : QObject(client), client_(client), window_(w) {}
+    bool eventFilter(QObject* obj, QEvent* e) override
+    {
+        if (obj == client_ && e->type() == QEvent::MouseButtonRelease)
+            dispatch(window_.onClick);
+        return false;
+    }
+
+private:
+    QWidget* client_;
+    Window& window_;
+};
+} // namespace
+
+Window::Window(std::string name) : name_(std::move(name))
+{
+    frame_ = new Frame(*this);
+    frame_->setObjectName(QString::fromStdString(name_));
+    frame_->setAttribute(Qt::WA_DeleteOnClose, false);
+    client_ = new QWidget(frame_);
+    client_->setObjectName(QString::fromStdString(name_ + ".client"));
+    client_->installEventFilter(new BackgroundClicks(client_, *this));
+    frame_->setCentralWidget(client_);
+}
+
+Window::~Window()
+{
+    menus_.clear();
+    barItems_.clear();
+    delete frame_;
+}
+
+QWidget* Window::host() { return client_; }
+
+QMainWindow* Window::frame() const { return frame_; }
+
+void Window::setCaption(std::string_view caption)
+{
+    caption_ = std::string(caption);
+    frame_->setWindowTitle(toQt(caption_));
+    frame_->setAccessibleName(toQt(caption_));
+}
+
+void Window::setClientSize(int widthTwips, int heightTwips)
+{
+    client_->setMinimumSize(px(widthTwips), px(heightTwips));
+    frame_->adjustSize();
+    client_->setMinimumSize(0, 0);
+}
+
+void Window::setSizable(bool sizable)
+{
+    if (!sizable)
+        frame_->setFixedSize(frame_->sizeHint());
+}
+
+void Window::setFont(const Font& f)
+{
+    QFont font = frame_->font();
+    if (f.family)
+        font.setFamily(QString::fromLatin1(f.family));
+    if (f.pointSize > 0)
+        font.setPointSizeF(f.pointSize);
+    font.setBold(f.bold);
+    frame_->setFont(font);
+}
+
+void Window::setBackColor(Color c)
+{
+    QPalette pal = client_->palette();
+    pal.setColor(QPalette::Window, QColor(c.r, c.g, c.b));
+    client_->setPalette(pal);
+    client_->setAutoFillBackground(true);
+}
+
+void Window::show()
+{
+    unloaded_ = false;
+    shown_ = true;
+    frame_->show();
+    bringToFront();
+    if (focused_)
+        focused_->widget()->setFocus(Qt::OtherFocusReason);
+}
+
+void Window::hide()
+{
+    shown_ = false;
+    frame_->hide();
+}
+
+void Window::bringToFront()
+{
+    frame_->raise();
+    frame_->activateWindow();
+}
+
+void Window::repaintNow()
+{
+    frame_->repaint();
+    QCoreApplication::sendPostedEvents();
+}
+
+void Window::setTopmost(bool topmost)
+{
+    if (frame_->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == topmost)
+        return;
+    const bool wasShown = frame_->isVisible();
+    frame_->setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
+    if (wasShown)
+        frame_->show();
+}
+
+bool Window::unload()
+{
+    int cancel = 0;
+    if (onUnload)
+        onUnload(cancel);
+    if (cancel)
+        return false;
+    unloaded_ = true;
+    hide();
+    return true;
+}
+
+Menu& Window::addMenu(std::string caption, std::string name)
+{
+    menus_.push_back(std::make_unique<Menu>(frame_->menuBar(), std::move(caption), std::move(name)));
+    return *menus_.back();
+}
+
+MenuItem& Window::addMenuItem(std::string caption, std::string name)
+{
+    barItems_.push_back(std::make_unique<MenuItem>(frame_->menuBar(), std::move(caption), std::move(name)));
+    return *barItems_.back();
+}
+
+MenuItem* Window::findMenuItem(std::string_view name) const
+{
+    for (const auto& item : barItems_)
+        if (item->name() == name)
+            return item.get();
+    for (const auto& menu : menus_)
+        if (auto* item = menu->find(name))
+            return item;
+    return nullptr;
+}
+
+Control* Window::find(std::string_view controlName) const
+{
+    for (auto* c : controls_)
+        if (c->name() == controlName)
+            return c;
+    return nullptr;
+}
+
+void Window::unregisterControl(Control* c)
+{
+    controls_.erase(std::remove(controls_.begin(), controls_.end(), c), controls_.end());
+    if (focused_ == c)
+        focused_ = nullptr;
+}
+
+} // namespace toolkit

@@ -1,0 +1,95 @@
+#pragma once
+// A top-level window: caption, client area measured in twips, menus, the focus it remembers,
+// and the window-level events (load/unload, activate, click on the background, keys).
+#include "Control.h"
+#include "Menu.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QMainWindow;
+class QWidget;
+
+namespace toolkit {
+
+class Button;
+
+class Window : public Container {
+public:
+    explicit Window(std::string name);
+    ~Window() override;
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    QWidget* host() override;
+    Window& window() override { return *this; }
+    QMainWindow* frame() const;
+    const std::string& name() const { return name_; }
+
+    const std::string& caption() const { return caption_; }
+    void setCaption(std::string_view caption);
+    void setClientSize(int widthTwips, int heightTwips);
+    void setSizable(bool sizable);
+    void setFont(const Font& f);
+    void setBackColor(Color c);
+
+    // Shows the window without blocking; showing a visible window brings it forward.
+    void show();
+    void hide();
+    bool isShown() const { return shown_; }
+    void bringToFront();
+    void repaintNow();
+    void setTopmost(bool topmost);
+
+    // Unloads the window the way closing its frame does: runs onUnload, which may cancel.
+    // Returns true when the window went away.
+    bool unload();
+    bool isUnloaded() const { return unloaded_; }
+
+    Menu& addMenu(std::string caption, std::string name);
+    // A menu-bar item without a drop-down, acting when chosen.
+    MenuItem& addMenuItem(std::string caption, std::string name);
+    MenuItem* findMenuItem(std::string_view name) const;
+
+    // Enter presses the default button and Escape the cancel button, wherever the focus is.
+    void setDefaultButton(Button* b) { defaultButton_ = b; }
+    void setCancelButton(Button* b) { cancelButton_ = b; }
+    Button* defaultButton() const { return defaultButton_; }
+    Button* cancelButton() const { return cancelButton_; }
+
+    Control* focused() const { return focused_; }
+    void noteFocus(Control* c) { focused_ = c; }
+    const std::vector<Control*>& controls() const { return controls_; }
+    Control* find(std::string_view controlName) const;
+
+    // Handlers. onUnload receives `cancel`; setting it non-zero keeps the window.
+    std::function<void(int& cancel)> onUnload;
+    std::function<void()> onActivate, onDeactivate, onClick, onResize;
+    std::function<void(int& ascii)> onKeyPress;
+
+    // Called by Control.
+    void registerControl(Control* c) { controls_.push_back(c); }
+    void unregisterControl(Control* c);
+
+private:
+    class Frame;
+    friend class Frame;
+
+    std::string name_;
+    std::string caption_;
+    Frame* frame_;
+    QWidget* client_;
+    std::vector<std::unique_ptr<Menu>> menus_;
+    std::vector<std::unique_ptr<MenuItem>> barItems_;
+    std::vector<Control*> controls_;
+    Control* focused_ = nullptr;
+    Button* defaultButton_ = nullptr;
+    Button* cancelButton_ = nullptr;
+    bool shown_ = false;
+    bool unloaded_ = false;
+};
+
+} // namespace toolkit
