@@ -8,8 +8,12 @@
 
 namespace toolkit {
 
-QString toQt(std::string_view bytes);          // shown through Latin-1
-std::string fromQt(const QString& text);       // characters outside Latin-1 become '?'
+// The kit's code page is Windows-1252 (Latin-1 with printable characters at 0x80-0x9F): every
+// byte shows as a character of its own and comes back as the same byte.
+QString toQt(std::string_view bytes);
+std::string fromQt(const QString& text); // characters outside the code page become '?'
+char byteOf(QChar c);
+QChar charOf(char byte);
 
 // Up to n characters starting at 1-based position pos, cut short at the end (possibly empty).
 std::string mid(std::string_view s, long pos, long n);

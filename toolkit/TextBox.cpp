@@ -33,7 +33,7 @@ std::string fromDisplay(const QString& shown)
         if (c == QLatin1Char('\n'))
             out += "\r\n";
         else
-            out.push_back(c.unicode() < 256 ? static_cast<char>(c.unicode()) : '?');
+            out.push_back(byteOf(c));
     }
     return out;
 }
@@ -46,8 +46,7 @@ QString displayText(std::string_view text)
     for (size_t i = 0; i < text.size(); ++i) {
         if (isPairedCr(text, i))
             continue;
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        out.append(c == '\r' ? QChar(u'\n') : QChar(c));
+        out.append(text[i] == '\r' ? QChar(u'\n') : charOf(text[i]));
     }
     return out;
 }
