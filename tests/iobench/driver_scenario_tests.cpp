@@ -105,7 +105,8 @@ TEST_F(DriverScenario, ShortedPointsShareALevel)
     const int32_t toHigh = openUnder("short:1,0");
     EXPECT_EQ(readAfterWriting(toHigh, 0), kPassPattern);
 
-    const int32_t chain = openUnder(" short:0,3 ; short:3,20 ;stuck:24=0 ");
+    // Listed far end first, so the level has to travel along the chain.
+    const int32_t chain = openUnder(" short:3,20 ; short:0,3 ;stuck:24=0 ");
     EXPECT_EQ(readAfterWriting(chain, 1), packed(0xFE10FF0B));
     for (int32_t handle : {apart, toHigh, chain})
         driver.Kestrel_Close(handle);
