@@ -1,0 +1,76 @@
+// modemsim: a Hayes-style modem for the bench's modem port, with a TCP caller on loopback.
+#include "BenchPort.h"
+#include "CallerLine.h"
+#include "HayesModem.h"
+#include "ModemLoop.h"
+#include "ModemOptions.h"
+#include "TrafficLog.h"
+
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <signal.h>
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void onStopSignal(int) { stopRequested = 1; }
+
+// SIGINT and SIGTERM stay blocked except inside the loop's wait, which returns when one comes.
+sigset_t installStopSignals()
+{
+    struct sigaction action{};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN); // a caller gone mid-write shows up as a write error instead
+
+    sigset_t stopSignals, waitMask;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
+    sigdelset(&waitMask, SIGINT);
+    sigdelset(&waitMask, SIGTERM);
+    return waitMask;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    using namespace modemsim;
+
+    ModemOptions options;
+    std::string error;
+    if (!parseModemOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+        std::fprintf(stderr, "modemsim: %s\nTry 'modemsim --help'.\n", error.c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(modemUsage().c_str(), stdout);
+        return 0;
+    }
+
+    const sigset_t waitMask = installStopSignals();
+    const TrafficLog log(options.verbose);
+    try {
+        auto bench = options.devicePath.empty() ? BenchPort::createPseudoTerminal(options.linkPath)
+                                                : BenchPort::openDevice(options.devicePath, options.speed);
+        CallerLine caller(options.listenPort);
+
+        std::printf("%s\n", bench->path().c_str());
+        std::fflush(stdout);
+        std::printf("listening on 127.0.0.1:%u\n", static_cast<unsigned>(caller.port()));
+        std::fflush(stdout);
+
+        HayesModem modem({options.ringInterval, options.speed});
+        ModemLoop loop(modem, *bench, caller, log);
+        return loop.run(stopRequested, waitMask);
+    } catch (const std::exception& e) {
+        log.error(e.what());
+        return 1;
+    }
+}
