@@ -1,0 +1,245 @@
+// The real program on a real pseudo-terminal, as the terminals' end-to-end tests use it.
+#include "TerminalView.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <optional>
+#include <poll.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace carsim::test;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto kPatience = std::chrono::seconds(5);
+
+int remainingMs(Clock::time_point deadline)
+{
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+// Reads whatever arrives until `done` says enough, the deadline passes or the fd ends.
+std::string readUntil(int fd, Clock::time_point deadline, const auto& done)
+{
+    std::string got;
+    while (!done(got)) {
+        pollfd pfd{fd, POLLIN, 0};
+        const int ms = remainingMs(deadline);
+        if (ms == 0 || ::poll(&pfd, 1, ms) <= 0)
+            break;
+        char buf[1024];
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n <= 0)
+            break;
+        got.append(buf, static_cast<std::size_t>(n));
+    }
+    return got;
+}
+
+class CarsimProcess {
+public:
+    explicit CarsimProcess(const std::vector<std::string>& args)
+    {
+        int out[2], err[2];
+        if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
+            return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(out[1], STDOUT_FILENO);
+            ::dup2(err[1], STDERR_FILENO);
+            std::vector<char*> argv{const_cast<char*>(CARSIM_PROGRAM)};
+            for (const auto& a : args)
+                argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            ::execv(CARSIM_PROGRAM, argv.data());
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        ::close(err[1]);
+        out_ = out[0];
+        err_ = err[0];
+    }
+
+    ~CarsimProcess()
+    {
+        if (pid_ > 0 && !exited_) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        if (out_ >= 0)
+            ::close(out_);
+        if (err_ >= 0)
+            ::close(err_);
+    }
+
+    bool started() const { return pid_ > 0; }
+
+    std::string firstLine()
+    {
+        std::string line = readUntil(out_, Clock::now() + kPatience,
+            [](const std::string& s) { return s.find('\n') != std::string::npos; });
+        const auto nl = line.find('\n');
+        return nl == std::string::npos ? std::string() : line.substr(0, nl);
+    }
+
+    std::string errors()
+    {
+        return readUntil(err_, Clock::now() + std::chrono::milliseconds(500), [](const std::string&) { return false; });
+    }
+
+    void signal(int sig) { ::kill(pid_, sig); }
+
+    // The exit code, or nothing if it did not end in time (or died of a signal).
+    std::optional<int> exitCode()
+    {
+        const auto deadline = Clock::now() + kPatience;
+        while (Clock::now() < deadline) {
+            int status = 0;
+            const pid_t r = ::waitpid(pid_, &status, WNOHANG);
+            if (r == pid_) {
+                exited_ = true;
+                if (WIFEXITED(status))
+                    return WEXITSTATUS(status);
+                return std::nullopt;
+            }
+            ::usleep(10000);
+        }
+        return std::nullopt;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int out_ = -1;
+    int err_ = -1;
+    bool exited_ = false;
+};
+
+int openRaw(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd >= 0) {
+        termios tio{};
+        ::tcgetattr(fd, &tio);
+        ::cfmakeraw(&tio);
+        ::tcsetattr(fd, TCSANOW, &tio);
+    }
+    return fd;
+}
+
+std::string scratchPath(const char* name)
+{
+    const char* dir = std::getenv("TMPDIR");
+    return std::string(dir && *dir ? dir : "/tmp") + "/carsim_test_" + std::to_string(::getpid()) + "_" + name;
+}
+
+}  // namespace
+
+TEST(CarsimProgram, AnswersAPollOverItsPseudoTerminalAndStopsOnSigterm)
+{
+    CarsimProcess carsim({"--seed", "1"});
+    ASSERT_TRUE(carsim.started());
+    const std::string path = carsim.firstLine();
+    ASSERT_FALSE(path.empty()) << carsim.errors();
+
+    const int fd = openRaw(path);
+    ASSERT_GE(fd, 0) << path;
+    ASSERT_EQ(::write(fd, "pmii\r", 5), 5);
+    // Echo (6) + marker line (8) + nine 40-character table lines.
+    const std::size_t whole = 6 + 8 + 9 * 40;
+    const std::string received = readUntil(fd, Clock::now() + kPatience,
+        [&](const std::string& s) { return normaliseLineEnds(s).size() >= whole; });
+    ::close(fd);
+
+    const std::string buffer = normaliseLineEnds(received);
+    EXPECT_EQ(buffer.substr(0, 6), "pmii\r\n");
+    EXPECT_NE(findMarker(buffer, "> PMII"), 0u) << buffer;
+    const std::size_t p = findMarker(buffer, "PMI #  = = = = = = = = = = = = = = = =");
+    ASSERT_NE(p, 0u) << buffer;
+    for (int k = 1; k <= 8; ++k)
+        for (int r = 1; r <= 16; ++r) {
+            const std::string cell = charsAt(buffer, p + 40 * k + 5 + 2 * r, 1);
+            ASSERT_EQ(cell.size(), 1u);
+            EXPECT_TRUE(cell[0] >= '0' && cell[0] <= '9') << "line " << k << " cell " << r;
+        }
+    // At rest on floor 1: POP 0, R1 1, R2 0, R4 0.
+    EXPECT_EQ(charsAt(buffer, p + 165 + 2, 1) + charsAt(buffer, p + 165 + 4, 1) + charsAt(buffer, p + 165 + 6, 1)
+            + charsAt(buffer, p + 165 + 8, 1),
+        "0100");
+
+    carsim.signal(SIGTERM);
+    EXPECT_EQ(carsim.exitCode(), 0);
+}
+
+TEST(CarsimProgram, LinksThePseudoTerminalAndRemovesTheLinkOnExit)
+{
+    const std::string link = scratchPath("link");
+    CarsimProcess carsim({"--link", link});
+    const std::string path = carsim.firstLine();
+    ASSERT_FALSE(path.empty()) << carsim.errors();
+
+    char target[256] = {};
+    const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
+    ASSERT_GT(n, 0);
+    EXPECT_EQ(std::string(target, static_cast<std::size_t>(n)), path);
+
+    carsim.signal(SIGINT);
+    EXPECT_EQ(carsim.exitCode(), 0);
+    struct stat st {};
+    EXPECT_NE(::lstat(link.c_str(), &st), 0);
+}
+
+TEST(CarsimProgram, NeverReplacesAFileWithItsLink)
+{
+    const std::string file = scratchPath("file");
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "keep", 4), 4);
+    ::close(fd);
+
+    CarsimProcess carsim({"--link", file});
+    EXPECT_EQ(carsim.exitCode(), 1);
+    EXPECT_NE(carsim.errors().find(file), std::string::npos);
+    struct stat st {};
+    ASSERT_EQ(::lstat(file.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    ::unlink(file.c_str());
+}
+
+TEST(CarsimProgram, HangupScenarioClosesTheLine)
+{
+    CarsimProcess carsim({"--scenario", "hangup", "--after", "0.5"});
+    const std::string path = carsim.firstLine();
+    ASSERT_FALSE(path.empty()) << carsim.errors();
+    const int fd = openRaw(path);
+    ASSERT_GE(fd, 0);
+
+    const auto start = Clock::now();
+    pollfd pfd{fd, POLLIN, 0};
+    ASSERT_EQ(::poll(&pfd, 1, remainingMs(start + kPatience)), 1);
+    char c;
+    EXPECT_LE(::read(fd, &c, 1), 0);  // end of line, not data
+    EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(300));
+    ::close(fd);
+    EXPECT_EQ(carsim.exitCode(), 0);
+}
+
+TEST(CarsimProgram, BadOptionsExitWithCodeTwoAndSayWhy)
+{
+    CarsimProcess carsim({"--scenario", "noisy"});
+    EXPECT_EQ(carsim.exitCode(), 2);
+    const std::string errors = carsim.errors();
+    EXPECT_NE(errors.find("unknown scenario 'noisy'"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("normal, silence, garbage, slow, partial, hangup"), std::string::npos) << errors;
+}
