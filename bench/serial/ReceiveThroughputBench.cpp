@@ -1,0 +1,81 @@
+// How fast received bytes get from a pseudo-terminal through CommControl to an onComm handler
+// that takes them with input(). The writer thread plays the far end; the control runs on the
+// main thread's event loop as in the programs.
+#include "CommControl.h"
+#include "PseudoTerminal.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+#include <cerrno>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+void receiveThroughPty(benchmark::State& state)
+{
+    const size_t total = static_cast<size_t>(state.range(0)) << 20;
+    const size_t writeSize = static_cast<size_t>(state.range(1));
+    sim::PseudoTerminal pty;
+    ::setenv("HOISTWISE_COM9", pty.slavePath().c_str(), 1);
+    carterm::CommControl control;
+    control.setCommPort(9);
+    if (const auto error = control.setPortOpen(true)) {
+        state.SkipWithError(error.text.c_str());
+        return;
+    }
+    size_t received = 0;
+    long events = 0;
+    control.onComm = [&] {
+        if (control.commEvent() == carterm::comEvReceive) {
+            received += control.input().size();
+            ++events;
+        }
+    };
+
+    const std::string chunk(writeSize, 'x');
+    QTimer tick;   // keeps the loop from sleeping for ever if the writer stalls
+    tick.start(50);
+    for (auto _ : state) {
+        received = 0;
+        std::thread writer([&] {
+            size_t sent = 0;
+            while (sent < total) {
+                const ssize_t n = ::write(pty.masterFd(), chunk.data(), std::min(chunk.size(), total - sent));
+                if (n > 0)
+                    sent += static_cast<size_t>(n);
+                else if (errno != EINTR && errno != EAGAIN)
+                    return;
+            }
+        });
+        QElapsedTimer clock;
+        clock.start();
+        while (received < total && clock.elapsed() < 60000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        writer.join();
+        if (received < total) {
+            state.SkipWithError("the data did not all arrive within 60 s");
+            break;
+        }
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(total));
+    state.counters["bytes_per_event"] =
+        benchmark::Counter(static_cast<double>(total) * static_cast<double>(state.iterations()) / std::max(events, 1L));
+    ::unsetenv("HOISTWISE_COM9");
+}
+
+} // namespace
+
+// Arguments: megabytes per run, bytes per write at the far end.
+BENCHMARK(receiveThroughPty)->Args({64, 65536})->Args({16, 4096})->Args({4, 64})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

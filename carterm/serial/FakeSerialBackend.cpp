@@ -1,0 +1,79 @@
+#include "FakeSerialBackend.h"
+
+namespace carterm {
+
+CommError FakeSerialBackend::open(const std::string& device, const SerialSettings& settings)
+{
+    if (open_)
+        return {errPortAlreadyOpen, "is already open"};
+    if (openError_)
+        return openError_;
+    open_ = true;
+    device_ = device;
+    applied_ = settings;
+    ++openCount_;
+    return {};
+}
+
+void FakeSerialBackend::close()
+{
+    open_ = false;
+}
+
+CommError FakeSerialBackend::apply(const SerialSettings& settings)
+{
+    if (!open_)
+        return {errPortNotOpen, "is not open"};
+    if (applyError_)
+        return applyError_;
+    applied_ = settings;
+    return {};
+}
+
+CommError FakeSerialBackend::write(std::string_view bytes)
+{
+    if (!open_)
+        return {errPortNotOpen, "is not open"};
+    sent_.append(bytes);
+    return {};
+}
+
+std::string FakeSerialBackend::readAll()
+{
+    std::string bytes;
+    bytes.swap(received_);
+    return bytes;
+}
+
+void FakeSerialBackend::feed(std::string_view bytes)
+{
+    if (!open_ || bytes.empty())
+        return;
+    received_.append(bytes);
+    if (onReadyRead)
+        onReadyRead();
+}
+
+std::string FakeSerialBackend::takeSent()
+{
+    std::string bytes;
+    bytes.swap(sent_);
+    return bytes;
+}
+
+void FakeSerialBackend::raiseEvent(int code)
+{
+    if (onLineEvent)
+        onLineEvent(code);
+}
+
+void FakeSerialBackend::loseDevice(const std::string& systemText)
+{
+    if (!open_)
+        return;
+    close();
+    if (onDeviceLost)
+        onDeviceLost(systemText);
+}
+
+} // namespace carterm

@@ -1,0 +1,218 @@
+// The control's own rules, driven through the fake device.
+#include "CommControl.h"
+#include "FakeSerialBackend.h"
+
+#include <cstdlib>
+#include "Succeeded.h"
+
+#include <gtest/gtest.h>
+#include <vector>
+
+using namespace carterm;
+
+namespace {
+
+class CommControlTest : public ::testing::Test {
+protected:
+    CommControlTest()
+    {
+        auto backend = std::make_unique<FakeSerialBackend>();
+        fake = backend.get();
+        control = std::make_unique<CommControl>(std::move(backend));
+        control->onComm = [this] {
+            events.push_back(control->commEvent());
+            if (control->commEvent() == comEvReceive)
+                received += control->input();
+        };
+    }
+
+    FakeSerialBackend* fake = nullptr;
+    std::unique_ptr<CommControl> control;
+    std::vector<int> events;
+    std::string received;
+};
+
+} // namespace
+
+TEST(PortMapping, PortNumberNamesTheDeviceFromTheEnvironmentOrTheSerialDefault)
+{
+    ::unsetenv("HOISTWISE_COM1");
+    ::unsetenv("HOISTWISE_COM10");
+    EXPECT_EQ(CommControl::deviceForPort(1), "/dev/ttyS0");
+    EXPECT_EQ(CommControl::deviceForPort(10), "/dev/ttyS9");
+
+    ::setenv("HOISTWISE_COM10", "/dev/ttyUSB0", 1);
+    EXPECT_EQ(CommControl::deviceForPort(10), "/dev/ttyUSB0");
+    EXPECT_EQ(CommControl::deviceForPort(1), "/dev/ttyS0");
+    ::setenv("HOISTWISE_COM10", "", 1);
+    EXPECT_EQ(CommControl::deviceForPort(10), "/dev/ttyS9");
+    ::unsetenv("HOISTWISE_COM10");
+}
+
+TEST_F(CommControlTest, StartsClosedOnPortOneAt9600AndPortNumberRulesHold)
+{
+    EXPECT_EQ(control->commPort(), 1);
+    EXPECT_EQ(control->settings(), "9600,n,8,1");
+    EXPECT_FALSE(control->portOpen());
+    EXPECT_EQ(control->portLabel(), "COM1 (/dev/ttyS0)");
+
+    const auto zero = control->setCommPort(0);
+    EXPECT_EQ(zero.number, errInvalidValue);
+    EXPECT_EQ(zero.text, "Port number 0 is not valid: port numbers start at 1");
+
+    EXPECT_TRUE(succeeded(control->setCommPort(3)));
+    EXPECT_EQ(control->deviceName(), "/dev/ttyS2");
+    ASSERT_TRUE(succeeded(control->setPortOpen(true)));
+    EXPECT_EQ(fake->openedDevice(), "/dev/ttyS2");
+
+    const auto whileOpen = control->setCommPort(4);
+    EXPECT_EQ(whileOpen.number, errPortAlreadyOpen);
+    EXPECT_EQ(whileOpen.text, "COM3 (/dev/ttyS2) is open: close the port before choosing another port number");
+    EXPECT_EQ(control->commPort(), 3);
+}
+
+TEST_F(CommControlTest, OpenFailureNamesPortAndDeviceAndLeavesThePortClosed)
+{
+    fake->failOpen({errNoSuchPort, "No such file or directory"});
+    const auto missing = control->setPortOpen(true);
+    EXPECT_EQ(missing.number, errNoSuchPort);
+    EXPECT_EQ(missing.text, "COM1 (/dev/ttyS0): No such file or directory");
+    EXPECT_FALSE(control->portOpen());
+
+    fake->failOpen({errPortInUse, "is in use by another program"});
+    EXPECT_EQ(control->setPortOpen(true).text, "COM1 (/dev/ttyS0) is in use by another program");
+
+    fake->failOpen({});
+    EXPECT_TRUE(succeeded(control->setPortOpen(true)));
+    EXPECT_TRUE(control->portOpen());
+    EXPECT_TRUE(succeeded(control->setPortOpen(true)));   // already open: nothing happens
+    EXPECT_EQ(fake->openCount(), 1);
+}
+
+TEST_F(CommControlTest, SettingsAreCheckedAtOnceAndTheDeviceDecidesWhileOpen)
+{
+    EXPECT_EQ(control->setSettings("9600,q,8,1").number, errInvalidValue);
+    EXPECT_EQ(control->settings(), "9600,n,8,1");
+
+    EXPECT_TRUE(succeeded(control->setSettings("1200,N,8,1")));
+    EXPECT_EQ(control->settings(), "1200,n,8,1");
+    ASSERT_TRUE(succeeded(control->setPortOpen(true)));
+    EXPECT_EQ(fake->appliedSettings().text(), "1200,n,8,1");
+
+    EXPECT_TRUE(succeeded(control->setSettings("19200,e,7,2")));
+    EXPECT_EQ(fake->appliedSettings().text(), "19200,e,7,2");
+
+    fake->failApply({errSettingsRefused, "cannot use the settings \"3,n,8,1\": the device cannot run at 3 baud"});
+    const auto refused = control->setSettings("3,n,8,1");
+    EXPECT_EQ(refused.number, errSettingsRefused);
+    EXPECT_EQ(refused.text, "COM1 (/dev/ttyS0) cannot use the settings \"3,n,8,1\": the device cannot run at 3 baud; "
+                            "\"19200,e,7,2\" stays in force");
+    EXPECT_EQ(control->settings(), "19200,e,7,2");
+    EXPECT_EQ(fake->appliedSettings().text(), "19200,e,7,2");
+}
+
+TEST_F(CommControlTest, OutputGoesOutByteForByteAndOnlyWhileOpen)
+{
+    const auto closed = control->output("pmii\r");
+    EXPECT_EQ(closed.number, errPortNotOpen);
+    EXPECT_EQ(closed.text, "COM1 (/dev/ttyS0) is not open: nothing was sent");
+    EXPECT_EQ(fake->sent(), "");
+
+    ASSERT_TRUE(succeeded(control->setPortOpen(true)));
+    const std::string bytes("a\0\r\n\xff\x80", 6);
+    EXPECT_TRUE(succeeded(control->output(bytes)));
+    EXPECT_EQ(fake->takeSent(), bytes);
+
+    fake->setWaitingToSend(100);
+    EXPECT_EQ(control->outBufferCount(), 100);
+    control->setPortOpen(false);
+    EXPECT_EQ(control->outBufferCount(), 0);
+}
+
+TEST_F(CommControlTest, ReceivedBytesRaiseCodeTwoAndInputTakesThemAll)
+{
+    ASSERT_TRUE(succeeded(control->setPortOpen(true)));
+    fake->feed("AB\r");
+    fake->feed(std::string("\0\xff", 2));
+    EXPECT_EQ(events, (std::vector<int>{comEvReceive, comEvReceive}));
+    EXPECT_EQ(received, std::string("AB\r\0\xff", 5));
+    EXPECT_EQ(control->inBufferCount(), 0);
+
+    // A handler that leaves the bytes waiting sees them again with the next arrival.
+    control->onComm = [this] { events.push_back(control->commEvent()); };
+    fake->feed("x");
+    fake->feed("y");
+    EXPECT_EQ(control->inBufferCount(), 2);
+    EXPECT_EQ(control->input(), "xy");
+    EXPECT_EQ(control->input(), "");
+}
+
+TEST_F(CommControlTest, EveryLineEventAndErrorCodeReachesTheHandler)
+{
+    ASSERT_TRUE(succeeded(control->setPortOpen(true)));
+    const std::vector<int> codes = {comEvSend, comEvCTS, comEvDSR, comEvCD, comEvRing, comEvEOF,
+                                    comEventBreak, comEventCTSTO, comEventDSRTO, comEventFrame, 1005,
+                                    comEventOverrun, comEventCDTO, comEventRxOver, comEventRxParity,
+                                    comEventTxFull, 1011};
+    for (const int code : codes)
+        fake->raiseEvent(code);
+    EXPECT_EQ(events, codes);
+}
+
+TEST_F(CommControlTest, EventsArisingInsideAHandlerWaitTillItReturnsAndKeepTheirOrder)
+{
+    ASSERT_TRUE(succeeded(control->setPortOpen(true)));
+    control->onComm = [this] {
+        events.push_back(control->commEvent());
+        if (control->commEvent() == comEventFrame) {
+            // As if a message box were up: more arrives meanwhile.
+            fake->raiseEvent(comEventRxParity);
+            fake->feed("late");
+            fake->raiseEvent(comEventRxParity);
+            EXPECT_EQ(events.size(), 1u);
+        }
+        if (control->commEvent() == comEvReceive)
+            received += control->input();
+    };
+    fake->raiseEvent(comEventFrame);
+    EXPECT_EQ(events, (std::vector<int>{comEventFrame, comEventRxParity, comEvReceive}));
+    EXPECT_EQ(received, "late");
+}
+
+TEST_F(CommControlTest, AHandlerMayCloseAndReopenThePortAndSendAtOnce)
+{
+    ASSERT_TRUE(succeeded(control->setPortOpen(true)));
+    control->onComm = [this] {
+        if (control->commEvent() != comEventOverrun)
+            return;
+        control->setPortOpen(!control->portOpen());
+        control->setPortOpen(!control->portOpen());
+        control->output("install\r");
+    };
+    fake->raiseEvent(comEventOverrun);
+    EXPECT_TRUE(control->portOpen());
+    EXPECT_EQ(fake->openCount(), 2);
+    EXPECT_EQ(fake->takeSent(), "install\r");
+}
+
+TEST_F(CommControlTest, LosingTheDeviceClosesThePortThenReportsOnce)
+{
+    ASSERT_TRUE(succeeded(control->setCommPort(2)));
+    ASSERT_TRUE(succeeded(control->setPortOpen(true)));
+    fake->feed("last words");
+    int reports = 0;
+    std::string report;
+    bool openDuringReport = true;
+    control->onPortLost = [&](const std::string& text) {
+        ++reports;
+        report = text;
+        openDuringReport = control->portOpen();
+    };
+    fake->loseDevice("Input/output error");
+    fake->loseDevice("Input/output error");
+    EXPECT_EQ(reports, 1);
+    EXPECT_FALSE(openDuringReport);
+    EXPECT_EQ(report.rfind("COM2 (/dev/ttyS1): Input/output error.", 0), 0u) << report;
+    EXPECT_EQ(received, "last words");
+    EXPECT_EQ(control->output("x").number, errPortNotOpen);
+}

@@ -1,0 +1,26 @@
+#include "CommEvents.h"
+#include "PortDevice.h"
+
+#include <gtest/gtest.h>
+
+using namespace carterm;
+
+TEST(LineEventCodes, EachKindOfCounterChangeRaisesItsCodeOnceInAFixedOrder)
+{
+    const LineCounters before{.cts = 5, .dsr = 1, .ring = 0, .carrier = 2,
+                              .breaks = 0, .framing = 7, .overrun = 0, .parity = 3, .bufferOverrun = 0};
+    EXPECT_TRUE(lineEventCodes(before, before).empty());
+
+    LineCounters after = before;
+    after.parity += 40;   // a noisy burst is one report, not forty
+    after.cts += 2;
+    after.framing += 1;
+    EXPECT_EQ(lineEventCodes(before, after), (std::vector<int>{comEvCTS, comEventFrame, comEventRxParity}));
+
+    LineCounters all{};
+    all.cts = all.dsr = all.ring = all.carrier = 1;
+    all.breaks = all.framing = all.overrun = all.parity = all.bufferOverrun = 1;
+    EXPECT_EQ(lineEventCodes(LineCounters{}, all),
+              (std::vector<int>{comEvCTS, comEvDSR, comEvCD, comEvRing, comEventBreak, comEventFrame,
+                                comEventOverrun, comEventRxOver, comEventRxParity}));
+}
