@@ -42,7 +42,12 @@ Control::Control(Container& parent, std::string name, QWidget* widget)
     window_.registerControl(this);
 }
 
-Control::~Control() { window_.unregisterControl(this); }
+Control::~Control()
+{
+    window_.unregisterControl(this);
+    // The widget goes with its control, so no signal or event reaches a control that is gone.
+    delete widget_;
+}
 
 void Control::setVisible(bool v)
 {

@@ -22,6 +22,8 @@ MenuItem::MenuItem(QWidget* owner, std::string caption, std::string name)
     });
 }
 
+MenuItem::~MenuItem() { delete action_; }
+
 void MenuItem::setChecked(bool c)
 {
     checked_ = c;

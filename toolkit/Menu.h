@@ -17,6 +17,9 @@ class MenuItem {
 public:
     // `owner` is the drop-down menu or, for a top-level item that acts by itself, the menu bar.
     MenuItem(QWidget* owner, std::string caption, std::string name);
+    ~MenuItem();
+    MenuItem(const MenuItem&) = delete;
+    MenuItem& operator=(const MenuItem&) = delete;
     const std::string& name() const { return name_; }
     const std::string& caption() const { return caption_; }
     bool checked() const { return checked_; }
