@@ -1,0 +1,63 @@
+#include "TerminalAppend.h"
+
+#include "TextBox.h"
+
+#include <algorithm>
+
+namespace carterm {
+
+void applyBackspaces(std::string& data, int& leadingBackspaces)
+{
+    leadingBackspaces = 0;
+    for (;;) {
+        const auto at = data.find('\b');
+        if (at == std::string::npos)
+            return;
+        if (at == 0) {
+            ++leadingBackspaces;
+            data.erase(0, 1);
+        } else {
+            data.erase(at - 1, 2);
+        }
+    }
+}
+
+void normaliseLineEnds(std::string& data)
+{
+    std::string out;
+    out.reserve(data.size() + data.size() / 32 + 8);
+    for (char c : data) {
+        if (c == '\n')
+            continue;
+        out.push_back(c);
+        if (c == '\r')
+            out.push_back('\n');
+    }
+    data.swap(out);
+}
+
+void appendToPane(toolkit::TextBox& pane, std::string& data, long& termSize)
+{
+    // Keep the pane bounded however large the piece: drop the oldest 4096 characters as many
+    // times as it takes to get under the limit, in one assignment.
+    termSize = static_cast<long>(pane.text().size());
+    if (termSize >= kPaneLimit) {
+        const long drops = (termSize - kPaneLimit) / kPaneTrim + 1;
+        pane.setText(std::string_view(pane.text()).substr(static_cast<size_t>(drops * kPaneTrim)));
+        termSize = static_cast<long>(pane.text().size());
+    }
+    pane.setSelStart(termSize);
+
+    int leading = 0;
+    applyBackspaces(data, leading);
+    if (leading > 0) {
+        // Every leading backspace selects the same last character, which the data replaces.
+        // In an empty pane the insertion point is refused and nothing gets selected.
+        pane.setSelStart(termSize - 1);
+        pane.setSelLength(1);
+    }
+    normaliseLineEnds(data);
+    pane.setSelText(data);
+}
+
+} // namespace carterm
