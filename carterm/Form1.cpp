@@ -1,0 +1,317 @@
+#include "Form1.h"
+
+#include "Bytes.h"
+#include "CommEventTable.h"
+#include "Form2.h"
+#include "Platform.h"
+#include "TerminalAppend.h"
+
+#include <cmath>
+
+namespace carterm {
+
+using namespace toolkit;
+
+namespace {
+constexpr long kReplyBufferSize = 418;
+}
+
+Form1::Form1(std::unique_ptr<SerialBackend> serialBackend, bool withReplayItem)
+    : Window("Form1"),
+      MSComm1(std::move(serialBackend)),
+      Term(*this, "Term", TextBox::Kind::MultiLine, TextBox::BothScrollBars),
+      Text1(*this, "Text1", TextBox::Kind::MultiLine, TextBox::Vertical),
+      Text3(*this, "Text3"),
+      Label2(*this, "Label2", "Status - "),
+      Label1(*this, "Label1"),
+      MFile(addMenu("&File", "MFile")),
+      MOpenLog(MFile.addItem("&Open Log File...", "MOpenLog")),
+      MCloseLog(MFile.addItem("&Close Log File", "MCloseLog")),
+      MSendText(addFileMenuTail(withReplayItem)),
+      MFileExit((MFile.addSeparator(), MFile.addItem("E&xit", "MFileExit"))),
+      MPort(addMenu("&CommPort", "MPort")),
+      MOpen(MPort.addItem("Port &Open", "MOpen")),
+      MSettings(MPort.addItem("&Settings...", "MSettings")),
+      Command1(*this, "Command1", "pmi 1"),
+      Command2(*this, "Command2", "reset"),
+      Command3(*this, "Command3", "DOB"),
+      Command4(*this, "Command4", "ST&U"),
+      Command5(*this, "Command5", "ST&D"),
+      Command6(*this, "Command6", "stress"),
+      Text4(*this, "Text4"),
+      txtbbt(*this, "txtbbt"),
+      txtpos(*this, "txtpos"),
+      txtvel(*this, "txtvel"),
+      Text2(*this, "Text2"),
+      Timer1("Timer1", 250),
+      Timer2("Timer2", 250),
+      Timer3("Timer3", 8000)
+{
+    setCaption("Hoistwise Car");
+
+    // The link to the car controller as it is built; only the settings dialog changes it.
+    MSComm1.setCommPort(1);
+    MSComm1.setSettings("1200,n,8,1");
+    MSComm1.setInBufferSize(8192);
+    MSComm1.setOutBufferSize(512);
+    MSComm1.onComm = [this] { MSComm1_OnComm(); };
+    MSComm1.onPortLost = [this](const std::string& text) { portLost(text); };
+
+    // The pane takes a fast line: its widget follows at most once per frame.
+    Term.setHighRate(true);
+    Text1.setHighRate(true);
+    Text1.setVisible(false);
+    Text3.setVisible(false);
+    Term.onKeyPress = [this](int& ascii) { Term_KeyPress(ascii); };
+    Text3.onKeyDown = [this](int key, int shift) { Text3_KeyDown(key, shift); };
+    Text1.onChange = [this] { Text1_Change(); };
+    txtvel.onChange = [this] { txtvel_Change(); };
+    Text2.onChange = [this] { Text2_Change(); };
+    txtbbt.onChange = [this] { txtbbt_Change(); };
+    txtpos.onChange = [this] { txtpos_Change(); };
+
+    MCloseLog.setEnabled(false);
+    MSendText.setEnabled(false);
+    MOpenLog.onClick = [this] { MOpenLog_Click(); };
+    MCloseLog.onClick = [this] { MCloseLog_Click(); };
+    MSendText.onClick = [this] { MSendText_Click(); };
+    MFileExit.onClick = [this] { MFileExit_Click(); };
+    MOpen.onClick = [this] { MOpen_Click(); };
+    MSettings.onClick = [this] { MSettings_Click(); };
+
+    Command1.onClick = [this] { Command1_Click(); };
+    Command2.onClick = [this] { Command2_Click(); };
+    Command3.onClick = [this] { Command3_Click(); };
+    Command4.onClick = [this] { Command4_Click(); };
+    Command5.onClick = [this] { Command5_Click(); };
+    Command6.onClick = [this] { Command6_Click(); };
+    Timer1.onTimer = [this] { Timer1_Timer(); };
+    Timer2.onTimer = [this] { Timer2_Timer(); };
+    Timer3.onTimer = [this] { Timer3_Timer(); };
+
+    onUnload = [this](int& cancel) { Form_Unload(cancel); };
+    onResize = [this] { Form_Resize(); };
+    buildLayout();
+}
+
+Form1::~Form1() = default;
+
+MenuItem& Form1::addFileMenuTail(bool withReplayItem)
+{
+    if (withReplayItem) {
+        MRplayLog = &MFile.addItem("Replay Log File", "MRplayLog");
+        MRplayLog->setEnabled(false);
+    }
+    MFile.addSeparator();
+    return MFile.addItem("&Transmit Text File...", "MSendText");
+}
+
+void Form1::buildLayout()
+{
+    setClientSize(9600, 6360);
+    Term.move(0, 0, 9600, 3600);
+    Text1.move(0, 0, 9600, 3600);
+    Command1.move(120, 3720, 975, 375);
+    Command3.move(1200, 3720, 975, 375);
+    Command6.move(2280, 3720, 975, 375);
+    Text4.move(3360, 3720, 615, 375);
+    txtbbt.move(4200, 3720, 855, 375);
+    txtpos.move(5160, 3720, 615, 375);
+    txtvel.move(5880, 3720, 735, 375);
+    Command4.move(7080, 3720, 975, 375);
+    Command5.move(7080, 4200, 975, 375);
+    Command2.move(8400, 3720, 975, 375);
+    Text2.move(8400, 4200, 975, 375);
+    Text3.move(120, 5400, 9360, 375);
+    Label2.move(120, 5880, 855, 255);
+    Label1.move(1000, 5880, 8480, 255);
+}
+
+void Form1::load()
+{
+    if (loaded_)
+        return;
+    loaded_ = true;
+    Form_Load();
+}
+
+void Form1::Form_Load()
+{
+    loadDisplay();
+    openPortAtLoad();
+}
+
+void Form1::openPortAtLoad()
+{
+    if (const CommError err = MSComm1.setPortOpen(!MSComm1.portOpen()))
+        showWarning(err.text);
+    showPortState();
+    if (MSComm1.portOpen())
+        send("\r");
+}
+
+void Form1::showPortState() { MOpen.setChecked(MSComm1.portOpen()); }
+
+void Form1::MOpen_Click()
+{
+    if (const CommError err = MSComm1.setPortOpen(!MSComm1.portOpen()))
+        showWarning(err.text);
+    showPortState();
+    if (!MSComm1.portOpen())
+        portClosedByToggle();
+}
+
+void Form1::MSComm1_OnComm()
+{
+    const int code = MSComm1.commEvent();
+    switch (lookUpCommEvent(code, eventMessage, errorMessage)) {
+    case CommAction::Receive: {
+        beforeReceive();
+        std::string data = MSComm1.input();
+        AppendToTerminal(Term, data);
+        break;
+    }
+    case CommAction::Overrun:
+        overrunRecovery();
+        break;
+    case CommAction::None:
+    case CommAction::Report:
+        break;
+    }
+    if (code == comEvRing && !reportsRing())
+        eventMessage.clear();
+    // An operator's Cancel closes the port: the controls show it closed at once.
+    if (reportCommEvent(eventMessage, errorMessage, Label1, MSComm1))
+        showPortState();
+}
+
+void Form1::overrunRecovery()
+{
+    Timer2.setEnabled(false);
+    MSComm1.setPortOpen(!MSComm1.portOpen());
+    MSComm1.setPortOpen(!MSComm1.portOpen());
+    if (!MSComm1.portOpen()) {
+        // The device did not come back: send nothing and leave polling off.
+        Label1.setCaption("COM" + decimal(MSComm1.commPort()) + " could not be reopened after a receive overrun");
+        showPortState();
+        return;
+    }
+    send("install\r");
+    Timer2.setEnabled(true);
+}
+
+void Form1::portLost(const std::string& text)
+{
+    showPortState();
+    showWarning(text);
+}
+
+void Form1::AppendToTerminal(TextBox& pane, std::string& data)
+{
+    appendToPane(pane, data, termSize);
+    Text1.setText(Text1.text() + data);
+    Text1.setText(right(Text1.text(), kReplyBufferSize));
+    if (logFileNumber != 0)
+        writeToLog(data);
+}
+
+void Form1::Term_KeyPress(int& ascii)
+{
+    if (!MSComm1.portOpen())
+        return;
+    send(std::string(1, static_cast<char>(ascii)));
+    ascii = 0;
+    keySent();
+}
+
+void Form1::Text3_KeyDown(int keyCode, int)
+{
+    if (keyCode == 13 && MSComm1.portOpen())
+        send(Text3.text() + "\r");
+}
+
+void Form1::Form_Unload(int& cancel)
+{
+    if (MSComm1.portOpen()) {
+        double deadline = std::round(platform().timeOfDay() + 10);
+        while (MSComm1.outBufferCount() > 0) {
+            platform().doEvents();
+            if (platform().timeOfDay() > deadline) {
+                const MsgResult r = platform().messageBox("Data cannot be sent", MsgButtons::AbortRetryIgnore,
+                                                          MsgIcon::Question, {});
+                if (r == MsgResult::Abort) {
+                    cancel = 1;
+                    return;
+                }
+                if (r == MsgResult::Ignore)
+                    break;
+                deadline = std::round(platform().timeOfDay() + 10);
+            }
+        }
+        MSComm1.setPortOpen(false);
+    }
+    if (logFileNumber != 0)
+        MCloseLog_Click();
+    platform().endProgram();
+}
+
+void Form1::MFileExit_Click()
+{
+    exitScratch_ = 0;
+    Form_Unload(exitScratch_);
+    if (!exitScratch_)
+        hide();
+}
+
+void Form1::send(std::string_view text)
+{
+    if (MSComm1.portOpen())
+        MSComm1.output(text);
+}
+
+void Form1::applyFocusRule()
+{
+    if (Text3.visible())
+        Text3.setFocus();
+    else
+        Term.setFocus();
+}
+
+void Form1::txtvel_Change()
+{
+    if (txtvel.text() != "  0")
+        return;
+    ++zeroVelCount;
+    Text2.setText(decimal(zeroVelCount));
+}
+
+void Form1::Text2_Change() { send("bbt\r"); }
+
+void Form1::Command3_Click()
+{
+    static const char* const kFloorAbove[][2] = {{"B", "scc1"}, {"1", "scc2"}, {"2", "scc3"}, {"3", "scc4"},
+                                                 {"4", "scc5"}, {"5", "scc6"}, {"6", "scc7"}};
+    for (const auto& row : kFloorAbove)
+        if (txtpos.text() == row[0]) {
+            send(std::string(row[1]) + "\r");
+            return;
+        }
+}
+
+void Form1::Command4_Click()
+{
+    send("stu\r");
+    commandSent();
+    applyFocusRule();
+}
+
+void Form1::Command5_Click()
+{
+    send("std\r");
+    commandSent();
+    applyFocusRule();
+}
+
+void Form1::MSettings_Click() { openSettings(); }
+
+} // namespace carterm

@@ -1,0 +1,138 @@
+#pragma once
+// The car window: the serial link to the car controller, the terminal pane, the session log,
+// text-file transmission and the command buttons and boxes that both car terminals share.
+// What differs between carscope and cabtalk (the car display, the lamps, the timers' work)
+// lives in the two builds' subclasses and reaches this class through the hooks below.
+#include "CommControl.h"
+#include "Timer.h"
+#include "Window.h"
+
+#include "Button.h"
+#include "Label.h"
+#include "TextBox.h"
+
+#include <memory>
+#include <string>
+
+namespace carterm {
+
+class Form2;
+
+class Form1 : public toolkit::Window {
+public:
+    // `serialBackend` replaces the real serial device (tests); nullptr uses Qt SerialPort.
+    // `withReplayItem` adds cabtalk's disabled "Replay Log File" to the File menu.
+    explicit Form1(std::unique_ptr<SerialBackend> serialBackend = nullptr, bool withReplayItem = false);
+    ~Form1() override;
+
+    // Loads the window (once): builds the display, opens the port and greets the controller.
+    void load();
+    bool isLoaded() const { return loaded_; }
+
+    // Handlers of the serial link and the terminal.
+    void Form_Load();
+    void MOpen_Click();
+    void MSComm1_OnComm();
+    void AppendToTerminal(toolkit::TextBox& pane, std::string& data);
+    void Term_KeyPress(int& ascii);
+    void Text3_KeyDown(int keyCode, int shift);
+    void Form_Resize() {}
+    void Form_Unload(int& cancel);
+    void MFileExit_Click();
+
+    // Session log and transmission.
+    void MOpenLog_Click();
+    void MCloseLog_Click();
+    void MSendText_Click();
+    void MSettings_Click();
+
+    // Handlers both builds share.
+    void txtvel_Change();
+    void Text2_Change();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+
+    // The send operation: the text goes out unchanged. Sends nothing while the port is closed.
+    void send(std::string_view text);
+    // Gives the focus to the command line when it is visible, otherwise to the terminal pane.
+    void applyFocusRule();
+
+    CommControl MSComm1;
+    toolkit::TextBox Term;
+    toolkit::TextBox Text1;
+    toolkit::TextBox Text3;
+    toolkit::Label Label2;
+    toolkit::Label Label1;
+
+    toolkit::Menu& MFile;
+    toolkit::MenuItem& MOpenLog;
+    toolkit::MenuItem& MCloseLog;
+    toolkit::MenuItem* MRplayLog = nullptr; // cabtalk only
+    toolkit::MenuItem& MSendText;
+    toolkit::MenuItem& MFileExit;
+    toolkit::Menu& MPort;
+    toolkit::MenuItem& MOpen;
+    toolkit::MenuItem& MSettings;
+
+    toolkit::Button Command1, Command2, Command3, Command4, Command5, Command6;
+    toolkit::TextBox Text4;
+    toolkit::TextBox txtbbt;
+    toolkit::TextBox txtpos;
+    toolkit::TextBox txtvel;
+    toolkit::TextBox Text2;
+    toolkit::Timer Timer1, Timer2, Timer3;
+
+    // Form-level state.
+    std::string eventMessage;
+    std::string errorMessage;
+    int logFileNumber = 0;
+    std::string logFileName;
+    long termSize = 0;
+    long zeroVelCount = 0;
+    int stressStep = 0;
+    bool cancelSend = false;
+    std::unique_ptr<Form2> progress;
+
+protected:
+    // Hooks where the builds differ.
+    virtual void loadDisplay() = 0;
+    // After the port was opened at load or toggled: the controls that follow the port state.
+    virtual void showPortState();
+    // After "Port &Open" closed the port.
+    virtual void portClosedByToggle() {}
+    // Before a received piece is read and appended.
+    virtual void beforeReceive() {}
+    // Whether a ring indication reaches the status line.
+    virtual bool reportsRing() const { return true; }
+    // After a typed key or a button sent something.
+    virtual void keySent() {}
+    virtual void commandSent() {}
+    virtual void openSettings() = 0;
+
+public:
+    // Handlers whose work differs between the builds.
+    virtual void Text1_Change() = 0;
+    virtual void Timer1_Timer() = 0;
+    virtual void Timer2_Timer() = 0;
+    virtual void Timer3_Timer() = 0;
+    virtual void Command1_Click() = 0;
+    virtual void Command2_Click() = 0;
+    virtual void Command6_Click() = 0;
+    virtual void txtbbt_Change() = 0;
+    virtual void txtpos_Change() {}
+
+protected:
+    void openPortAtLoad();
+    void overrunRecovery();
+    void portLost(const std::string& text);
+    void writeToLog(const std::string& data);
+
+private:
+    toolkit::MenuItem& addFileMenuTail(bool withReplayItem);
+    void buildLayout();
+    bool loaded_ = false;
+    int exitScratch_ = 0;
+};
+
+} // namespace carterm

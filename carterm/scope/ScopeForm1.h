@@ -1,0 +1,36 @@
+#pragma once
+// carscope's car window: the signal grid over the terminal, the fault grid, the decoded floor
+// position, polling every 250 ms and the stress test.
+#include "Form1.h"
+#include "Grid.h"
+
+namespace carterm {
+
+class ScopeForm1 : public Form1 {
+public:
+    explicit ScopeForm1(std::unique_ptr<SerialBackend> serialBackend = nullptr);
+
+    toolkit::Grid Grid1;
+    toolkit::Grid Grid2;
+
+    // Last integer values read from the POP, R1, R2 and R4 cells.
+    int popValue = 0, r1Value = 0, r2Value = 0, r4Value = 0;
+
+    void Text1_Change() override;
+    void Timer1_Timer() override;
+    void Timer2_Timer() override;
+    void Timer3_Timer() override;
+    void Command1_Click() override;
+    void Command2_Click() override;
+    void Command6_Click() override;
+    void txtbbt_Change() override;
+    void Grid1_RowColChange() {}
+
+protected:
+    void loadDisplay() override;
+    void showPortState() override;
+    void portClosedByToggle() override;
+    void openSettings() override;
+};
+
+} // namespace carterm

@@ -1,0 +1,255 @@
+// The car window's serial link and terminal pane, driven through the harness.
+#include "CarWindowHarness.h"
+#include "Bytes.h"
+#include "CommEventTable.h"
+#include "TerminalAppend.h"
+
+#include <gtest/gtest.h>
+
+using namespace toolkit;
+using carterm::kPaneLimit;
+
+namespace {
+struct Terminal : ::testing::Test {
+    CarWindowHarness h;
+    carterm::ScopeForm1& f = *h.form;
+    void SetUp() override { h.sent(); }
+};
+} // namespace
+
+TEST(CarWindowLoad, OpensThePortAndGreetsTheControllerOnce)
+{
+    CarWindowHarness h;
+    EXPECT_EQ(h.sent(), "\r");
+    EXPECT_TRUE(h.form->MOpen.checked());
+    EXPECT_TRUE(h.form->MSendText.enabled());
+    EXPECT_TRUE(h.form->Command6.enabled());
+    EXPECT_EQ(h.form->MSComm1.settings(), "1200,n,8,1");
+    EXPECT_TRUE(h.platform.boxes.empty());
+}
+
+TEST(CarWindowLoad, AFailedOpenIsShownAndTheControlsShowItClosed)
+{
+    CarWindowHarness h(false);
+    ASSERT_EQ(h.platform.boxes.size(), 1u);
+    EXPECT_NE(h.platform.boxes[0].text.find("No such file"), std::string::npos);
+    EXPECT_EQ(h.platform.boxes[0].icon, MsgIcon::Exclamation);
+    EXPECT_FALSE(h.form->MOpen.checked());
+    EXPECT_FALSE(h.form->MSendText.enabled());
+    EXPECT_FALSE(h.form->Command6.enabled());
+    EXPECT_EQ(h.sent(), "");
+}
+
+TEST_F(Terminal, ReceivedLineEndsAndBackspacesAreNormalised)
+{
+    h.line->feed("AB\r\nC");
+    EXPECT_EQ(f.Term.text(), "AB\r\nC");
+    f.Term.setText("");
+    h.line->feed("AB\n\rC");
+    EXPECT_EQ(f.Term.text(), "AB\r\nC");
+
+    f.Term.setText("");
+    h.line->feed("ABC\bD");
+    EXPECT_EQ(f.Term.text(), "ABD");
+
+    f.Term.setText("XY");
+    h.line->feed("\b");
+    EXPECT_EQ(f.Term.text(), "X");
+
+    f.Term.setText("");
+    h.line->feed("\b");
+    EXPECT_EQ(f.Term.text(), "");
+    EXPECT_TRUE(h.platform.boxes.empty());
+}
+
+TEST_F(Terminal, ThePaneIsTrimmedBy4096AndStaysBoundedForHugePieces)
+{
+    f.Term.setText(std::string(kPaneLimit - 1, 'a'));
+    h.line->feed("b");
+    EXPECT_EQ(f.Term.text().size(), static_cast<size_t>(kPaneLimit));
+
+    h.line->feed("c");
+    EXPECT_EQ(f.Term.text().size(), static_cast<size_t>(kPaneLimit - 4096 + 1));
+    EXPECT_EQ(f.Term.text().back(), 'c');
+
+    // A piece far larger than the trim: the pane never holds more than the limit plus one piece.
+    const std::string big(100000, 'z');
+    h.line->feed(big);
+    h.line->feed("!");
+    EXPECT_LT(f.Term.text().size(), static_cast<size_t>(kPaneLimit));
+    EXPECT_EQ(f.Term.text().back(), '!');
+    EXPECT_GE(f.termSize, 0);
+}
+
+TEST_F(Terminal, TheReplyBufferKeepsTheLast418NormalisedCharacters)
+{
+    std::string all;
+    for (int i = 0; i < 100; ++i) {
+        const std::string piece = std::to_string(i % 10) + "ab\r";
+        h.line->feed(piece);
+        all += std::to_string(i % 10) + "ab\r\n";
+    }
+    EXPECT_EQ(f.Text1.text(), all.substr(all.size() - 418));
+}
+
+TEST_F(Terminal, StatusLineEventsAndAlertErrors)
+{
+    h.line->raiseEvent(1009);
+    EXPECT_EQ(f.Label1.caption(), "Parity Error");
+    EXPECT_TRUE(h.platform.boxes.empty());
+    h.line->raiseEvent(6);
+    EXPECT_EQ(f.Label1.caption(), "The Phone is Ringing");
+
+    h.platform.answer(MsgResult::OK);
+    h.line->raiseEvent(1002);
+    ASSERT_EQ(h.platform.boxes.size(), 1u);
+    EXPECT_EQ(h.platform.boxes[0].text, "CTS Timeout");
+    EXPECT_EQ(h.platform.boxes[0].title, "Press Cancel to Quit, Ok to ignore.");
+    EXPECT_EQ(h.platform.boxes[0].buttons, MsgButtons::OKCancel);
+    EXPECT_EQ(h.platform.beeps, 1);
+    EXPECT_TRUE(f.MSComm1.portOpen());
+    EXPECT_EQ(f.Label1.caption(), "The Phone is Ringing"); // the status line keeps its text
+
+    h.line->raiseEvent(1011);
+    EXPECT_EQ(h.platform.boxes.back().text, "Unknown error or event");
+    EXPECT_TRUE(f.eventMessage.empty());
+    EXPECT_TRUE(f.errorMessage.empty());
+}
+
+TEST_F(Terminal, CancelInAnAlertClosesThePortAndTheControlsFollow)
+{
+    h.platform.answer(MsgResult::Cancel);
+    h.line->raiseEvent(1008);
+    EXPECT_FALSE(f.MSComm1.portOpen());
+    EXPECT_FALSE(f.MOpen.checked());
+    EXPECT_FALSE(f.MSendText.enabled());
+    EXPECT_FALSE(f.Command6.enabled());
+
+    f.MOpen.click();
+    EXPECT_TRUE(f.MSComm1.portOpen());
+    EXPECT_TRUE(f.MOpen.checked());
+    EXPECT_EQ(h.sent(), ""); // the toggle itself sends nothing
+}
+
+TEST_F(Terminal, AnOverrunReopensThePortAndSendsInstall)
+{
+    f.Timer2.setEnabled(false);
+    const int opens = h.line->openCount();
+    h.line->raiseEvent(1006);
+    EXPECT_EQ(h.line->openCount(), opens + 1);
+    EXPECT_EQ(h.sent(), "install\r");
+    EXPECT_TRUE(f.Timer2.enabled()); // an overrun turns polling on
+    EXPECT_TRUE(h.platform.boxes.empty());
+}
+
+TEST_F(Terminal, AnOverrunThatCannotReopenSendsNothingAndLeavesPollingOff)
+{
+    f.Timer2.setEnabled(true);
+    h.line->failOpen({8002, "COM1 (/dev/ttyS0): No such device"});
+    h.line->raiseEvent(1006);
+    EXPECT_FALSE(f.MSComm1.portOpen());
+    EXPECT_EQ(h.sent(), "");
+    EXPECT_FALSE(f.Timer2.enabled());
+    EXPECT_NE(f.Label1.caption().find("could not be reopened"), std::string::npos);
+    EXPECT_FALSE(f.MOpen.checked());
+}
+
+TEST_F(Terminal, TypedKeysGoOutWhileOpenAndEditLocallyWhileClosed)
+{
+    f.Term.type("ls");
+    EXPECT_EQ(h.sent(), "ls");
+    EXPECT_EQ(f.Term.text(), ""); // shown only when echoed
+
+    f.MOpen.click(); // close
+    f.Term.type("ab");
+    EXPECT_EQ(h.sent(), "");
+    EXPECT_EQ(f.Term.text(), "ab");
+}
+
+TEST_F(Terminal, TheCommandLineSendsItsTextOnEnterAndKeepsIt)
+{
+    f.Text3.setText("pmii");
+    f.Text3.userKey(13, 13);
+    EXPECT_EQ(h.sent(), "pmii\r");
+    EXPECT_EQ(f.Text3.text(), "pmii");
+    f.MOpen.click();
+    f.Text3.userKey(13, 13);
+    EXPECT_EQ(h.sent(), "");
+}
+
+TEST_F(Terminal, ClosingDrainsTheLineOrAsksAfterTenSeconds)
+{
+    h.line->setWaitingToSend(5);
+    h.platform.answer(MsgResult::Abort);
+    f.MFileExit.click();
+    ASSERT_EQ(h.platform.boxes.size(), 1u);
+    EXPECT_EQ(h.platform.boxes[0].text, "Data cannot be sent");
+    EXPECT_EQ(h.platform.boxes[0].buttons, MsgButtons::AbortRetryIgnore);
+    EXPECT_GE(h.platform.nowMs(), 10000);
+    EXPECT_LE(h.platform.nowMs(), 11100);
+    EXPECT_FALSE(h.platform.ended);
+    EXPECT_TRUE(f.MSComm1.portOpen());
+
+    // Retry waits ten seconds more; the line empties meanwhile and the window closes silently.
+    const double retryAt = h.platform.nowMs();
+    h.platform.answer(MsgResult::Retry);
+    h.platform.onDoEvents = [&] {
+        if (h.platform.nowMs() > retryAt + 14000)
+            h.line->setWaitingToSend(0);
+    };
+    int cancel = 0;
+    f.Form_Unload(cancel);
+    EXPECT_EQ(h.platform.boxes.size(), 2u);
+    EXPECT_EQ(cancel, 0);
+    EXPECT_TRUE(h.platform.ended);
+    EXPECT_FALSE(f.MSComm1.portOpen());
+}
+
+TEST_F(Terminal, ADrainedLineClosesWithoutAQuestion)
+{
+    h.line->setWaitingToSend(3);
+    h.platform.onDoEvents = [&] {
+        if (h.platform.nowMs() >= 2000)
+            h.line->setWaitingToSend(0);
+    };
+    EXPECT_TRUE(f.unload());
+    EXPECT_TRUE(h.platform.boxes.empty());
+    EXPECT_TRUE(h.platform.ended);
+}
+
+TEST_F(Terminal, LosingTheDeviceClosesThePortAndSaysSoOnce)
+{
+    h.line->loseDevice("Input/output error");
+    EXPECT_FALSE(f.MSComm1.portOpen());
+    EXPECT_FALSE(f.MOpen.checked());
+    EXPECT_FALSE(f.MSendText.enabled());
+    EXPECT_FALSE(f.Command6.enabled());
+    ASSERT_EQ(h.platform.boxes.size(), 1u);
+    EXPECT_NE(h.platform.boxes[0].text.find("Input/output error"), std::string::npos);
+    f.Term.type("x"); // keys now edit locally; nothing is sent
+    EXPECT_EQ(h.sent(), "");
+}
+
+TEST(CommEventTable, EveryCodeHasItsMessage)
+{
+    const std::pair<int, const char*> events[] = {{3, "Change in CTS Detected"}, {4, "Change in DSR Detected"},
+                                                  {5, "Change in CD Detected"},  {6, "The Phone is Ringing"},
+                                                  {7, "End of File Detected"},   {1001, "Break Received"},
+                                                  {1004, "Framing Error"},       {1009, "Parity Error"}};
+    for (auto [code, text] : events) {
+        std::string ev, err;
+        EXPECT_EQ(carterm::lookUpCommEvent(code, ev, err), carterm::CommAction::Report);
+        EXPECT_EQ(ev, text);
+        EXPECT_EQ(err, "");
+    }
+    const std::pair<int, const char*> errors[] = {{1002, "CTS Timeout"},   {1003, "DSR Timeout"},
+                                                  {1007, "Carrier Detect Timeout"},
+                                                  {1008, "Receive Buffer Overflow"},
+                                                  {1010, "Transmit Buffer Full"}, {1005, "Unknown error or event"}};
+    for (auto [code, text] : errors) {
+        std::string ev, err;
+        carterm::lookUpCommEvent(code, ev, err);
+        EXPECT_EQ(err, text);
+        EXPECT_EQ(ev, "");
+    }
+}
