@@ -1,0 +1,28 @@
+# The Hoistwise kit's front door. Every target installs what a new Debian 12 machine lacks
+# (only what is missing), configures and builds before it runs anything.
+.PHONY: all setup build test demo bench clean
+
+PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev libgtest-dev \
+            libgmock-dev libbenchmark-dev ccache fonts-liberation fonts-dejavu-core xvfb xauth \
+            x11-utils xdotool imagemagick netcat-openbsd procps
+
+all: build
+
+setup:
+	@scripts/install-packages.sh $(PACKAGES)
+
+build: setup
+	@cmake --preset default >/dev/null
+	@cmake --build --preset default
+
+test: build
+	@ctest --preset default
+
+demo: build
+	@scripts/demo.sh
+
+bench: build
+	@scripts/run-benchmarks.sh
+
+clean:
+	rm -rf build
