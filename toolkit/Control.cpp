@@ -105,6 +105,8 @@ bool Control::hasFocus() const { return window_.focused() == this; }
 
 void Control::setTabStop(bool stop) { widget_->setFocusPolicy(stop ? Qt::StrongFocus : Qt::NoFocus); }
 
+void Control::bringToFront() { widget_->raise(); }
+
 void Control::setCaptionForAccessibility(std::string_view caption)
 {
     const std::string plain = stripAccessKeys(caption);

@@ -53,6 +53,8 @@ public:
     bool hasFocus() const;
     // Whether Tab stops here (hidden and disabled controls are skipped anyway).
     void setTabStop(bool stop);
+    // Lays the control over its overlapping siblings (an indicator over a grid cell).
+    void bringToFront();
 
     std::function<void()> onGotFocus;
 
