@@ -36,13 +36,24 @@ Control::Control(Container& parent, std::string name, QWidget* widget)
     widget_->setParent(parent.host());
     widget_->setObjectName(QString::fromStdString(name_));
     widget_->setAccessibleName(QString::fromStdString(name_));
+    alive_ = widget_;
     filter_ = new Filter(*this);
     widget_->installEventFilter(filter_);
     widget_->show();
     window_.registerControl(this);
 }
 
-Control::~Control() { window_.unregisterControl(this); }
+// The widget goes with its control, so that nothing it does while being torn down (hide and
+// focus events, signals) reaches a control that is already gone.
+Control::~Control()
+{
+    window_.unregisterControl(this);
+    if (alive_) {
+        widget_->removeEventFilter(filter_);
+        widget_->blockSignals(true);
+        delete widget_;
+    }
+}
 
 void Control::setVisible(bool v)
 {

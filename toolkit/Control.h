@@ -4,6 +4,7 @@
 #include "Geometry.h"
 
 #include <QObject>
+#include <QPointer>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -73,6 +74,7 @@ private:
     QWidget* widget_;
     Window& window_;
     Filter* filter_;
+    QPointer<QWidget> alive_; // null once Qt deleted the widget with its parent
     bool visible_ = true;
     bool enabled_ = true;
     Color backColor_ = colors::white;

@@ -6,6 +6,7 @@
 #include "Label.h"
 #include "QtPlatform.h"
 #include "ScrollBar.h"
+#include "TextBox.h"
 #include "TestPlatform.h"
 #include "Window.h"
 
@@ -122,4 +123,18 @@ TEST(Controls, FileFiltersBecomeQtFiltersMatchingEitherCase)
 {
     EXPECT_EQ(qtFileFilter("Log Files (*.LOG)|*.log|All Files (*.*)|*.*"),
               "Log Files (*.LOG) (*.log *.LOG);;All Files (*.*) (*)");
+}
+
+TEST(Controls, WidgetsGoWithTheirControlsSoAShownWindowClosesCleanly)
+{
+    TestPlatform p;
+    auto w = std::make_unique<Window>("runecast");
+    {
+        TextBox t(*w, "Text1");
+        Label l(*w, "Label1", "DZ");
+        w->show();
+        t.setFocus();
+    }
+    EXPECT_TRUE(w->host()->findChildren<QWidget*>().isEmpty());
+    w.reset(); // hid the dead controls' widgets through their event filters before
 }
