@@ -221,6 +221,12 @@ MenuItem* Window::findMenuItem(std::string_view name) const
     return nullptr;
 }
 
+void Window::setTabOrder(const std::vector<Control*>& order)
+{
+    for (size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1]->widget(), order[i]->widget());
+}
+
 Control* Window::find(std::string_view controlName) const
 {
     for (auto* c : controls_)
