@@ -8,6 +8,9 @@ namespace iobench {
 
 void Packed_Form::buildLayout()
 {
+    // The captions were sized for a small 8-point sans face (Arial's metrics); a wider one wraps
+    // and clips them. Where that face is missing Qt picks the nearest.
+    setFont(toolkit::Font{"Liberation Sans", 8});
     setClientSize(8505, 5700);
     setSizable(true);
 
