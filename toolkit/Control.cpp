@@ -81,16 +81,18 @@ void Control::setBackColor(Color c)
     widget_->setAutoFillBackground(true);
 }
 
-void Control::setFont(const Font& f)
+void applyFont(QWidget* widget, const Font& f)
 {
-    QFont font = widget_->font();
+    QFont font = widget->font();
     if (f.family)
         font.setFamily(QString::fromLatin1(f.family));
     if (f.pointSize > 0)
         font.setPointSizeF(f.pointSize);
     font.setBold(f.bold);
-    widget_->setFont(font);
+    widget->setFont(font);
 }
+
+void Control::setFont(const Font& f) { applyFont(widget_, f); }
 
 void Control::move(int left, int top, int width, int height)
 {

@@ -81,6 +81,9 @@ private:
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
 };
 
+// Sets a widget's font: the family and size where given, bold as given.
+void applyFont(QWidget* widget, const Font& f);
+
 // Removes the '&' access-key marks of a caption ("&&" stands for one '&').
 std::string stripAccessKeys(std::string_view caption);
 

@@ -130,16 +130,7 @@ void Window::setSizable(bool sizable)
         frame_->setFixedSize(frame_->size());
 }
 
-void Window::setFont(const Font& f)
-{
-    QFont font = frame_->font();
-    if (f.family)
-        font.setFamily(QString::fromLatin1(f.family));
-    if (f.pointSize > 0)
-        font.setPointSizeF(f.pointSize);
-    font.setBold(f.bold);
-    frame_->setFont(font);
-}
+void Window::setFont(const Font& f) { applyFont(frame_, f); }
 
 void Window::setBackColor(Color c)
 {
