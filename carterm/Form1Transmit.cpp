@@ -87,6 +87,8 @@ std::string progressNote(const FileToSend& file)
 void Form1::MSendText_Click()
 {
     MSendText.setEnabled(false);
+    if (progress && progress->running)
+        return;
 
     std::string path;
     for (;;) {
@@ -115,6 +117,7 @@ void Form1::MSendText_Click()
             progress = std::make_unique<Form2>(*this);
         cancelSend = false;
         progress->cancelPressed = false;
+        progress->running = true;
         progress->Label1.setCaption("Transmitting Text File - " + path);
         progress->show();
         const int chunkSize = MSComm1.outBufferSize();
@@ -136,6 +139,8 @@ void Form1::MSendText_Click()
             do
                 platform().doEvents();
             while (MSComm1.outBufferCount() > 0 && !cancelSend);
+            // Whatever ran meanwhile (a port toggle, say) must not offer a second transmission.
+            MSendText.setEnabled(false);
 
             // Closing the port throws away what was still waiting: the file did not all arrive.
             if (!MSComm1.portOpen() || (cancelSend && !progress->cancelPressed)) {
@@ -147,8 +152,10 @@ void Form1::MSendText_Click()
 
     MSendText.setEnabled(MSComm1.portOpen());
     cancelSend = true;
-    if (progress)
+    if (progress) {
+        progress->running = false;
         progress->hide();
+    }
 }
 
 } // namespace carterm

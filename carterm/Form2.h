@@ -23,6 +23,8 @@ public:
     // Whether the operator asked to stop the transmission now running (set by Cancel, cleared
     // when a transmission starts), to tell the operator's stop from the port going away.
     bool cancelPressed = false;
+    // A transmission is running (only one can).
+    bool running = false;
 
 private:
     Form1& owner_;
