@@ -36,17 +36,23 @@ Control::Control(Container& parent, std::string name, QWidget* widget)
     widget_->setParent(parent.host());
     widget_->setObjectName(QString::fromStdString(name_));
     widget_->setAccessibleName(QString::fromStdString(name_));
+    alive_ = widget_;
     filter_ = new Filter(*this);
     widget_->installEventFilter(filter_);
     widget_->show();
     window_.registerControl(this);
 }
 
+// The widget goes with its control, so that nothing it does while being torn down (hide and
+// focus events, signals) reaches a control that is already gone.
 Control::~Control()
 {
     window_.unregisterControl(this);
-    // The widget goes with its control, so no signal or event reaches a control that is gone.
-    delete widget_;
+    if (alive_) {
+        widget_->removeEventFilter(filter_);
+        widget_->blockSignals(true);
+        delete widget_;
+    }
 }
 
 void Control::setVisible(bool v)
@@ -109,6 +115,8 @@ void Control::setFocus()
 bool Control::hasFocus() const { return window_.focused() == this; }
 
 void Control::setTabStop(bool stop) { widget_->setFocusPolicy(stop ? Qt::StrongFocus : Qt::NoFocus); }
+
+void Control::bringToFront() { widget_->raise(); }
 
 void Control::setCaptionForAccessibility(std::string_view caption)
 {

@@ -4,6 +4,7 @@
 #include "Geometry.h"
 
 #include <QObject>
+#include <QPointer>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -53,6 +54,8 @@ public:
     bool hasFocus() const;
     // Whether Tab stops here (hidden and disabled controls are skipped anyway).
     void setTabStop(bool stop);
+    // Lays the control over its overlapping siblings (an indicator over a grid cell).
+    void bringToFront();
 
     std::function<void()> onGotFocus;
 
@@ -71,6 +74,7 @@ private:
     QWidget* widget_;
     Window& window_;
     Filter* filter_;
+    QPointer<QWidget> alive_; // null once Qt deleted the widget with its parent
     bool visible_ = true;
     bool enabled_ = true;
     Color backColor_ = colors::white;

@@ -17,6 +17,7 @@ Grid::Grid(Container& parent, std::string name, int rows, int cols)
     table_->verticalHeader()->hide();
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionMode(QAbstractItemView::NoSelection);
+    table_->setTabKeyNavigation(false); // Tab leaves the grid for the next control
     table_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < cols; ++c)

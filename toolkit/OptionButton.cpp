@@ -7,8 +7,16 @@
 
 namespace toolkit {
 
+namespace {
+// A click anywhere in the control's rectangle selects it, not only on its mark and caption.
+class WholeAreaRadioButton : public QRadioButton {
+protected:
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+};
+} // namespace
+
 OptionButton::OptionButton(Container& parent, std::string name, std::string caption)
-    : Control(parent, std::move(name), new QRadioButton), radio_(static_cast<QRadioButton*>(widget())),
+    : Control(parent, std::move(name), new WholeAreaRadioButton), radio_(static_cast<QRadioButton*>(widget())),
       caption_(std::move(caption))
 {
     radio_->setText(toQt(caption_));

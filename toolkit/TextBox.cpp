@@ -175,6 +175,7 @@ void TextBox::setPasswordChar(char c)
 
 void TextBox::setLocked(bool locked)
 {
+    locked_ = locked;
     if (line_)
         line_->setReadOnly(locked);
     else
@@ -294,6 +295,8 @@ void TextBox::takeUserCursor()
 
 void TextBox::defaultEdit(int ascii)
 {
+    if (locked_)
+        return;
     switch (ascii) {
     case kKeyBack:
         if (selLength_ > 0) {

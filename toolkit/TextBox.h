@@ -37,7 +37,10 @@ public:
 
     void setAlignment(Align a);
     void setPasswordChar(char c);
+    // A locked box keeps its text against the operator's keys (its key handlers still run);
+    // the program can still set it.
     void setLocked(bool locked);
+    bool locked() const { return locked_; }
     // For boxes written at a high rate: the widget follows the text at most once per screen
     // frame, and is brought fully up to date before any input reaches it.
     void setHighRate(bool highRate) { highRate_ = highRate; }
@@ -75,6 +78,7 @@ private:
     long selStart_ = 0;
     long selLength_ = 0;
     bool highRate_ = false;
+    bool locked_ = false;
     bool updatingWidget_ = false;
     // What the multi-line widget shows, as box text, so that updates can be incremental.
     std::string shown_;

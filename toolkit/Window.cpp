@@ -125,8 +125,9 @@ void Window::setClientSize(int widthTwips, int heightTwips)
 
 void Window::setSizable(bool sizable)
 {
+    // The frame's current size is the one setClientSize gave it.
     if (!sizable)
-        frame_->setFixedSize(frame_->sizeHint());
+        frame_->setFixedSize(frame_->size());
 }
 
 void Window::setFont(const Font& f)
@@ -219,6 +220,12 @@ MenuItem* Window::findMenuItem(std::string_view name) const
         if (auto* item = menu->find(name))
             return item;
     return nullptr;
+}
+
+void Window::setTabOrder(const std::vector<Control*>& order)
+{
+    for (size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1]->widget(), order[i]->widget());
 }
 
 Control* Window::find(std::string_view controlName) const

@@ -60,6 +60,9 @@ public:
     Button* defaultButton() const { return defaultButton_; }
     Button* cancelButton() const { return cancelButton_; }
 
+    // The order Tab moves the focus in, first to last; hidden and disabled controls are skipped.
+    void setTabOrder(const std::vector<Control*>& order);
+
     Control* focused() const { return focused_; }
     void noteFocus(Control* c) { focused_ = c; }
     const std::vector<Control*>& controls() const { return controls_; }

@@ -4,12 +4,15 @@
 #include "Dispatch.h"
 #include "Grid.h"
 #include "Label.h"
+#include "OptionButton.h"
 #include "QtPlatform.h"
 #include "ScrollBar.h"
+#include "TextBox.h"
 #include "TestPlatform.h"
 #include "Window.h"
 
 #include <QApplication>
+#include <QMainWindow>
 #include <QMouseEvent>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -122,4 +125,50 @@ TEST(Controls, FileFiltersBecomeQtFiltersMatchingEitherCase)
 {
     EXPECT_EQ(qtFileFilter("Log Files (*.LOG)|*.log|All Files (*.*)|*.*"),
               "Log Files (*.LOG) (*.log *.LOG);;All Files (*.*) (*)");
+}
+
+TEST(Controls, WidgetsGoWithTheirControlsSoAShownWindowClosesCleanly)
+{
+    TestPlatform p;
+    auto w = std::make_unique<Window>("runecast");
+    {
+        TextBox t(*w, "Text1");
+        Label l(*w, "Label1", "DZ");
+        w->show();
+        t.setFocus();
+    }
+    EXPECT_TRUE(w->host()->findChildren<QWidget*>().isEmpty());
+    w.reset(); // hid the dead controls' widgets through their event filters before
+}
+
+TEST(Controls, AClickAnywhereOnAnOptionButtonSelectsIt)
+{
+    TestPlatform p;
+    Window w("runecast");
+    OptionButton futura(w, "Option1", "Futura"), meridia(w, "Option2", "Meridia");
+    futura.move(0, 2640, 2055, 555);
+    meridia.move(0, 3120, 2055, 555);
+    futura.setValue(true);
+    int clicks = 0;
+    meridia.onClick = [&] { ++clicks; };
+    w.show();
+    const QPointF farCorner(130, 2); // right of the caption, above its line
+    QMouseEvent press(QEvent::MouseButtonPress, farCorner, farCorner, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, farCorner, farCorner, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(meridia.widget(), &press);
+    QApplication::sendEvent(meridia.widget(), &release);
+    EXPECT_TRUE(meridia.value());
+    EXPECT_FALSE(futura.value());
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST(Controls, AFixedSizeWindowKeepsTheSizeItWasGiven)
+{
+    TestPlatform p;
+    Window w("Form5");
+    w.setClientSize(6000, 3300);
+    w.setSizable(false);
+    w.show();
+    EXPECT_GE(w.frame()->width(), 400);
+    EXPECT_GE(w.frame()->height(), 220);
 }

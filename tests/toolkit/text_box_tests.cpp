@@ -1,5 +1,6 @@
 // The text box's exact model: change handlers nested in assignments, selections counted in
 // characters with CR LF as two, key handling, and the widget following the model.
+#include "KeyCodes.h"
 #include "TestPlatform.h"
 #include "TextBox.h"
 #include "Window.h"
@@ -126,4 +127,26 @@ TEST(DisplayMapping, PositionsMapBothWays)
     EXPECT_EQ(textPosition(t, 3), 4);
     EXPECT_EQ(displayPosition(t, 6), 5); // a lone CR is one line break
     EXPECT_EQ(textPosition(t, displayPosition(t, 7)), 7);
+}
+
+TEST_F(TextBoxTest, ALockedBoxKeepsItsTextAgainstKeysButStillReportsThem)
+{
+    TextBox t(window, "Text1");
+    t.setText("http://www.hoistwise.example");
+    t.setLocked(true);
+    int changes = 0, presses = 0, releases = 0;
+    t.onChange = [&] { ++changes; };
+    t.onKeyPress = [&](int&) { ++presses; };
+    t.onKeyUp = [&](int, int) { ++releases; };
+    t.setSelStart(0);
+    t.setSelLength(4);
+    t.type("7");
+    t.userKey(kKeyBack, kKeyBack);
+    EXPECT_EQ(t.text(), "http://www.hoistwise.example");
+    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(presses, 2);
+    EXPECT_EQ(releases, 2);
+    EXPECT_TRUE(static_cast<QLineEdit*>(t.widget())->isReadOnly());
+    t.setText("changed by the program");
+    EXPECT_EQ(changes, 1);
 }

@@ -1,0 +1,82 @@
+#pragma once
+// The decoder window `runecast`: three flag banks that light the bits of a typed status byte,
+// the choice of controller model that names the DZ bits, the operating-mode lookup, and the
+// fault-code lookup with its stepper and note boxes.
+#include "FlagLabels.h"
+#include "Grid.h"
+#include "Label.h"
+#include "OptionButton.h"
+#include "ScrollBar.h"
+#include "StatusByte.h"
+#include "TextBox.h"
+#include "Window.h"
+
+#include <array>
+#include <memory>
+
+namespace runecast {
+
+// A bank's indicators, top row (bit 7) first.
+using Indicators = std::array<std::unique_ptr<toolkit::TextBox>, 8>;
+
+class runecast : public toolkit::Window {
+public:
+    // Builds the window hidden and loads it (Form_Load).
+    runecast();
+
+    // Handlers.
+    void Form_Load();
+    void Form_Unload(int& cancel);
+    void Option1_Click();
+    void Option2_Click();
+    void Text2_Change();
+    void Text10_Change();
+    void Text21_Change();
+    void Text19_Change();
+    void Text30_Change();
+    void Text30_KeyUp(int keyCode, int shift);
+    void VScroll1_Change();
+
+    // DZ bank.
+    toolkit::Label Label1;
+    toolkit::TextBox Text2;
+    toolkit::Grid MSFlexGrid1;
+    Indicators dzIndicators; // Text1, Text3 ... Text9
+    // Type of service.
+    toolkit::Label Label3;
+    toolkit::TextBox Text19;
+    toolkit::TextBox Text20;
+    // CS bank.
+    toolkit::Label Label2;
+    toolkit::TextBox Text10;
+    toolkit::Grid MSFlexGrid2;
+    Indicators csIndicators; // Text11 ... Text18
+    // DS bank.
+    toolkit::Label Label4;
+    toolkit::TextBox Text21;
+    toolkit::Grid MSFlexGrid3;
+    Indicators dsIndicators; // Text22 ... Text29
+    // Controller model.
+    toolkit::OptionButton Option1;
+    toolkit::OptionButton Option2;
+    // Error code lookup.
+    toolkit::Label Label6;
+    toolkit::TextBox Text32;
+    toolkit::TextBox Text31;
+    toolkit::Label Label5;
+    toolkit::TextBox Text30;
+    toolkit::ScrollBar VScroll1;
+    toolkit::TextBox Text33;
+
+private:
+    void layOut();
+    Indicators makeIndicators(std::array<const char*, 8> names, int left);
+    void setTabOrder();
+    void connectHandlers();
+    void decode(FlagBank bank, const toolkit::TextBox& byteBox, Indicators& indicators);
+};
+
+// Writes a grid's row labels into column 0, row by row through the current cell.
+void writeLabels(toolkit::Grid& grid, const GridLabels& labels);
+
+} // namespace runecast
