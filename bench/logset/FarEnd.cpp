@@ -1,13 +1,14 @@
-// The far end of a pseudo-terminal for the log and transmission benchmarks. It creates the
-// pair, prints "slave <path>", then obeys one command per line on standard input:
-//   flood <bytes> <copy-file>   write <bytes> of 79-character lines with CR LF at full speed,
-//                               keep a copy of what was written; prints "flooded <bytes> <s>"
+// The far end of a pseudo-terminal for the transmission benchmarks. It creates the pair,
+// prints "slave <path>", then obeys one command per line on standard input:
 //   drain <bytes> <rate> <file> read until <bytes> arrived, at most <rate> bytes/s (0: no
 //                               limit), into <file>; prints "drained <bytes> <s>" (first byte
 //                               to last)
 //   discard                     read and drop whatever is waiting
 //   quit
 // Every wait has a limit (120 s), so nothing hangs.
+//
+// `logset_far_end --flood-copy <bytes> <file>` instead writes the bytes bench/terminal's
+// flood_writer sends for that size, to check a session log of its flood byte for byte.
 #include "PseudoTerminal.h"
 
 #include <chrono>
@@ -26,19 +27,20 @@ using Clock = std::chrono::steady_clock;
 
 double since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
 
-std::string floodLines(size_t total)
+// flood_writer's flood: a 64 kB block of numbered 79-character lines with CR LF, repeated.
+std::string floodCopy(size_t total)
 {
-    std::string out;
-    out.reserve(total);
-    char line[96];
-    for (long n = 0; out.size() < total; ++n) {
-        std::snprintf(line, sizeof line, "%08ld ", n);
-        std::string text(line);
-        while (text.size() < 79)
-            text.push_back(static_cast<char>('A' + (text.size() + n) % 26));
-        text += "\r\n";
-        out += text;
+    std::string block;
+    for (int n = 0; block.size() < 64 * 1024; ++n) {
+        char line[96];
+        std::snprintf(line, sizeof line, "%08d %-70.70s\r\n", n,
+                      "The quick brown fox jumps over the lazy dog; PMI SU1 SD1 GV HS CS ICS GL1 ICA");
+        block += line;
     }
+    std::string out;
+    out.reserve(total + block.size());
+    while (out.size() < total)
+        out += block;
     out.resize(total);
     return out;
 }
@@ -49,27 +51,6 @@ void discard(int fd)
     pollfd p{fd, POLLIN, 0};
     while (::poll(&p, 1, 0) > 0 && (p.revents & POLLIN) && ::read(fd, buffer, sizeof buffer) > 0) {
     }
-}
-
-void flood(int fd, size_t total, const std::string& copyFile)
-{
-    const std::string data = floodLines(total);
-    std::ofstream(copyFile, std::ios::binary) << data;
-    const auto start = Clock::now();
-    size_t sent = 0;
-    while (sent < total && since(start) < 120) {
-        pollfd p[1] = {{fd, POLLOUT | POLLIN, 0}};
-        if (::poll(p, 1, 100) <= 0)
-            continue;
-        if (p[0].revents & POLLIN)
-            discard(fd);
-        if (p[0].revents & POLLOUT) {
-            const ssize_t n = ::write(fd, data.data() + sent, std::min<size_t>(65536, total - sent));
-            if (n > 0)
-                sent += static_cast<size_t>(n);
-        }
-    }
-    std::cout << "flooded " << sent << ' ' << since(start) << std::endl;
 }
 
 void drain(int fd, size_t total, double rate, const std::string& file)
@@ -101,8 +82,12 @@ void drain(int fd, size_t total, double rate, const std::string& file)
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    if (argc == 4 && std::string(argv[1]) == "--flood-copy") {
+        std::ofstream(argv[3], std::ios::binary) << floodCopy(std::stoull(argv[2]));
+        return 0;
+    }
     sim::PseudoTerminal pty;
     std::cout << "slave " << pty.slavePath() << std::endl;
     std::string line;
@@ -110,12 +95,7 @@ int main()
         std::istringstream in(line);
         std::string command;
         in >> command;
-        if (command == "flood") {
-            size_t bytes = 0;
-            std::string copy;
-            in >> bytes >> copy;
-            flood(pty.masterFd(), bytes, copy);
-        } else if (command == "drain") {
+        if (command == "drain") {
             size_t bytes = 0;
             double rate = 0;
             std::string file;

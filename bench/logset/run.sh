@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Session-log and transmission benchmarks on the real carscope under Xvfb, its COM1 mapped to a
-# pseudo-terminal whose far end is logset_far_end. The menus and file dialogs are driven with
-# xdotool, exactly as an operator would.
+# pseudo-terminal. The menus and file dialogs are driven with xdotool, as an operator would.
 #
-#   bench/logset/run.sh ingest [log|nolog] [MB]   flood of 79-character lines with CR LF
-#   bench/logset/run.sh transmit [MB]             transmission throughput (fast far end)
-#   bench/logset/run.sh slowline [seconds]        CPU while a transmission waits on 1200 baud
+#   bench/logset/run.sh ingest [MB]        bench/terminal's flood (flood_writer: 79-character
+#                                          lines with CR LF at full speed) with a session log
+#                                          open; the log is then checked byte for byte. The same
+#                                          flood without a log: bench/terminal/flood.sh [MB].
+#   bench/logset/run.sh transmit [MB]      transmission throughput to a fast far end
+#   bench/logset/run.sh slowline [seconds] CPU while a transmission waits on a 1200-baud reader
 #
-# Needs a build (cmake --preset default && ninja -C build -j2 carscope logset_far_end).
+# Needs a build: cmake --preset default &&
+#   ninja -C build -j2 carscope flood_writer logset_far_end
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -26,11 +29,19 @@ cleanup() {
 }
 trap cleanup EXIT
 
-coproc far { exec "$bin/logset_far_end"; }
-far_pid=$far_PID
-read -r -t 10 word slave <&"${far[0]}"
-[[ $word == slave ]] || { echo "far end did not start" >&2; exit 1; }
 ask() { echo "$*" >&"${far[1]}"; read -r -t 300 reply <&"${far[0]}"; echo "$reply"; }
+if [[ $mode == ingest ]]; then
+  mb=${2:-20}
+  slave=$work/com1
+  "$bin/flood_writer" --link "$slave" --pid-file "$work/pid" --mb "$mb" >"$work/writer.log" 2>&1 &
+  writer=$!
+  for _ in $(seq 50); do [[ -e $slave ]] && break; sleep 0.1; done
+else
+  coproc far { exec "$bin/logset_far_end"; }
+  far_pid=$far_PID
+  read -r -t 10 word slave <&"${far[0]}"
+  [[ $word == slave ]] || { echo "far end did not start" >&2; exit 1; }
+fi
 
 HOISTWISE_COM1=$slave "$bin/carscope" >/dev/null 2>&1 &
 app=$!
@@ -47,7 +58,7 @@ wait_for_window() { # name regex -> window id
 
 car=$(wait_for_window '^Hoistwise Car$')
 sleep 0.5
-ask discard >/dev/null   # the greeting
+[[ $mode == ingest ]] || ask discard >/dev/null   # the greeting
 
 # Chooses File > item (access key) and types a path into the file dialog that opens.
 choose_file() { # access-key dialog-title path
@@ -69,33 +80,24 @@ hz=$(getconf CLK_TCK)
 
 case "$mode" in
 ingest)
-  with=${2:-log}
-  mb=${3:-20}
   bytes=$((mb * 1000 * 1000))
   log=$work/flood.log
-  if [[ $with == log ]]; then
-    choose_file o 'Open Communications Log File' "$log"
-    for _ in $(seq 1 50); do [[ $(xdotool getwindowname "$car") == "MSComm Terminal - flood.log" ]] && break; sleep 0.1; done
-    [[ $(xdotool getwindowname "$car") == "MSComm Terminal - flood.log" ]] || { echo "the log did not open" >&2; exit 1; }
-  fi
-  before=$(cpu_ticks)
+  choose_file o 'Open Communications Log File' "$log"
+  for _ in $(seq 1 50); do [[ $(xdotool getwindowname "$car") == "MSComm Terminal - flood.log" ]] && break; sleep 0.1; done
+  [[ $(xdotool getwindowname "$car") == "MSComm Terminal - flood.log" ]] || { echo "the log did not open" >&2; exit 1; }
+  "$bin/logset_far_end" --flood-copy "$bytes" "$work/expected"
+  echo "$app" >"$work/pid"   # the writer floods one second after it reads this
+  sleep 0.9
   start=$(date +%s.%N)
-  read -r _ sent secs <<<"$(ask flood "$bytes" "$work/expected")"
-  if [[ $with == log ]]; then
-    for _ in $(seq 1 6000); do (( $(stat -c %s "$log") >= bytes )) && break; sleep 0.01; done
-  else
-    sleep 0.5
-  fi
+  for _ in $(seq 1 12000); do (( $(stat -c %s "$log") >= bytes )) && break; sleep 0.01; done
   logged=$(date +%s.%N)
-  after=$(cpu_ticks)
-  cpu=$(echo "($after - $before) / $hz" | bc -l)
-  echo "ingest ($with): $sent bytes; writer wall time ${secs} s = $(echo "$sent / $secs / 1000000" | bc -l | cut -c1-6) MB/s"
-  if [[ $with == log ]]; then
-    total=$(echo "$logged - $start" | bc -l)
-    echo "  last byte in the log after $(echo "$total" | cut -c1-6) s = $(echo "$sent / $total / 1000000" | bc -l | cut -c1-6) MB/s"
-    if cmp -s "$log" "$work/expected"; then echo "  log byte-exact: yes ($(stat -c %s "$log") bytes)"; else echo "  log byte-exact: NO"; cmp "$log" "$work/expected" | head -2; fi
-  fi
-  echo "  carscope CPU: $(echo "$cpu" | cut -c1-6) s = $(echo "$cpu / ($sent / 1000000)" | bc -l | cut -c1-6) CPU s per MB; peak memory (VmHWM) $(hwm_kb) kB"
+  wait "$writer" || true
+  echo "ingest with a session log open, $mb MB (flood_writer's figures):"
+  sed 's/^/  /' "$work/writer.log"
+  total=$(echo "$logged - $start" | bc -l)
+  echo "  last byte in the log about $(echo "$total" | cut -c1-5) s after the flood began (start known to +-0.1 s)"
+  if cmp -s "$log" "$work/expected"; then echo "  log byte-exact: yes ($(stat -c %s "$log") bytes)"; else echo "  log byte-exact: NO"; cmp "$log" "$work/expected" | head -2; fi
+  echo "  peak memory (VmHWM) at the end: $(hwm_kb) kB"
   ;;
 transmit)
   mb=${2:-8}
@@ -121,5 +123,5 @@ slowline)
   echo "  carscope CPU meanwhile: $(echo "$cpu" | cut -c1-6) s = $(echo "100 * $cpu / $took" | bc -l | cut -c1-5) % of one core"
   ;;
 *)
-  echo "usage: $0 ingest [log|nolog] [MB] | transmit [MB] | slowline [seconds]" >&2; exit 2 ;;
+  echo "usage: $0 ingest [MB] | transmit [MB] | slowline [seconds]" >&2; exit 2 ;;
 esac
