@@ -31,6 +31,14 @@ protected:
     void showPortState() override;
     void portClosedByToggle() override;
     void openSettings() override;
+
+private:
+    void placeControls();
+    // Writes the 2 characters at `position` of the buffer into Grid1's cell (row, col), which
+    // stays the current cell.
+    void showSignal(int row, int col, const std::string& buffer, long position);
+    // txtpos from popValue, r1Value, r2Value, r4Value; an invalid code leaves it alone.
+    void decodePosition();
 };
 
 } // namespace carterm
