@@ -104,8 +104,17 @@ void ScopeForm1::Text1_Change()
     if (instr(buffer, kPmiMarker))
         Timer1.setEnabled(true);
 
-    if (const long m = instr(buffer, kVelocityMarker))
-        txtvel.setText(mid(buffer, m + 8, 3));
+    // A velocity reply is shown once. Shown again after the table display has set the box to
+    // "  0", a reply still lingering in the buffer would make one stop count twice.
+    trackBuffer(buffer);
+    if (const long m = instr(buffer, kVelocityMarker)) {
+        const std::string value = mid(buffer, m + 8, 3);
+        if (bufferStart_ + m != shownVelocityAt_ || value != shownVelocity_) {
+            shownVelocityAt_ = bufferStart_ + m;
+            shownVelocity_ = value;
+            txtvel.setText(value);
+        }
+    }
 
     if (const long m = instr(buffer, kBbtMarker))
         txtbbt.setText(mid(buffer, m + 8, 5));
@@ -120,6 +129,19 @@ void ScopeForm1::Text1_Change()
         Grid2.setCol(2);
         Grid2.setText(mid(buffer, m + 14, 2));
     }
+}
+
+void ScopeForm1::trackBuffer(const std::string& buffer)
+{
+    const std::string& before = trackedBuffer_;
+    const bool grew = buffer.size() >= before.size() && buffer.compare(0, before.size(), before) == 0;
+    const bool lostFront = !grew && before.size() > buffer.size() &&
+                           before.compare(before.size() - buffer.size(), buffer.size(), buffer) == 0;
+    if (lostFront)
+        bufferStart_ += static_cast<long long>(before.size() - buffer.size());
+    else if (!grew)
+        bufferStart_ += static_cast<long long>(before.size()); // replaced outright: all of it is new
+    trackedBuffer_ = buffer;
 }
 
 void ScopeForm1::showSignal(int row, int col, const std::string& buffer, long position)

@@ -314,6 +314,33 @@ TEST_F(Display, ACarAtRestIsCountedOnceAndAsksForBbtThenFaults)
     EXPECT_EQ(f.Text2.text(), "3");
 }
 
+TEST_F(Display, AVelocityReplyLeftInTheBufferDoesNotCountTheSameStopAgain)
+{
+    PmiTable t;
+    t.sm('1');
+    showTable(t);
+    h.line->feed("vel\r\n" + scope_test::velocityReply(" 13")); // the car creeps in
+    t.sm('0');
+    showTable(t);
+    EXPECT_EQ(f.Text2.text(), "1");
+    EXPECT_EQ(h.sent(), "vel\rbbt\r");
+
+    // The next tables arrive in pieces; the old reply slides out of the buffer on the way.
+    const std::string reply = t.reply();
+    for (int round = 0; round < 3; ++round) {
+        for (size_t at = 0; at < reply.size(); at += 50)
+            h.line->feed(reply.substr(at, 50));
+        h.platform.advance(250);
+    }
+    EXPECT_EQ(f.txtvel.text(), "  0");
+    EXPECT_EQ(f.Text2.text(), "1");
+    EXPECT_EQ(h.sent(), "");
+
+    // A fresh reply is news even with the same value.
+    h.line->feed("vel\r\n" + scope_test::velocityReply(" 13"));
+    EXPECT_EQ(f.txtvel.text(), " 13");
+}
+
 TEST_F(Display, TheStopCountGoesOnPastSixteenBits)
 {
     f.zeroVelCount = 32767;
