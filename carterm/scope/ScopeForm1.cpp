@@ -42,10 +42,11 @@ void ScopeForm1::placeControls()
     Command6.move(2280, row1, 975, boxHeight);
     Text4.move(3360, row1, 615, boxHeight);
 
+    // The three boxes span the fault grid, which is just wide and tall enough for its cells.
     txtbbt.move(4320, row1, 855, boxHeight);
-    txtpos.move(5280, row1, 615, boxHeight);
-    txtvel.move(6000, row1, 735, boxHeight);
-    Grid2.move(4320, row2, 2415, 1020);
+    txtpos.move(5265, row1, 540, boxHeight);
+    txtvel.move(5895, row1, 735, boxHeight);
+    Grid2.move(4320, row2, 2310, 990);
     Grid2.setRowHeight(240);
     Grid2.setColWidth(0, 1080);
     Grid2.setColWidth(1, 600);
