@@ -21,8 +21,11 @@ done
 run=$(mktemp -d /tmp/carscope-cpu.XXXXXX)
 sim=; app=
 cleanup() {
-  [ -n "$app" ] && kill "$app" 2>/dev/null && wait "$app" 2>/dev/null
-  [ -n "$sim" ] && kill "$sim" 2>/dev/null && wait "$sim" 2>/dev/null
+  set +e
+  for p in $app $sim; do
+    kill "$p" 2>/dev/null
+    wait "$p" 2>/dev/null
+  done
   rm -rf "$run"
 }
 trap cleanup EXIT
