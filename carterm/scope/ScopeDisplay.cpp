@@ -162,7 +162,8 @@ void ScopeForm1::Timer1_Timer()
         for (int r = 1; r <= 14; ++r)
             showSignal(r, 5, buffer, p + 125 + 2 * r);
 
-        // SM: while the car runs ask for its speed; at rest the speed is zero.
+        // SM is the cell just written (column 5, row 14): while the car runs ask for its
+        // speed; at rest the speed is zero.
         if (toolkit::leadingNumber(Grid1.text()) == 1)
             send("vel\r");
         else
