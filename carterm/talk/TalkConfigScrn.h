@@ -1,0 +1,36 @@
+#pragma once
+// cabtalk's port settings dialog "Configure Comm Port": the settings string and the port number
+// as plain text, no buttons. Closing the window is how the operator confirms: the values are
+// applied then, the port being closed and reopened around the change when it was open.
+#include "Label.h"
+#include "TextBox.h"
+#include "Window.h"
+
+#include <optional>
+#include <string>
+
+namespace carterm {
+
+class TalkForm1;
+
+class TalkConfigScrn : public toolkit::Window {
+public:
+    explicit TalkConfigScrn(TalkForm1& owner);
+
+    void Form_Load();
+    void Form_Unload(int& cancel);
+
+    toolkit::Label Label1;
+    toolkit::TextBox Text1; // settings string
+    toolkit::Label Label2;
+    toolkit::TextBox Text2; // port number
+
+private:
+    TalkForm1& owner_;
+};
+
+// Reads a port number the way the dialog takes it: a whole number from 1 to 32767, blanks
+// around it allowed. Otherwise returns nothing and says what is accepted in `error`.
+std::optional<int> parsePortNumber(const std::string& text, std::string& error);
+
+} // namespace carterm
