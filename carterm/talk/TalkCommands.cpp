@@ -22,6 +22,8 @@ void TalkForm1::Command2_Click()
     Timer3.setEnabled(false);
     Timer2.setEnabled(false);
     Timer1.setEnabled(false);
+    // A silence poll still armed would bring a display, the rest timer and so the poll back.
+    Timer5.setEnabled(false);
     Text3.setVisible(false);
     Picture1.setVisible(false);
     Label3.setBackColor(lamp::grey);
