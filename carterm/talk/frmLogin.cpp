@@ -22,6 +22,7 @@ frmLogin::frmLogin()
 {
     setCaption("Password challenge");
     setClientSize(4560, 2400);
+    setSizable(false);
     lblLabels[0].move(120, 150, 1200, 270);
     txtPassword.move(1320, 120, 3015, 330);
     lblLabels[1].move(120, 630, 1200, 270);
