@@ -15,6 +15,7 @@ Form5::Form5(const SplashText& text)
 {
     setCaption("Hoistwise");
     setClientSize(6000, 3300);
+    setSizable(false);
     Label1.setFont({"Liberation Serif", 18, true});
     Label1.setAlignment(Align::Center);
     Label1.move(240, 240, 5520, 495);
