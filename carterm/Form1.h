@@ -57,6 +57,8 @@ public:
     void send(std::string_view text);
     // Gives the focus to the command line when it is visible, otherwise to the terminal pane.
     void applyFocusRule();
+    // Brings the port-dependent controls in line with the port, for dialogs that open or close it.
+    void refreshPortState() { showPortState(); }
 
     CommControl MSComm1;
     toolkit::TextBox Term;
@@ -93,6 +95,8 @@ public:
     int stressStep = 0;
     bool cancelSend = false;
     std::unique_ptr<Form2> progress;
+    // The settings dialog, kept once loaded so that showing it again keeps the operator's edits.
+    std::unique_ptr<toolkit::Window> settingsDialog;
 
 protected:
     // Hooks where the builds differ.

@@ -125,8 +125,9 @@ void Window::setClientSize(int widthTwips, int heightTwips)
 
 void Window::setSizable(bool sizable)
 {
+    // The frame's current size is the one setClientSize gave it.
     if (!sizable)
-        frame_->setFixedSize(frame_->sizeHint());
+        frame_->setFixedSize(frame_->size());
 }
 
 void Window::setFont(const Font& f)

@@ -23,6 +23,9 @@ void CarscopeProgram::Main()
     splash.show();
     splash.repaintNow();
     form1.load();
+    // A port error box took the focus while it was up: the splash takes its keys again.
+    if (splash.isShown())
+        splash.bringToFront();
 }
 
 } // namespace carterm

@@ -1,8 +1,14 @@
 // The communication settings dialog of carscope.
+#include "ConfigScrn.h"
 #include "ScopeForm1.h"
 
 namespace carterm {
 
-void ScopeForm1::openSettings() {}
+void ScopeForm1::openSettings()
+{
+    if (!settingsDialog)
+        settingsDialog = std::make_unique<ConfigScrn>(*this);
+    static_cast<ConfigScrn&>(*settingsDialog).open();
+}
 
 } // namespace carterm

@@ -12,6 +12,7 @@
 #include "Window.h"
 
 #include <QApplication>
+#include <QMainWindow>
 #include <QMouseEvent>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -159,4 +160,15 @@ TEST(Controls, AClickAnywhereOnAnOptionButtonSelectsIt)
     EXPECT_TRUE(meridia.value());
     EXPECT_FALSE(futura.value());
     EXPECT_EQ(clicks, 1);
+}
+
+TEST(Controls, AFixedSizeWindowKeepsTheSizeItWasGiven)
+{
+    TestPlatform p;
+    Window w("Form5");
+    w.setClientSize(6000, 3300);
+    w.setSizable(false);
+    w.show();
+    EXPECT_GE(w.frame()->width(), 400);
+    EXPECT_GE(w.frame()->height(), 220);
 }

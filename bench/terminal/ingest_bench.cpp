@@ -1,0 +1,82 @@
+// In-process terminal ingest: received pieces through the car window's receive event, the
+// append routine, the reply buffer and its parser, and the pane, with the pane's widget brought
+// up to date at a screen frame's pace.
+#include "FakeSerialBackend.h"
+#include "ScopeForm1.h"
+#include "TerminalAppend.h"
+#include "TestPlatform.h"
+#include "TextBox.h"
+#include "Window.h"
+
+#include <QApplication>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+std::string floodPiece(size_t size)
+{
+    std::string piece;
+    for (int n = 0; piece.size() < size; ++n) {
+        char line[96];
+        std::snprintf(line, sizeof line, "%08d %-70.70s\r\n", n,
+                      "The quick brown fox jumps over the lazy dog; PMI SU1 SD1 GV HS CS ICS GL1 ICA");
+        piece += line;
+    }
+    piece.resize(size);
+    return piece;
+}
+
+// The append routine and the pane's text alone.
+void AppendToPane(benchmark::State& state)
+{
+    toolkit::TestPlatform platform;
+    toolkit::Window window("Form1");
+    toolkit::TextBox pane(window, "Term", toolkit::TextBox::Kind::MultiLine, toolkit::TextBox::BothScrollBars);
+    pane.setHighRate(true);
+    const std::string piece = floodPiece(static_cast<size_t>(state.range(0)));
+    long termSize = 0;
+    for (auto _ : state) {
+        std::string data = piece;
+        carterm::appendToPane(pane, data, termSize);
+        benchmark::DoNotOptimize(pane.text().size());
+    }
+    state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(AppendToPane)->Arg(64)->Arg(4095);
+
+// The whole receive path of the car window, with the widget updated once per 16 ms of data at
+// 40 MB/s (every 160 pieces of 4 KB, as a pseudo-terminal delivers them).
+void ReceivePath(benchmark::State& state)
+{
+    toolkit::TestPlatform platform;
+    auto backend = std::make_unique<carterm::FakeSerialBackend>();
+    auto* line = backend.get();
+    carterm::ScopeForm1 form(std::move(backend));
+    form.load();
+    form.show();
+    const std::string piece = floodPiece(static_cast<size_t>(state.range(0)));
+    const long perFrame = std::max<long>(1, 640000 / state.range(0));
+    long n = 0;
+    for (auto _ : state) {
+        line->feed(piece);
+        if (++n % perFrame == 0)
+            form.Term.flushDisplay();
+    }
+    state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(ReceivePath)->Arg(64)->Arg(4095);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,191 @@
+#pragma once
+// The bench window "Packed Example": opens one digital-I/O adapter through the driver library,
+// configures, writes, reads and masks its points, runs the status-polling test, and answers a
+// modem on COM3 so that a technician elsewhere can drive it with command strings.
+//
+// The handlers are split by job: Packed_FormAdapter.cpp (adapter operations and the two window
+// states), Packed_FormTestCycle.cpp (Start/Stop, the poll, the status evaluation, the
+// write/read cycle), Packed_FormRemote.cpp (the serial link, the terminal and the command
+// recogniser), Packed_FormLayout.cpp (where every control sits).
+#include "AdapterDriver.h"
+#include "CommControl.h"
+#include "Readings.h"
+
+#include "Button.h"
+#include "Frame.h"
+#include "Label.h"
+#include "TextBox.h"
+#include "Timer.h"
+#include "Window.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace iobench {
+
+class Packed_Form : public toolkit::Window {
+public:
+    // `serialBackend` replaces the real serial device (tests); nullptr uses Qt SerialPort.
+    explicit Packed_Form(AdapterDriver& driver, std::unique_ptr<carterm::SerialBackend> serialBackend = nullptr);
+    ~Packed_Form() override;
+
+    // Loads the window (once): opens the modem port.
+    void load();
+    bool isLoaded() const { return loaded_; }
+
+    // Adapter operations.
+    void openadapter_button_Click();
+    void open_kx9_button_Click();
+    void configpoints_button_Click();
+    void readio_button_Click();
+    void writeio_button_Click();
+    void momo_button_Click();
+    void enabledebug_button_Click();
+    void disabledebug_button_Click();
+    void closeadapter_button_Click();
+    void clearerror_button_Click();
+    void Exit_Packed_Click();
+    void Form_Unload(int& cancel);
+
+    // Test cycle.
+    void cmdStart_Click();
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void Timer3_Timer();
+    void iostatus_textbox_Change();
+    void txtAtemps_Change() {}
+    void txtPassed_Change() {}
+
+    // Remote control over the modem link.
+    void Form_Load();
+    void MSComm1_OnComm();
+    void AppendToTerminal(toolkit::TextBox& pane, std::string& data);
+    void Term_KeyPress(int& ascii);
+    void Term_Change();
+    // Sends the text unchanged; nothing while the port is closed.
+    void send(std::string_view text);
+
+    // Frames first, then what they hold, so every container exists before its contents.
+    toolkit::Frame openadapter_frame;
+    toolkit::Label openadapter_label;
+    toolkit::TextBox boardid_textbox;
+    toolkit::Button openadapter_button;
+    toolkit::Button open_kx9_button;
+
+    toolkit::Frame drivererror_frame;
+    toolkit::Label Label7;
+    toolkit::TextBox errormessage_textbox;
+    toolkit::Button clearerror_button;
+
+    toolkit::Frame Special_Frame;
+    toolkit::Button enabledebug_button;
+    toolkit::Button disabledebug_button;
+
+    toolkit::Frame selectbus_frame;
+    toolkit::Label selectbus_label;
+    toolkit::TextBox busnumber_textbox;
+
+    toolkit::Frame configpoint_frame;
+    toolkit::Label configpoint_label;
+    toolkit::TextBox configmask_textbox;
+    toolkit::Button configpoints_button;
+
+    toolkit::Frame Frame1;
+    toolkit::TextBox Term;
+    toolkit::TextBox txtAtemps;
+    toolkit::TextBox txtPassed;
+    toolkit::TextBox Text1; // output lamp
+    toolkit::TextBox Text2; // input lamp
+    toolkit::Button cmdStart; // on the window, over the lower part of the Test frame
+
+    toolkit::Frame momoio_frame;
+    toolkit::Label momoio_label1;
+    toolkit::TextBox muston_textbox;
+    toolkit::Label momoio_label2;
+    toolkit::TextBox mustoff_textbox;
+    toolkit::Button momo_button;
+
+    toolkit::Frame writeio_frame;
+    toolkit::Label writeio_label;
+    toolkit::TextBox writemask_textbox;
+    toolkit::Button writeio_button;
+    toolkit::Label readio_label;
+    toolkit::TextBox iostatus_textbox;
+
+    toolkit::Frame closeadapter_frame;
+    toolkit::Button closeadapter_button;
+
+    toolkit::Frame Exit;
+    toolkit::Button Exit_Packed;
+
+    toolkit::Label Label1; // the serial status line
+
+    toolkit::Frame readio_frame;
+    toolkit::Button readio_button;
+
+    toolkit::Timer Timer1; // write step
+    toolkit::Timer Timer2; // status poll
+    toolkit::Timer Timer3; // read-and-reset step
+
+    // Window state; every field starts at 0.
+    int32_t adapter_handle = 0;
+    int32_t last_error = 0;
+    int32_t board_address = 0;
+    int32_t bus_number = 0;
+    int32_t config_mask = 0;
+    int32_t output_value = 0;
+    int32_t must_on_mask = 0;
+    int32_t must_off_mask = 0;
+    long pass_count = 0;    // shown from the first pass on
+    long attempt_count = 0; // shown from the first write step on
+
+    std::string eventMessage;
+    std::string errorMessage;
+    long termSize = 0;
+
+    // Declared last so it goes first: no serial event reaches a control that is gone.
+    carterm::CommControl MSComm1;
+
+private:
+    // Who runs an operation decides how a refusal is told: the operator gets a box; a remote
+    // command gets none (nobody may be at the bench to answer it); a timer gets a box once per
+    // distinct trouble, not on every tick.
+    enum class Origin { Operator, Remote, Timer };
+    class OriginScope {
+    public:
+        OriginScope(Packed_Form& form, Origin origin) : form_(form), saved_(form.origin_) { form.origin_ = origin; }
+        ~OriginScope() { form_.origin_ = saved_; }
+        OriginScope(const OriginScope&) = delete;
+        OriginScope& operator=(const OriginScope&) = delete;
+
+    private:
+        Packed_Form& form_;
+        Origin saved_;
+    };
+
+    void buildLayout();
+    void wireHandlers();
+
+    // The two window states of the table: an adapter open or none.
+    void showAdapterOpen();
+    void showAdapterClosed();
+
+    // The field's reading, or nothing after the refusal has been told.
+    std::optional<int32_t> reading(const toolkit::TextBox& field, ReadingKind kind);
+    // Stores a call's result in last_error (unless `stores` is false: the debug switches) and
+    // shows it; a call that could not be made is told. Returns whether the call was made.
+    bool made(const DriverResult& result, bool stores = true);
+    void refuse(const std::string& text);
+    // The read and display steps shared by Read The I/O, the write read-back and the timers.
+    // Returns false when the operation cannot go on.
+    bool readStatus(bool sendLine);
+
+    AdapterDriver& driver_;
+    Origin origin_ = Origin::Operator;
+    std::string lastTimerWarning_;
+    bool loaded_ = false;
+};
+
+} // namespace iobench

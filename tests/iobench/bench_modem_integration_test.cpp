@@ -1,0 +1,198 @@
+// The bench window in-process with the real serial backend and the real libKestrel.so, its COM3
+// on a real modemsim, and a remote operator calling in over loopback TCP.
+#include "KestrelDriver.h"
+#include "ModemsimProcess.h"
+#include "Packed_Form.h"
+#include "TestPlatform.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+// The remote operator's end of the call.
+class Caller {
+public:
+    explicit Caller(unsigned port)
+    {
+        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        if (::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+    ~Caller() { hangUp(); }
+    bool connected() const { return fd_ >= 0; }
+    void type(const std::string& text) { (void)!::write(fd_, text.data(), text.size()); }
+    void hangUp()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+    // Takes in whatever has arrived, without waiting.
+    const std::string& received()
+    {
+        while (fd_ >= 0) {
+            pollfd p{fd_, POLLIN, 0};
+            if (::poll(&p, 1, 0) <= 0)
+                break;
+            char buffer[1024];
+            const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            received_.append(buffer, static_cast<size_t>(n));
+        }
+        return received_;
+    }
+
+private:
+    int fd_ = -1;
+    std::string received_;
+};
+
+std::string without(std::string text, const std::string& noise)
+{
+    for (auto at = text.find(noise); at != std::string::npos; at = text.find(noise))
+        text.erase(at, noise.size());
+    return text;
+}
+
+size_t count(const std::string& text, const std::string& what)
+{
+    size_t n = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+class BenchOverModem : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        logPath_ = (fs::temp_directory_path() / ("iobench-modem-" + std::to_string(::getpid()) + ".log")).string();
+        modem_ = std::make_unique<ModemsimProcess>(
+            MODEMSIM_PROGRAM, std::vector<std::string>{"--listen", "0", "--ring-interval", "0.3", "--verbose"},
+            logPath_);
+        ASSERT_TRUE(modem_->started()) << modem_->log();
+        ::setenv("HOISTWISE_COM3", modem_->ptyPath.c_str(), 1);
+        ::setenv("KESTREL_LIBRARY", KESTREL_SIM_PATH, 1);
+        ::unsetenv("KESTREL_SCENARIO");
+        form_ = std::make_unique<iobench::Packed_Form>(driver_);
+        form_->load();
+        ASSERT_TRUE(platform_.boxes.empty()) << platform_.boxes[0].text;
+        ASSERT_TRUE(form_->MSComm1.portOpen());
+    }
+    void TearDown() override
+    {
+        form_.reset();
+        modem_.reset();
+        ::unsetenv("HOISTWISE_COM3");
+        std::error_code ignored;
+        fs::remove(logPath_, ignored);
+    }
+
+    // Runs real time and the virtual clock together until `done` holds or 10 s have passed.
+    bool runUntil(const std::function<bool()>& done)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
+            platform_.advance(10);
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            std::this_thread::sleep_for(2ms);
+        }
+        return true;
+    }
+    // What the caller has received, less the answer requests a RING still in the terminal
+    // sends to a connected caller.
+    std::string heard(Caller& caller) { return without(caller.received(), "at&s0=1\r"); }
+    bool callerHears(Caller& caller, const std::string& text)
+    {
+        return runUntil([&] { return heard(caller).find(text) != std::string::npos; });
+    }
+
+    toolkit::TestPlatform platform_;
+    iobench::KestrelDriver driver_;
+    std::unique_ptr<ModemsimProcess> modem_;
+    std::unique_ptr<iobench::Packed_Form> form_;
+    std::string logPath_;
+};
+
+} // namespace
+
+TEST_F(BenchOverModem, ARemoteOperatorOpensConfiguresWritesAndClosesThenHangsUp)
+{
+    iobench::Packed_Form& f = *form_;
+    Caller caller(modem_->callerPort);
+    ASSERT_TRUE(caller.connected());
+
+    // RING -> at&s0=1 -> the modem answers on the next ring.
+    ASSERT_TRUE(runUntil([&] { return modem_->log().find("call state: online") != std::string::npos; }))
+        << modem_->log();
+    const std::string answering = modem_->log();
+    EXPECT_NE(answering.find("bench -> modem \"at&s0=1\\r"), std::string::npos);
+    std::cout << "[ measured ] at&s0=1 sent before the call connected: " << count(answering, "at&s0=1\\r")
+              << " (echo feedback while RING stays in the terminal)\n";
+
+    caller.type("open_kx9_button_Click()");
+    ASSERT_TRUE(callerHears(caller, "base_io_textbox.Text = \"220\"\rconfigmask_textbox.Text = \"00000001\""))
+        << caller.received();
+    EXPECT_FALSE(f.open_kx9_button.enabled());
+    EXPECT_EQ(f.last_error, 0);
+    EXPECT_NE(f.adapter_handle, 0);
+
+    caller.type("configpoints_button_Click ()");
+    // The carriage return, then the first poll's new status twice.
+    ASSERT_TRUE(callerHears(caller, "\"00000001\"\rFF00FF02\rFF00FF02\r")) << caller.received();
+    EXPECT_TRUE(f.Timer2.enabled());
+    EXPECT_EQ(f.Text2.backColor(), toolkit::colors::red);
+
+    caller.type("writemask_textbox.Text =\"00000001\"");
+    ASSERT_TRUE(callerHears(caller, "FF00FF03\r")) << caller.received();
+    EXPECT_EQ(f.iostatus_textbox.text(), "FF00FF03");
+    EXPECT_EQ(f.txtPassed.text(), "1");
+
+    caller.type("writemask_textbox.Text =\"00000000\"");
+    ASSERT_TRUE(runUntil([&] {
+        const std::string h = heard(caller);
+        return h.find("FF00FF02\r", h.find("FF00FF03\r")) != std::string::npos;
+    })) << caller.received();
+    EXPECT_EQ(f.txtPassed.text(), "1");
+
+    caller.type("closeadapter_button_Click ()");
+    ASSERT_TRUE(runUntil([&] { return f.open_kx9_button.enabled(); }));
+    EXPECT_FALSE(f.Timer2.enabled());
+    EXPECT_EQ(f.last_error, 0);
+
+    // The caller hangs up: NO CARRIER -> ath0, then at&s0=0.
+    caller.hangUp();
+    ASSERT_TRUE(runUntil([&] {
+        const std::string log = modem_->log();
+        const auto hungUp = log.find("the caller hung up");
+        return hungUp != std::string::npos && log.find("at&s0=0\\r", hungUp) != std::string::npos;
+    })) << modem_->log();
+    const std::string log = modem_->log();
+    const std::string afterHangUp = log.substr(log.find("the caller hung up"));
+    const auto hangUpCommand = afterHangUp.find("ath0\\r");
+    ASSERT_NE(hangUpCommand, std::string::npos) << afterHangUp;
+    EXPECT_LT(hangUpCommand, afterHangUp.find("at&s0=0\\r"));
+    EXPECT_TRUE(platform_.boxes.empty());
+}
