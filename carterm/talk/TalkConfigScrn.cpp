@@ -1,6 +1,7 @@
 #include "TalkConfigScrn.h"
 
 #include "Bytes.h"
+#include "ConfigScrn.h"
 #include "Platform.h"
 #include "TalkForm1.h"
 
@@ -51,7 +52,7 @@ void TalkConfigScrn::Form_Unload(int&)
     if (const CommError err = comm.setSettings(Text1.text()))
         note(err.text);
     std::string portError;
-    if (const auto port = parsePortNumber(Text2.text(), portError)) {
+    if (const auto port = portNumberFromText(Text2.text(), portError)) {
         if (const CommError err = comm.setCommPort(*port))
             note(err.text);
     } else {
@@ -70,27 +71,9 @@ void TalkConfigScrn::Form_Unload(int&)
             }
         }
     }
-    owner_.settingsApplied();
+    owner_.refreshPortState();
     if (!refused.empty())
         showWarning(refused);
-}
-
-std::optional<int> parsePortNumber(const std::string& text, std::string& error)
-{
-    size_t first = text.find_first_not_of(' ');
-    size_t last = text.find_last_not_of(' ');
-    const std::string digits = first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
-    long value = 0;
-    bool ok = !digits.empty() && digits.size() <= 5 && digits.find_first_not_of("0123456789") == std::string::npos;
-    if (ok) {
-        value = std::stol(digits);
-        ok = value >= 1 && value <= 32767;
-    }
-    if (!ok) {
-        error = "Port number \"" + text + "\" not accepted: use a whole number from 1 to 32767.";
-        return std::nullopt;
-    }
-    return static_cast<int>(value);
 }
 
 } // namespace carterm

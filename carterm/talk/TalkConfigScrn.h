@@ -6,8 +6,6 @@
 #include "TextBox.h"
 #include "Window.h"
 
-#include <optional>
-#include <string>
 
 namespace carterm {
 
@@ -28,9 +26,5 @@ public:
 private:
     TalkForm1& owner_;
 };
-
-// Reads a port number the way the dialog takes it: a whole number from 1 to 32767, blanks
-// around it allowed. Otherwise returns nothing and says what is accepted in `error`.
-std::optional<int> parsePortNumber(const std::string& text, std::string& error);
 
 } // namespace carterm

@@ -79,19 +79,21 @@ void TalkForm1::keySent() { showTransmitting(); }
 
 void TalkForm1::commandSent() { showTransmitting(); }
 
-TalkConfigScrn* TalkForm1::settingsDialog() const
+TalkConfigScrn* TalkForm1::openSettingsDialog() const
 {
-    return settings_ && !settings_->isUnloaded() ? settings_.get() : nullptr;
+    return settingsDialog && settingsDialog->isShown() ? static_cast<TalkConfigScrn*>(settingsDialog.get()) : nullptr;
 }
 
+// Each showing loads the dialog afresh from the serial control; one already up is brought
+// forward with the edits kept.
 void TalkForm1::openSettings()
 {
-    if (TalkConfigScrn* open = settingsDialog()) {
-        open->show(); // already up: brought forward with the edits kept
+    if (TalkConfigScrn* open = openSettingsDialog()) {
+        open->show();
         return;
     }
-    settings_ = std::make_unique<TalkConfigScrn>(*this);
-    settings_->show();
+    settingsDialog = std::make_unique<TalkConfigScrn>(*this);
+    settingsDialog->show();
 }
 
 } // namespace carterm

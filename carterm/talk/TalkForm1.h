@@ -6,8 +6,6 @@
 #include "PictureBox.h"
 #include "SignalMatrix.h"
 
-#include <memory>
-
 namespace carterm {
 
 class TalkConfigScrn;
@@ -48,9 +46,7 @@ public:
     void MRplayLog_Click() {}
 
     // The settings dialog while it is up (nullptr otherwise).
-    TalkConfigScrn* settingsDialog() const;
-    // After the settings dialog changed the port: the controls follow the port's real state.
-    void settingsApplied() { showPortState(); }
+    TalkConfigScrn* openSettingsDialog() const;
 
 protected:
     void loadDisplay() override {}
@@ -65,7 +61,6 @@ private:
     void checkSm();
     void stressStepTick();
     void showTransmitting() { Label5.setBackColor(lamp::transmitGreen); }
-    std::unique_ptr<TalkConfigScrn> settings_;
 };
 
 } // namespace carterm

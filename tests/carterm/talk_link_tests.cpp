@@ -23,7 +23,7 @@ struct TalkLink : ::testing::Test {
     carterm::TalkConfigScrn& openSettings()
     {
         f.MSettings.click();
-        carterm::TalkConfigScrn* d = f.settingsDialog();
+        carterm::TalkConfigScrn* d = f.openSettingsDialog();
         if (!d)
             throw std::runtime_error("the settings dialog did not open");
         return *d;
@@ -136,7 +136,7 @@ TEST_F(TalkLink, ClosingWithThePortOpenKeepsItOpenWithTheNewSettings)
     const int opens = h.line->openCount();
     close(d);
     EXPECT_FALSE(d.isShown());
-    EXPECT_EQ(f.settingsDialog(), nullptr);
+    EXPECT_EQ(f.openSettingsDialog(), nullptr);
     EXPECT_TRUE(f.MSComm1.portOpen());
     EXPECT_EQ(h.line->openCount(), opens + 1); // closed and opened again around the change
     EXPECT_EQ(f.MSComm1.settings(), "9600,e,7,2");
@@ -179,7 +179,7 @@ TEST_F(TalkLink, ARefusedValueIsNamedNotAppliedAndThePortComesBack)
 
 TEST_F(TalkLink, APortNumberThatIsNotANumberIsNamedAndKept)
 {
-    for (const char* bad : {"x", "0", "", "70000", "1.5"}) {
+    for (const char* bad : {"x", "", "70000", "1.5"}) {
         auto& d = openSettings();
         d.Text1.setText("2400,n,8,1");
         d.Text2.setText(bad);
@@ -192,6 +192,12 @@ TEST_F(TalkLink, APortNumberThatIsNotANumberIsNamedAndKept)
         EXPECT_EQ(f.MSComm1.settings(), "2400,n,8,1");
         EXPECT_TRUE(f.MSComm1.portOpen());
     }
+    auto& zero = openSettings();
+    zero.Text2.setText("0");
+    close(zero);
+    EXPECT_NE(h.platform.boxes.back().text.find("start at 1"), std::string::npos) << h.platform.boxes.back().text;
+    EXPECT_EQ(f.MSComm1.commPort(), 1);
+
     auto& d = openSettings();
     d.Text2.setText(" 3 ");
     h.platform.boxes.clear();
