@@ -1,0 +1,30 @@
+#pragma once
+// cabtalk's port settings dialog "Configure Comm Port": the settings string and the port number
+// as plain text, no buttons. Closing the window is how the operator confirms: the values are
+// applied then, the port being closed and reopened around the change when it was open.
+#include "Label.h"
+#include "TextBox.h"
+#include "Window.h"
+
+
+namespace carterm {
+
+class TalkForm1;
+
+class TalkConfigScrn : public toolkit::Window {
+public:
+    explicit TalkConfigScrn(TalkForm1& owner);
+
+    void Form_Load();
+    void Form_Unload(int& cancel);
+
+    toolkit::Label Label1;
+    toolkit::TextBox Text1; // settings string
+    toolkit::Label Label2;
+    toolkit::TextBox Text2; // port number
+
+private:
+    TalkForm1& owner_;
+};
+
+} // namespace carterm

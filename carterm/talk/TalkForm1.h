@@ -1,0 +1,66 @@
+#pragma once
+// cabtalk's car window: a fixed matrix of signal labels beside the terminal, the fault block,
+// three activity lamps, and polling that rests 8 seconds after each table display and polls
+// again after a second of silence.
+#include "Form1.h"
+#include "PictureBox.h"
+#include "SignalMatrix.h"
+
+namespace carterm {
+
+class TalkConfigScrn;
+
+namespace lamp {
+constexpr toolkit::Color grey{192, 192, 192};
+constexpr toolkit::Color livePollGreen{0, 192, 0};
+constexpr toolkit::Color transmitGreen{0, 255, 0};
+constexpr toolkit::Color receiveRed{192, 0, 0};
+} // namespace lamp
+
+class TalkForm1 : public Form1 {
+public:
+    explicit TalkForm1(std::unique_ptr<SerialBackend> serialBackend = nullptr);
+    ~TalkForm1() override;
+
+    SignalMatrix matrix;
+    toolkit::TextBox Text5;
+    toolkit::PictureBox Picture1;
+    toolkit::Label Label3; // live-poll lamp
+    toolkit::Label Label4; // receive lamp
+    toolkit::Label Label5; // transmit lamp
+    toolkit::Timer Timer4, Timer5;
+
+    void Text1_Change() override;
+    void Timer1_Timer() override;
+    void Timer2_Timer() override;
+    void Timer3_Timer() override;
+    void Timer4_Timer();
+    void Timer5_Timer();
+    void Command1_Click() override;
+    void Command2_Click() override;
+    void Command6_Click() override;
+    void txtbbt_Change() override;
+    void txtpos_Change() override;
+    void Picture1_Click();
+    void Text4_KeyUp(int, int) {}
+    void MRplayLog_Click() {}
+
+    // The settings dialog while it is up (nullptr otherwise).
+    TalkConfigScrn* openSettingsDialog() const;
+
+protected:
+    void loadDisplay() override {}
+    void beforeReceive() override;
+    bool reportsRing() const override { return false; }
+    void keySent() override;
+    void commandSent() override;
+    void openSettings() override;
+
+private:
+    void buildTalkLayout();
+    void checkSm();
+    void stressStepTick();
+    void showTransmitting() { Label5.setBackColor(lamp::transmitGreen); }
+};
+
+} // namespace carterm

@@ -1,0 +1,41 @@
+#pragma once
+// cabtalk's password window "Password challenge". The right password opens the menu window;
+// so does moving into the user-name box, the login build's maintenance path.
+#include "Button.h"
+#include "Label.h"
+#include "TextBox.h"
+#include "Window.h"
+
+#include <array>
+#include <functional>
+#include <string_view>
+
+namespace carterm {
+
+inline constexpr std::string_view kLoginPassword = "594031";
+
+class frmLogin : public toolkit::Window {
+public:
+    frmLogin();
+
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    void txtUserName_GotFocus();
+
+    std::array<toolkit::Label, 2> lblLabels; // "&Password:", "&User Name:"
+    toolkit::TextBox txtPassword;
+    toolkit::TextBox txtUserName;
+    toolkit::Button cmdOK;
+    toolkit::Button cmdCancel;
+    toolkit::Label Label1;
+    toolkit::Label Label2;
+
+    // Shows the menu window (set by the start-up module).
+    std::function<void()> showMenu;
+
+private:
+    void goToMenu();
+    bool leaving_ = false;
+};
+
+} // namespace carterm

@@ -1,0 +1,76 @@
+#pragma once
+// cabtalk's car window and start-up on the deterministic platform with an in-memory serial
+// device, and a builder for controller replies in the wire layout.
+#include "FakeSerialBackend.h"
+#include "TalkForm1.h"
+#include "TalkModule21.h"
+#include "TestPlatform.h"
+
+#include <array>
+#include <memory>
+#include <string>
+
+struct TalkWindowHarness {
+    toolkit::TestPlatform platform;
+    carterm::FakeSerialBackend* line = nullptr;
+    std::unique_ptr<carterm::TalkForm1> form;
+
+    explicit TalkWindowHarness(bool portWorks = true)
+    {
+        auto backend = std::make_unique<carterm::FakeSerialBackend>();
+        line = backend.get();
+        if (!portWorks)
+            line->failOpen({8002, "COM1 (/dev/ttyS0): No such file or directory"});
+        form = std::make_unique<carterm::TalkForm1>(std::move(backend));
+        form->load();
+        form->show();
+    }
+    // What went out since the last look.
+    std::string sent() { return line->takeSent(); }
+};
+
+struct TalkProgramHarness {
+    toolkit::TestPlatform platform;
+    carterm::FakeSerialBackend* line = nullptr;
+    std::unique_ptr<carterm::CabtalkProgram> program;
+
+    TalkProgramHarness()
+    {
+        auto backend = std::make_unique<carterm::FakeSerialBackend>();
+        line = backend.get();
+        program = std::make_unique<carterm::CabtalkProgram>(std::move(backend));
+        program->Main();
+    }
+};
+
+// A PMI reply as the controller sends it: "> PMII", the header and eight data lines, every line
+// ending CR LF. Each cell holds 2 characters; the 16th cell's second character is the line's CR,
+// so only its first character is set.
+struct PmiReply {
+    std::array<std::array<std::string, 16>, 8> cells;
+
+    PmiReply()
+    {
+        // Distinct cells: line letter and row digit, "a1" .. "h9", "aA" .. "hG".
+        for (int k = 1; k <= 8; ++k)
+            for (int r = 1; r <= 16; ++r)
+                cells[k - 1][r - 1] = std::string{char('a' + k - 1), "0123456789ABCDEFG"[r]};
+    }
+    void set(int line, int row, std::string two) { cells[line - 1][row - 1] = std::move(two); }
+    // The text the display shows for a cell.
+    std::string shown(int line, int row) const
+    {
+        return row == 16 ? cells[line - 1][15].substr(0, 1) + "\r" : cells[line - 1][row - 1];
+    }
+    std::string text() const
+    {
+        std::string out = "> PMII\r\nPMI #  = = = = = = = = = = = = = = = =\r\n";
+        for (int k = 1; k <= 8; ++k) {
+            out += "    " + std::to_string(k) + "  ";
+            for (int r = 1; r <= 15; ++r)
+                out += cells[k - 1][r - 1];
+            out += cells[k - 1][15].substr(0, 1) + "\r\n";
+        }
+        return out;
+    }
+};
