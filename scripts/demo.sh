@@ -16,6 +16,7 @@ echo "carsim is the car controller on $(readlink "$link"); COM1 -> $link"
 echo "In carscope press \"pmi 1\" to watch the car live, then \"DOB\" or \"stress\" to move it."
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display here: carscope runs on a virtual X display (Xvfb) until you end this command."
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$bin/carscope"
+  xvfb-run -a -s "-screen 0 1280x1024x24" "$bin/carscope"
+else
+  "$bin/carscope"
 fi
-"$bin/carscope"
