@@ -51,7 +51,7 @@ LineOutcome LineLoop::run()
     const bool hangup = settings_.scenario == Scenario::Hangup;
     double carTime = 0.0;
 
-    while (!stopRequested()) {
+    while (!sim::stopRequested()) {
         const double now = secondsSince(start);
         car_.advance(now - carTime);
         carTime = now;

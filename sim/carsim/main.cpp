@@ -5,7 +5,7 @@
 #include "Options.h"
 #include "PseudoTerminal.h"
 #include "ReplyShaper.h"
-#include "SerialLine.h"
+#include "SerialDevice.h"
 #include "StopSignals.h"
 
 #include <cstdio>
@@ -38,12 +38,12 @@ int run(const carsim::Options& options, const sigset_t& waitMask)
     int fd = -1;
     std::string path;
     if (!options.devicePath.empty()) {
-        fd = carsim::openSerialDevice(options.devicePath, options.baud);
+        fd = sim::openSerialDevice(options.devicePath, options.baud);
         path = options.devicePath;
     } else {
         pty = std::make_unique<sim::PseudoTerminal>();
         if (!options.linkPath.empty())
-            carsim::linkPseudoTerminal(*pty, options.linkPath);
+            pty->linkTo(options.linkPath);
         fd = pty->masterFd();
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
         path = pty->slavePath();
@@ -94,7 +94,7 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    const sigset_t waitMask = carsim::installStopSignals();
+    const sigset_t waitMask = sim::installStopSignals({SIGINT, SIGTERM, SIGHUP});
     try {
         return run(parsed.options, waitMask);
     } catch (const std::exception& e) {

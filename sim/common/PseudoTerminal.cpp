@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <pty.h>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -52,6 +53,11 @@ PseudoTerminal::~PseudoTerminal()
 
 void PseudoTerminal::linkTo(const std::string& linkPath)
 {
+    // A mistyped path must never cost the operator a file or a folder: only old links go.
+    struct stat st {};
+    if (::lstat(linkPath.c_str(), &st) == 0 && !S_ISLNK(st.st_mode))
+        throw std::runtime_error("cannot link " + linkPath
+                                 + ": something other than a symbolic link is there; only an old link is replaced");
     ::unlink(linkPath.c_str());
     if (::symlink(slavePath_.c_str(), linkPath.c_str()) != 0)
         throw systemError("cannot link " + linkPath + " to " + slavePath_);

@@ -17,7 +17,8 @@ public:
     const std::string& slavePath() const { return slavePath_; }
 
     // Makes `linkPath` a symbolic link to the slave (replacing an old link there), removed again
-    // on destruction. Throws std::runtime_error on failure.
+    // on destruction. Anything else already at `linkPath` is left alone and refused.
+    // Throws std::runtime_error on failure.
     void linkTo(const std::string& linkPath);
 
 private:

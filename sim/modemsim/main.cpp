@@ -6,38 +6,11 @@
 #include "ModemOptions.h"
 #include "TrafficLog.h"
 
+#include "StopSignals.h"
+
 #include <csignal>
 #include <cstdio>
 #include <exception>
-#include <signal.h>
-
-namespace {
-
-volatile std::sig_atomic_t stopRequested = 0;
-
-void onStopSignal(int) { stopRequested = 1; }
-
-// SIGINT and SIGTERM stay blocked except inside the loop's wait, which returns when one comes.
-sigset_t installStopSignals()
-{
-    struct sigaction action{};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    std::signal(SIGPIPE, SIG_IGN); // a caller gone mid-write shows up as a write error instead
-
-    sigset_t stopSignals, waitMask;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
-    sigdelset(&waitMask, SIGINT);
-    sigdelset(&waitMask, SIGTERM);
-    return waitMask;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -54,7 +27,7 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    const sigset_t waitMask = installStopSignals();
+    const sigset_t waitMask = sim::installStopSignals({SIGINT, SIGTERM});
     const TrafficLog log(options.verbose);
     try {
         auto bench = options.devicePath.empty() ? BenchPort::createPseudoTerminal(options.linkPath)
@@ -68,7 +41,7 @@ int main(int argc, char** argv)
 
         HayesModem modem({options.ringInterval, options.speed});
         ModemLoop loop(modem, *bench, caller, log);
-        return loop.run(stopRequested, waitMask);
+        return loop.run(sim::stopSignalFlag(), waitMask);
     } catch (const std::exception& e) {
         log.error(e.what());
         return 1;

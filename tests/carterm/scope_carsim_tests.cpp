@@ -2,8 +2,8 @@
 // in-process on the real serial backend, its timers on the virtual clock driven in step with
 // real time while Qt's events are pumped.
 #include "ScopeForm1.h"
+#include "SimulatorProcess.h"
 #include "TestPlatform.h"
-#include "scope_carsim_process.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>
@@ -19,13 +19,13 @@ namespace {
 
 struct ScopeWithCarsim : ::testing::Test {
     toolkit::TestPlatform platform;
-    std::unique_ptr<scope_test::CarsimProcess> carsim;
+    std::unique_ptr<sim::SimulatorProcess> carsim;
     std::unique_ptr<carterm::ScopeForm1> form;
 
     void SetUp() override
     {
-        carsim = std::make_unique<scope_test::CarsimProcess>(std::vector<std::string>{"--seed", "7"});
-        const std::string line = carsim->linePath();
+        carsim = std::make_unique<sim::SimulatorProcess>(CARSIM_PROGRAM, std::vector<std::string>{"--seed", "7"});
+        const std::string line = carsim->ptyPath();
         ASSERT_FALSE(line.empty()) << "carsim did not report its line";
         ::setenv("HOISTWISE_COM1", line.c_str(), 1);
         form = std::make_unique<carterm::ScopeForm1>();

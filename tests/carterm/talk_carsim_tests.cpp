@@ -1,5 +1,6 @@
 // cabtalk's car window in live mode against the real carsim over a real pseudo-terminal: the
 // window runs in-process on the real serial backend while virtual and real time run together.
+#include "SimulatorProcess.h"
 #include "TalkForm1.h"
 #include "TestPlatform.h"
 
@@ -8,71 +9,13 @@
 
 #include <cctype>
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
-#include <poll.h>
+#include <memory>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// carsim on a pseudo-terminal of its own; killed when the test ends, whatever happened.
-class Carsim {
-public:
-    Carsim()
-    {
-        int out[2];
-        if (::pipe2(out, O_CLOEXEC) != 0)
-            return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(out[1], STDOUT_FILENO);
-            const int devNull = ::open("/dev/null", O_WRONLY);
-            ::dup2(devNull, STDERR_FILENO);
-            ::execl(CARSIM_PROGRAM, CARSIM_PROGRAM, "--seed", "7", static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        out_ = out[0];
-    }
-    ~Carsim()
-    {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        if (out_ >= 0)
-            ::close(out_);
-    }
-    // The first line carsim prints: the path of its line. Empty after 5 s without it.
-    std::string linePath()
-    {
-        std::string got;
-        const auto deadline = Clock::now() + std::chrono::seconds(5);
-        while (got.find('\n') == std::string::npos && Clock::now() < deadline) {
-            pollfd pfd{out_, POLLIN, 0};
-            if (::poll(&pfd, 1, 100) <= 0)
-                continue;
-            char buf[256];
-            const ssize_t n = ::read(out_, buf, sizeof buf);
-            if (n <= 0)
-                break;
-            got.append(buf, static_cast<size_t>(n));
-        }
-        const auto nl = got.find('\n');
-        return nl == std::string::npos ? std::string() : got.substr(0, nl);
-    }
-
-private:
-    pid_t pid_ = -1;
-    int out_ = -1;
-};
 
 struct Event {
     double at;
@@ -81,13 +24,14 @@ struct Event {
 
 struct TalkAgainstCarsim : ::testing::Test {
     toolkit::TestPlatform platform;
-    Carsim carsim;
+    // carsim on a pseudo-terminal of its own, stopped when the test ends whatever happened.
+    sim::SimulatorProcess carsim{CARSIM_PROGRAM, {"--seed", "7"}, sim::SimulatorProcess::discardErrors()};
     std::unique_ptr<carterm::TalkForm1> form;
     std::vector<Event> events;
 
     void SetUp() override
     {
-        const std::string path = carsim.linePath();
+        const std::string path = carsim.ptyPath();
         ASSERT_FALSE(path.empty()) << "carsim printed no line path";
         ::setenv("HOISTWISE_COM1", path.c_str(), 1);
         form = std::make_unique<carterm::TalkForm1>();

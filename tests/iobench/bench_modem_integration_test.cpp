@@ -9,13 +9,18 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <iostream>
 #include <netinet/in.h>
+#include <poll.h>
+#include <string>
 #include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
+#include <vector>
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;

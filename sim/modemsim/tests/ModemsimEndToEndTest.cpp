@@ -1,5 +1,6 @@
 // Runs the real modemsim: its pseudo-terminal as the bench's port, a TCP socket as the caller.
 #include "PseudoTerminal.h"
+#include "SimulatorProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -9,11 +10,11 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <memory>
 #include <netinet/in.h>
 #include <poll.h>
 #include <string>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -89,74 +90,11 @@ int connectCaller(unsigned port)
     return fd;
 }
 
-// The modemsim process, killed on the way out whatever the test did.
-class ModemProcess {
-public:
-    explicit ModemProcess(std::vector<std::string> args)
-    {
-        int out[2];
-        if (::pipe2(out, O_CLOEXEC) != 0)
-            return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(out[1], STDOUT_FILENO);
-            int devnull = ::open("/dev/null", O_WRONLY);
-            ::dup2(devnull, STDERR_FILENO);
-            std::vector<char*> argv{const_cast<char*>(MODEMSIM_PATH)};
-            for (auto& arg : args)
-                argv.push_back(arg.data());
-            argv.push_back(nullptr);
-            ::execv(MODEMSIM_PATH, argv.data());
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        stdout_ = out[0];
-    }
-    ~ModemProcess()
-    {
-        if (pid_ > 0 && !exited_) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        if (stdout_ >= 0)
-            ::close(stdout_);
-    }
-
-    std::string outputLine()
-    {
-        if (pending_.find('\n') == std::string::npos)
-            pending_ += readUntil(stdout_, "\n");
-        const auto end = pending_.find('\n');
-        if (end == std::string::npos)
-            return {};
-        std::string line = pending_.substr(0, end);
-        pending_.erase(0, end + 1);
-        return line;
-    }
-
-    // The exit code, or -1 when it did not end within the wait.
-    int waitExit()
-    {
-        const auto deadline = std::chrono::steady_clock::now() + kWait;
-        while (std::chrono::steady_clock::now() < deadline) {
-            int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                exited_ = true;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-        return -1;
-    }
-
-    void signal(int sig) { ::kill(pid_, sig); }
-
-private:
-    pid_t pid_ = -1;
-    int stdout_ = -1;
-    bool exited_ = false;
-    std::string pending_;
-};
+// The modemsim process, stopped on the way out whatever the test did.
+std::unique_ptr<sim::SimulatorProcess> startModemsim(const std::vector<std::string>& args)
+{
+    return std::make_unique<sim::SimulatorProcess>(MODEMSIM_PATH, args, sim::SimulatorProcess::discardErrors());
+}
 
 class ModemsimEndToEnd : public ::testing::Test {
 protected:
@@ -165,10 +103,9 @@ protected:
         dir_ = fs::temp_directory_path() / ("modemsim-test-" + std::to_string(::getpid()));
         fs::create_directories(dir_);
         link_ = dir_ / "com3";
-        modem_ = std::make_unique<ModemProcess>(std::vector<std::string>{
-            "--listen", "0", "--ring-interval", "0.2", "--link", link_.string(), "--verbose"});
-        path_ = modem_->outputLine();
-        const std::string listening = modem_->outputLine();
+        modem_ = startModemsim({"--listen", "0", "--ring-interval", "0.2", "--link", link_.string(), "--verbose"});
+        path_ = modem_->ptyPath();
+        const std::string listening = modem_->readLine();
         ASSERT_FALSE(path_.empty());
         ASSERT_EQ(listening.rfind("listening on 127.0.0.1:", 0), 0u) << listening;
         port_ = static_cast<unsigned>(std::stoul(listening.substr(listening.rfind(':') + 1)));
@@ -198,7 +135,7 @@ protected:
     }
 
     fs::path dir_, link_;
-    std::unique_ptr<ModemProcess> modem_;
+    std::unique_ptr<sim::SimulatorProcess> modem_;
     std::string path_;
     unsigned port_ = 0;
     int bench_ = -1;
@@ -269,14 +206,14 @@ TEST_F(ModemsimEndToEnd, EscapeThenHangUpClosesTheCallersConnection)
 
 TEST(ModemsimCommandLine, BadArgumentsExitWithCodeTwo)
 {
-    ModemProcess badSpeed({"--speed", "fast"});
-    EXPECT_EQ(badSpeed.waitExit(), 2);
+    const auto badSpeed = startModemsim({"--speed", "fast"});
+    EXPECT_EQ(badSpeed->waitExit(), 2);
 
     // An existing file is not replaced by the link.
     const fs::path file = fs::temp_directory_path() / ("modemsim-keep-" + std::to_string(::getpid()));
     { std::FILE* f = std::fopen(file.c_str(), "w"); ASSERT_NE(f, nullptr); std::fputs("keep", f); std::fclose(f); }
-    ModemProcess onFile({"--link", file.string(), "--listen", "0"});
-    EXPECT_EQ(onFile.waitExit(), 1);
+    const auto onFile = startModemsim({"--link", file.string(), "--listen", "0"});
+    EXPECT_EQ(onFile->waitExit(), 1);
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(file)));
     fs::remove(file);
 }

@@ -1,4 +1,5 @@
 // The real program on a real pseudo-terminal, as the terminals' end-to-end tests use it.
+#include "SimulatorProcess.h"
 #include "TerminalView.h"
 
 #include <gtest/gtest.h>
@@ -8,11 +9,9 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
-#include <optional>
 #include <poll.h>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 #include <vector>
@@ -48,82 +47,12 @@ std::string readUntil(int fd, Clock::time_point deadline, const auto& done)
     return got;
 }
 
-class CarsimProcess {
-public:
+// carsim with its stderr captured, so a failing test can say what it complained of.
+struct CarsimProcess : sim::SimulatorProcess {
     explicit CarsimProcess(const std::vector<std::string>& args)
+        : SimulatorProcess(CARSIM_PROGRAM, args, captureErrors())
     {
-        int out[2], err[2];
-        if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
-            return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(out[1], STDOUT_FILENO);
-            ::dup2(err[1], STDERR_FILENO);
-            std::vector<char*> argv{const_cast<char*>(CARSIM_PROGRAM)};
-            for (const auto& a : args)
-                argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
-            ::execv(CARSIM_PROGRAM, argv.data());
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        ::close(err[1]);
-        out_ = out[0];
-        err_ = err[0];
     }
-
-    ~CarsimProcess()
-    {
-        if (pid_ > 0 && !exited_) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        if (out_ >= 0)
-            ::close(out_);
-        if (err_ >= 0)
-            ::close(err_);
-    }
-
-    bool started() const { return pid_ > 0; }
-
-    std::string firstLine()
-    {
-        std::string line = readUntil(out_, Clock::now() + kPatience,
-            [](const std::string& s) { return s.find('\n') != std::string::npos; });
-        const auto nl = line.find('\n');
-        return nl == std::string::npos ? std::string() : line.substr(0, nl);
-    }
-
-    std::string errors()
-    {
-        return readUntil(err_, Clock::now() + std::chrono::milliseconds(500), [](const std::string&) { return false; });
-    }
-
-    void signal(int sig) { ::kill(pid_, sig); }
-
-    // The exit code, or nothing if it did not end in time (or died of a signal).
-    std::optional<int> exitCode()
-    {
-        const auto deadline = Clock::now() + kPatience;
-        while (Clock::now() < deadline) {
-            int status = 0;
-            const pid_t r = ::waitpid(pid_, &status, WNOHANG);
-            if (r == pid_) {
-                exited_ = true;
-                if (WIFEXITED(status))
-                    return WEXITSTATUS(status);
-                return std::nullopt;
-            }
-            ::usleep(10000);
-        }
-        return std::nullopt;
-    }
-
-private:
-    pid_t pid_ = -1;
-    int out_ = -1;
-    int err_ = -1;
-    bool exited_ = false;
 };
 
 int openRaw(const std::string& path)
@@ -150,7 +79,7 @@ TEST(CarsimProgram, AnswersAPollOverItsPseudoTerminalAndStopsOnSigterm)
 {
     CarsimProcess carsim({"--seed", "1"});
     ASSERT_TRUE(carsim.started());
-    const std::string path = carsim.firstLine();
+    const std::string path = carsim.ptyPath();
     ASSERT_FALSE(path.empty()) << carsim.errors();
 
     const int fd = openRaw(path);
@@ -179,14 +108,14 @@ TEST(CarsimProgram, AnswersAPollOverItsPseudoTerminalAndStopsOnSigterm)
         "0100");
 
     carsim.signal(SIGTERM);
-    EXPECT_EQ(carsim.exitCode(), 0);
+    EXPECT_EQ(carsim.waitExit(), 0);
 }
 
 TEST(CarsimProgram, LinksThePseudoTerminalAndRemovesTheLinkOnExit)
 {
     const std::string link = scratchPath("link");
     CarsimProcess carsim({"--link", link});
-    const std::string path = carsim.firstLine();
+    const std::string path = carsim.ptyPath();
     ASSERT_FALSE(path.empty()) << carsim.errors();
 
     char target[256] = {};
@@ -195,7 +124,7 @@ TEST(CarsimProgram, LinksThePseudoTerminalAndRemovesTheLinkOnExit)
     EXPECT_EQ(std::string(target, static_cast<std::size_t>(n)), path);
 
     carsim.signal(SIGINT);
-    EXPECT_EQ(carsim.exitCode(), 0);
+    EXPECT_EQ(carsim.waitExit(), 0);
     struct stat st {};
     EXPECT_NE(::lstat(link.c_str(), &st), 0);
 }
@@ -209,7 +138,7 @@ TEST(CarsimProgram, NeverReplacesAFileWithItsLink)
     ::close(fd);
 
     CarsimProcess carsim({"--link", file});
-    EXPECT_EQ(carsim.exitCode(), 1);
+    EXPECT_EQ(carsim.waitExit(), 1);
     EXPECT_NE(carsim.errors().find(file), std::string::npos);
     struct stat st {};
     ASSERT_EQ(::lstat(file.c_str(), &st), 0);
@@ -220,7 +149,7 @@ TEST(CarsimProgram, NeverReplacesAFileWithItsLink)
 TEST(CarsimProgram, HangupScenarioClosesTheLine)
 {
     CarsimProcess carsim({"--scenario", "hangup", "--after", "0.5"});
-    const std::string path = carsim.firstLine();
+    const std::string path = carsim.ptyPath();
     ASSERT_FALSE(path.empty()) << carsim.errors();
     const int fd = openRaw(path);
     ASSERT_GE(fd, 0);
@@ -232,13 +161,13 @@ TEST(CarsimProgram, HangupScenarioClosesTheLine)
     EXPECT_LE(::read(fd, &c, 1), 0);  // end of line, not data
     EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(300));
     ::close(fd);
-    EXPECT_EQ(carsim.exitCode(), 0);
+    EXPECT_EQ(carsim.waitExit(), 0);
 }
 
 TEST(CarsimProgram, BadOptionsExitWithCodeTwoAndSayWhy)
 {
     CarsimProcess carsim({"--scenario", "noisy"});
-    EXPECT_EQ(carsim.exitCode(), 2);
+    EXPECT_EQ(carsim.waitExit(), 2);
     const std::string errors = carsim.errors();
     EXPECT_NE(errors.find("unknown scenario 'noisy'"), std::string::npos) << errors;
     EXPECT_NE(errors.find("normal, silence, garbage, slow, partial, hangup"), std::string::npos) << errors;

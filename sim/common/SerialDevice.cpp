@@ -1,4 +1,4 @@
-#include "SerialLine.h"
+#include "SerialDevice.h"
 
 #include "PseudoTerminal.h"
 
@@ -6,11 +6,10 @@
 #include <cstring>
 #include <fcntl.h>
 #include <stdexcept>
-#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
-namespace carsim {
+namespace sim {
 
 namespace {
 speed_t speedConstant(long baud)
@@ -54,7 +53,7 @@ std::runtime_error failure(const std::string& what)
 {
     return std::runtime_error(what + ": " + std::strerror(errno));
 }
-}  // namespace
+} // namespace
 
 int openSerialDevice(const std::string& path, long baud)
 {
@@ -70,31 +69,26 @@ int openSerialDevice(const std::string& path, long baud)
         ::close(fd);
         throw std::runtime_error("cannot set " + path + " to " + std::to_string(baud) + " baud: not a standard rate");
     }
-    sim::makeRaw(fd);
+    makeRaw(fd);
     termios tio{};
-    if (tcgetattr(fd, &tio) == 0) {
-        tio.c_cflag &= ~(PARENB | CSTOPB | CSIZE | CRTSCTS);
-        tio.c_cflag |= CS8 | CREAD | CLOCAL;
-        tio.c_cc[VMIN] = 1;
-        tio.c_cc[VTIME] = 0;
-        if (cfsetispeed(&tio, speed) != 0 || cfsetospeed(&tio, speed) != 0
-            || tcsetattr(fd, TCSANOW, &tio) != 0) {
-            const int saved = errno;
-            ::close(fd);
-            errno = saved;
-            throw failure("cannot set " + path + " to " + std::to_string(baud) + " baud, 8 data bits, no parity");
-        }
+    // A device whose settings cannot be read or written is refused rather than used unset.
+    if (tcgetattr(fd, &tio) != 0) {
+        const int saved = errno;
+        ::close(fd);
+        errno = saved;
+        throw failure("cannot read the settings of " + path);
+    }
+    tio.c_cflag &= ~(PARENB | CSTOPB | CSIZE | CRTSCTS);
+    tio.c_cflag |= CS8 | CREAD | CLOCAL;
+    tio.c_cc[VMIN] = 1;
+    tio.c_cc[VTIME] = 0;
+    if (cfsetispeed(&tio, speed) != 0 || cfsetospeed(&tio, speed) != 0 || tcsetattr(fd, TCSANOW, &tio) != 0) {
+        const int saved = errno;
+        ::close(fd);
+        errno = saved;
+        throw failure("cannot set " + path + " to " + std::to_string(baud) + " baud, 8 data bits, no parity");
     }
     return fd;
 }
 
-void linkPseudoTerminal(sim::PseudoTerminal& pty, const std::string& linkPath)
-{
-    struct stat st {};
-    if (::lstat(linkPath.c_str(), &st) == 0 && !S_ISLNK(st.st_mode))
-        throw std::runtime_error("cannot link " + linkPath + ": something other than a symbolic link is already there, "
-                                 "and carsim replaces only old links");
-    pty.linkTo(linkPath);
-}
-
-}  // namespace carsim
+} // namespace sim
