@@ -164,8 +164,9 @@ TEST_F(Transmit, EscapeAndClosingTheProgressWindowAreCancel)
     passes = 0;
     h.platform.onDoEvents = [&] {
         collect();
-        if (++passes == 3)
+        if (++passes == 3) {
             EXPECT_FALSE(f.progress->unload()); // the window stays until the transmission ends
+        }
     };
     transmit(scratch.path("d.txt"));
     EXPECT_EQ(chunks, (std::vector<size_t>{512}));
