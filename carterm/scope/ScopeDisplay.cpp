@@ -3,6 +3,7 @@
 #include "ScopeForm1.h"
 
 #include "Bytes.h"
+#include "PmiTable.h"
 
 #include <array>
 #include <optional>
@@ -15,11 +16,9 @@ using toolkit::mid;
 
 namespace {
 
-constexpr std::string_view kPmiMarker = "> PMII";
 constexpr std::string_view kVelocityMarker = "VEL =   ";
 constexpr std::string_view kBbtMarker = "BBT";
 constexpr std::array<std::string_view, 4> kFaultMarkers = {"FLT  0", "FLT  1", "FLT  2", "FLT  3"};
-constexpr std::string_view kPmiHeader = "PMI #  = = = = = = = = = = = = = = = =";
 
 struct SignalName {
     int col;
@@ -101,7 +100,7 @@ void ScopeForm1::Text1_Change()
 {
     const std::string buffer = Text1.text();
 
-    if (instr(buffer, kPmiMarker))
+    if (instr(buffer, pmi::kReplyMarker))
         Timer1.setEnabled(true);
 
     // A velocity reply is shown once. Shown again after the table display has set the box to
@@ -154,13 +153,13 @@ void ScopeForm1::showSignal(int row, int col, const std::string& buffer, long po
 void ScopeForm1::Timer1_Timer()
 {
     const std::string buffer = Text1.text();
-    if (const long p = instr(buffer, kPmiHeader)) {
+    if (const long p = instr(buffer, pmi::kHeader)) {
         for (int r : kLine1Rows)
-            showSignal(r, 1, buffer, p + 45 + 2 * r);
+            showSignal(r, 1, buffer, pmi::cellPosition(p, 1, r));
         for (int r = 1; r <= 16; ++r)
-            showSignal(r, 3, buffer, p + 85 + 2 * r);
+            showSignal(r, 3, buffer, pmi::cellPosition(p, 2, r));
         for (int r = 1; r <= 14; ++r)
-            showSignal(r, 5, buffer, p + 125 + 2 * r);
+            showSignal(r, 5, buffer, pmi::cellPosition(p, 3, r));
 
         // SM is the cell just written (column 5, row 14): while the car runs ask for its
         // speed; at rest the speed is zero.
@@ -174,7 +173,7 @@ void ScopeForm1::Timer1_Timer()
         bool positionReadable = true;
         int* const positionValues[] = {&popValue, &r1Value, &r2Value, &r4Value};
         for (int r = 1; r <= 16; ++r) {
-            showSignal(r, 7, buffer, p + 165 + 2 * r);
+            showSignal(r, 7, buffer, pmi::cellPosition(p, 4, r));
             if (r <= 4) {
                 if (const auto value = cellInteger(Grid1.text()))
                     *positionValues[r - 1] = *value;
@@ -184,7 +183,7 @@ void ScopeForm1::Timer1_Timer()
         }
 
         for (int r = 1; r <= 16; ++r)
-            showSignal(r, 13, buffer, p + 325 + 2 * r);
+            showSignal(r, 13, buffer, pmi::cellPosition(p, 8, r));
         if (positionReadable)
             decodePosition();
     }
