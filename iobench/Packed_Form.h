@@ -181,6 +181,8 @@ private:
     // The read and display steps shared by Read The I/O, the write read-back and the timers.
     // Returns false when the operation cannot go on.
     bool readStatus(bool sendLine);
+    // Reads the bus and `valueField` and writes the outputs; false when refused or not performed.
+    bool writeOutputs(const toolkit::TextBox& valueField);
 
     AdapterDriver& driver_;
     Origin origin_ = Origin::Operator;

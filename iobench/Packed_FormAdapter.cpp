@@ -148,20 +148,24 @@ bool Packed_Form::readStatus(bool sendLine)
 
 void Packed_Form::readio_button_Click() { readStatus(false); }
 
-void Packed_Form::writeio_button_Click()
+bool Packed_Form::writeOutputs(const toolkit::TextBox& valueField)
 {
     const auto bus = reading(busnumber_textbox, ReadingKind::Dec16);
     if (!bus)
-        return;
-    const auto value = reading(writemask_textbox, ReadingKind::Dec32);
+        return false;
+    const auto value = reading(valueField, ReadingKind::Dec32);
     if (!value)
-        return;
+        return false;
     bus_number = *bus;
     output_value = *value;
-    if (!made(driver_.Kestrel_Direct_Packed_Update(adapter_handle, bus_number, output_value)))
-        return;
+    return made(driver_.Kestrel_Direct_Packed_Update(adapter_handle, bus_number, output_value));
+}
+
+void Packed_Form::writeio_button_Click()
+{
     // Read back whatever the write gave.
-    readStatus(false);
+    if (writeOutputs(writemask_textbox))
+        readStatus(false);
 }
 
 void Packed_Form::momo_button_Click()

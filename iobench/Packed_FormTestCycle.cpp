@@ -55,15 +55,8 @@ void Packed_Form::Timer1_Timer()
 {
     OriginScope scope(*this, Origin::Timer);
     platform().beep();
-    const auto bus = reading(busnumber_textbox, ReadingKind::Dec16);
-    if (!bus)
-        return;
-    const auto value = reading(configmask_textbox, ReadingKind::Dec32);
-    if (!value)
-        return;
-    bus_number = *bus;
-    output_value = *value;
-    if (!made(driver_.Kestrel_Direct_Packed_Update(adapter_handle, bus_number, output_value)))
+    // The write step writes the configuration mask's reading as the outputs.
+    if (!writeOutputs(configmask_textbox))
         return;
     lastTimerWarning_.clear();
     Text1.setBackColor(colors::red);
