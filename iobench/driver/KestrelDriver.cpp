@@ -37,7 +37,7 @@ bool KestrelDriver::loadLibrary(EntryPoint forCall, DriverError& error)
         looked.push_back(place.description + " (" + why + ")");
         if (place.named) {
             error.message = "The adapter driver library named by " + place.description
-                            + " could not be loaded: " + why + "\nSo " + callName
+                            + " could not be loaded: " + why + ".\nSo " + callName
                             + " was not called, and no other place was tried.\nCorrect "
                             + search_.pathVariable + ", or unset it to let the bench search for "
                             + search_.fileName + " itself.";
