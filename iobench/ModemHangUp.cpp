@@ -21,6 +21,7 @@ void ModemHangUp::cancel() { enter(Step::Idle, 0); }
 void ModemHangUp::enter(Step step, int intervalMs)
 {
     step_ = step;
+    drainingMs_ = 0;
     // Off and on again, so every step counts its own interval from now.
     timer_.setEnabled(false);
     if (step == Step::Idle)
@@ -37,8 +38,9 @@ void ModemHangUp::tick()
         break;
     case Step::DrainBeforeEscape:
     case Step::DrainAfterEscape:
-        // The guard time starts once the last character has left.
-        if (pending_() <= 0)
+        // The guard time starts once the last character has left (or the wait is given up).
+        drainingMs_ += kDrainPollMs;
+        if (pending_() <= 0 || drainingMs_ >= kDrainLimitMs)
             enter(step_ == Step::DrainBeforeEscape ? Step::GuardBeforeEscape : Step::GuardAfterEscape, kGuardMs);
         break;
     case Step::GuardBeforeEscape:

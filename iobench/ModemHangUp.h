@@ -26,8 +26,10 @@ public:
     // Longer than the modem's usual guard time of one second (S12 = 50), with a margin for a
     // timer that fires a little early.
     static constexpr int kGuardMs = 1200;
-    // How often the output queue is looked at while it drains.
+    // How often the output queue is looked at while it drains, and how long it may take: a
+    // line that never drains must not leave the bench mute for good.
     static constexpr int kDrainPollMs = 50;
+    static constexpr int kDrainLimitMs = 10000;
 
 private:
     enum class Step { Idle, DrainBeforeEscape, GuardBeforeEscape, DrainAfterEscape, GuardAfterEscape };
@@ -39,6 +41,7 @@ private:
     std::function<int()> pending_;
     toolkit::Timer timer_;
     Step step_ = Step::Idle;
+    int drainingMs_ = 0;
 };
 
 } // namespace iobench

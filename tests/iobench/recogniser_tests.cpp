@@ -217,6 +217,12 @@ TEST_F(Recogniser, DisconnectEscapesBetweenGuardTimesThenHangsUpOnce)
     h.platform.advance(4000);
     EXPECT_EQ(h.sent(), "");
     EXPECT_EQ(f.Term.text(), "Disconnect\r\nOK\r\n");
+
+    // A line that never drains holds the next hang-up back for a while, not for good.
+    h.line->setWaitingToSend(100);
+    receive("Disconnect");
+    h.platform.advance(ModemHangUp::kDrainLimitMs + ModemHangUp::kGuardMs + 100);
+    EXPECT_EQ(h.sent(), "+++");
 }
 
 TEST_F(Recogniser, DuringTheHangUpCommandsRunButNothingElseGoesOutAndNoCarrierEndsIt)
