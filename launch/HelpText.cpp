@@ -79,10 +79,11 @@ std::string helpText(const Program& p)
            "\nOptions:\n"
            "  -h, --help           show this help and exit\n"
            "      --version        show the version and exit\n" +
-           portOptions(p) + portSections(p) + environment(p) + files(p) + examples(p) +
+           portOptions(p) + portSections(p) +
            "\nExit status:\n"
            "  0 when the program ends normally, 2 for a bad command line or when no\n"
-           "  display is there.\n";
+           "  display is there.\n" +
+           environment(p) + files(p) + examples(p);
 }
 
 std::string versionText(const Program& p)
