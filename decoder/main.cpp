@@ -1,15 +1,21 @@
 // runecast: the offline status-byte and fault-code decoder.
 #include "Module1.h"
-#include "QtPlatform.h"
+#include "ProgramEntry.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    toolkit::QtPlatform platform("runecast");
-    toolkit::setPlatform(&platform);
-    runecast::Module1 module;
-    module.Main();
-    return app.exec();
+    const launch::Program runecast{
+        .name = "runecast",
+        .summary = "Offline decoder of controller status bytes, operating modes and fault codes.",
+        .platformTitle = "runecast",
+        .quitOnLastWindowClosed = true,
+        .run = [] {
+            runecast::Module1 module;
+            module.Main();
+            return QApplication::exec();
+        },
+    };
+    return launch::runProgram(runecast, argc, argv);
 }

@@ -20,6 +20,7 @@ Packed_Form::Packed_Form(AdapterDriver& driver, std::unique_ptr<carterm::SerialB
       Special_Frame(*this, "Special_Frame", "Special"),
       enabledebug_button(Special_Frame, "enabledebug_button", "Enable Debug"),
       disabledebug_button(Special_Frame, "disabledebug_button", "Disable Debug"),
+      simulated_label(Special_Frame, "simulated_label", kSimulatedLabel),
       selectbus_frame(*this, "selectbus_frame", "Select Bus"),
       selectbus_label(selectbus_frame, "selectbus_label", "Select Bus Number On The PCI-KX9 (0,1)"),
       busnumber_textbox(selectbus_frame, "busnumber_textbox"),
@@ -57,9 +58,11 @@ Packed_Form::Packed_Form(AdapterDriver& driver, std::unique_ptr<carterm::SerialB
       Timer2("Timer2", 500),
       Timer3("Timer3", 200),
       MSComm1(std::move(serialBackend)),
-      driver_(driver)
+      driver_(driver),
+      hangUp_([this](std::string_view text) { sendToModem(text); },
+              [this] { return MSComm1.portOpen() ? MSComm1.outBufferCount() : 0; })
 {
-    setCaption("Packed Example");
+    setCaption(kCaption);
 
     // The modem link as it is built; nothing in the window changes it.
     MSComm1.setCommPort(3);

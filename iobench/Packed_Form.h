@@ -9,7 +9,10 @@
 // recogniser), Packed_FormLayout.cpp (where every control sits).
 #include "AdapterDriver.h"
 #include "CommControl.h"
+#include "ModemHangUp.h"
 #include "Readings.h"
+#include "RemoteCommands.h"
+#include "ReportTally.h"
 
 #include "Button.h"
 #include "Frame.h"
@@ -27,6 +30,12 @@ namespace iobench {
 
 class Packed_Form : public toolkit::Window {
 public:
+    static constexpr const char* kCaption = "Packed Example";
+    // While the kit's simulated library stands in for the adapter, the caption says so and a
+    // label in the Special frame reads kSimulatedLabel.
+    static constexpr const char* kSimulatedSuffix = " (simulated adapter)";
+    static constexpr const char* kSimulatedLabel = "SIMULATED ADAPTER";
+
     // `serialBackend` replaces the real serial device (tests); nullptr uses Qt SerialPort.
     explicit Packed_Form(AdapterDriver& driver, std::unique_ptr<carterm::SerialBackend> serialBackend = nullptr);
     ~Packed_Form() override;
@@ -64,7 +73,8 @@ public:
     void AppendToTerminal(toolkit::TextBox& pane, std::string& data);
     void Term_KeyPress(int& ascii);
     void Term_Change();
-    // Sends the text unchanged; nothing while the port is closed.
+    // Sends the text unchanged; nothing while the port is closed, nor while a hang-up waits
+    // out its guard times.
     void send(std::string_view text);
 
     // Frames first, then what they hold, so every container exists before its contents.
@@ -82,6 +92,8 @@ public:
     toolkit::Frame Special_Frame;
     toolkit::Button enabledebug_button;
     toolkit::Button disabledebug_button;
+    // Shown once the driver library turns out to be the kit's simulator.
+    toolkit::Label simulated_label;
 
     toolkit::Frame selectbus_frame;
     toolkit::Label selectbus_label;
@@ -178,14 +190,22 @@ private:
     // shows it; a call that could not be made is told. Returns whether the call was made.
     bool made(const DriverResult& result, bool stores = true);
     void refuse(const std::string& text);
+    // Says on the window, for as long as it lives, that the adapter is the kit's simulator.
+    void showWhetherSimulated();
     // The read and display steps shared by Read The I/O, the write read-back and the timers.
     // Returns false when the operation cannot go on.
     bool readStatus(bool sendLine);
     // Reads the bus and `valueField` and writes the outputs; false when refused or not performed.
     bool writeOutputs(const toolkit::TextBox& valueField);
 
+    // The modem link's writes without the hang-up's hold: for the hang-up itself.
+    void sendToModem(std::string_view text);
+
     AdapterDriver& driver_;
     Origin origin_ = Origin::Operator;
+    ReportTally ringReports_{remote::kRing};
+    ReportTally disconnectReports_{remote::kDisconnect};
+    ModemHangUp hangUp_;
     std::string lastTimerWarning_;
     bool loaded_ = false;
 };

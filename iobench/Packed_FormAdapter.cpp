@@ -22,6 +22,7 @@ std::optional<int32_t> Packed_Form::reading(const TextBox& field, ReadingKind ki
 
 bool Packed_Form::made(const DriverResult& result, bool stores)
 {
+    showWhetherSimulated();
     if (stores)
         last_error = result.code();
     errormessage_textbox.setText(decimal(last_error));
@@ -30,6 +31,15 @@ bool Packed_Form::made(const DriverResult& result, bool stores)
         return false;
     }
     return true;
+}
+
+void Packed_Form::showWhetherSimulated()
+{
+    // The library is loaded by the first call, so every call looks; once shown, it stays.
+    if (!driver_.simulated() || simulated_label.visible())
+        return;
+    simulated_label.setVisible(true);
+    setCaption(std::string(kCaption) + kSimulatedSuffix);
 }
 
 void Packed_Form::refuse(const std::string& text)

@@ -28,6 +28,13 @@ void Packed_Form::buildLayout()
     Special_Frame.move(0, 3840, 2895, 1215);
     enabledebug_button.move(120, 480, 1215, 375);
     disabledebug_button.move(1560, 480, 1215, 375);
+    // In the free strip below the debug switches, inside the first client area; hidden until
+    // the simulator is loaded. Black on yellow, as a warning, not an error.
+    simulated_label.move(120, 900, 2655, 255);
+    simulated_label.setAlignment(toolkit::Align::Center);
+    simulated_label.setFont(toolkit::Font{nullptr, 0, true});
+    simulated_label.setBackColor(toolkit::Color{255, 255, 0});
+    simulated_label.setVisible(false);
 
     selectbus_frame.move(120, 5280, 2655, 1215);
     selectbus_label.move(360, 240, 2175, 495);

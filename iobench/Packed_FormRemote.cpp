@@ -22,6 +22,16 @@ void Packed_Form::Form_Load()
 
 void Packed_Form::send(std::string_view text)
 {
+    // While a hang-up waits out its guard times the line must stay silent, or the modem takes
+    // the escape for data and the call stays up. The call is ending: what would have gone to
+    // the remote end (status lines, echoes, typed keys) is dropped, not held for a modem that
+    // is back in command mode.
+    if (!hangUp_.busy())
+        sendToModem(text);
+}
+
+void Packed_Form::sendToModem(std::string_view text)
+{
     if (MSComm1.portOpen())
         MSComm1.output(text);
 }
@@ -96,20 +106,23 @@ void Packed_Form::Term_Change()
         if (!open_kx9_button.enabled())
             closeadapter_button_Click();
     }
-    if (holds(kRing)) {
+    // A ring report acts once, when it arrives; one still in view acts no more (answering it
+    // on every later change floods the modem, which echoes each command back into the terminal).
+    for (int report = ringReports_.fresh(Term.text()); report > 0; --report) {
         if (Timer2.enabled())
             Timer2.setEnabled(false);
         send(kAnswerNextRing);
     }
     if (holds(kNoCarrier)) {
+        // The call has ended already: a hang-up under way has nothing left to do.
+        hangUp_.cancel();
         send(kHangUp);
         clear();
         send(kNoAutoAnswer);
     }
-    if (holds(kDisconnect)) {
-        send(kHangUp);
-        send(kNoAutoAnswer);
-    }
+    // The remote operator's "Disconnect" ends the call: escape to command mode, then hang up.
+    if (disconnectReports_.fresh(Term.text()) > 0 && MSComm1.portOpen())
+        hangUp_.start();
 }
 
 } // namespace iobench

@@ -20,6 +20,8 @@ inline constexpr std::string_view kAnswerNextRing = "at&s0=1\r";
 inline constexpr std::string_view kHangUp = "ath0\r";
 inline constexpr std::string_view kNoAutoAnswer = "at&s0=0\r";
 inline constexpr std::string_view kOnline = "ONLINE\r";
+// Back to command mode during a call; it takes a guard time of silence before and after.
+inline constexpr std::string_view kEscape = "+++";
 
 // The echoes of the open command: base_io_textbox.Text = "220", then on a new line
 // configmask_textbox.Text = "00000001"; no line end after either.

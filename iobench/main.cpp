@@ -1,20 +1,28 @@
 // iobench: the digital-I/O adapter bench, with remote control over a modem on COM3.
 #include "KestrelDriver.h"
 #include "Packed_Form.h"
-#include "QtPlatform.h"
+#include "ProgramEntry.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("iobench");
-    QApplication::setQuitOnLastWindowClosed(false);
-    toolkit::QtPlatform platform("Packed Example");
-    toolkit::setPlatform(&platform);
-    iobench::KestrelDriver driver;
-    iobench::Packed_Form form(driver);
-    form.load();
-    form.show();
-    return app.exec();
+    const launch::Program iobench{
+        .name = "iobench",
+        .summary = "Test bench for a digital-I/O adapter, with remote control over a modem.",
+        .platformTitle = "Packed Example",
+        .ports = {3},
+        .portUse = "answers the modem on port 3 (COM3); without it the bench works locally",
+        .moreEnvironment = "  KESTREL_LIBRARY    the adapter driver library to load, as a path; otherwise\n"
+                           "                     libKestrel.so is looked for by name\n"
+                           "  KESTREL_SCENARIO   faults for the simulated adapter library to inject\n",
+        .run = [] {
+            iobench::KestrelDriver driver;
+            iobench::Packed_Form form(driver);
+            form.load();
+            form.show();
+            return QApplication::exec();
+        },
+    };
+    return launch::runProgram(iobench, argc, argv);
 }

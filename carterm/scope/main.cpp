@@ -1,17 +1,23 @@
 // carscope: the car diagnostics terminal.
 #include "Module21.h"
-#include "QtPlatform.h"
+#include "ProgramEntry.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("carscope");
-    QApplication::setQuitOnLastWindowClosed(false);
-    toolkit::QtPlatform platform("Hoistwise");
-    toolkit::setPlatform(&platform);
-    carterm::CarscopeProgram program;
-    program.Main();
-    return app.exec();
+    const launch::Program carscope{
+        .name = "carscope",
+        .summary = "Car diagnostics terminal for elevator car controllers, over a serial line.",
+        .platformTitle = "Hoistwise",
+        .ports = {1},
+        .portUse = "talks to the car controller on port 1 (COM1); its CommPort > Settings...\n"
+                   "  window can choose another port number",
+        .run = [] {
+            carterm::CarscopeProgram program;
+            program.Main();
+            return QApplication::exec();
+        },
+    };
+    return launch::runProgram(carscope, argc, argv);
 }

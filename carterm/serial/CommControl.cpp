@@ -1,9 +1,9 @@
 #include "CommControl.h"
 
+#include "PortMap.h"
 #include "QtSerialBackend.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace carterm {
 
@@ -33,10 +33,7 @@ CommControl::~CommControl()
 
 std::string CommControl::deviceForPort(int n)
 {
-    const std::string variable = "HOISTWISE_COM" + std::to_string(n);
-    if (const char* device = std::getenv(variable.c_str()); device && *device)
-        return device;
-    return "/dev/ttyS" + std::to_string(n - 1);
+    return PortMap::current().lookup(n).device;
 }
 
 std::string CommControl::portLabel() const
@@ -92,10 +89,13 @@ CommError CommControl::setPortOpen(bool open)
         std::erase_if(pending_, [](const Pending& p) { return p.code != comEvReceive && p.code != portLost; });
         return {};
     }
-    const std::string device = deviceName();
-    if (CommError error = backend_->open(device, settings_))
-        return {error.number, describe(error.text, device)};
-    openDevice_ = device;
+    const PortMapping mapping = PortMap::current().lookup(port_);
+    if (CommError error = backend_->open(mapping.device, settings_)) {
+        // Where the device came from tells the technician which setting to mend.
+        const std::string named = mapping.origin.empty() ? mapping.device : mapping.device + ", from " + mapping.origin;
+        return {error.number, describe(error.text, named)};
+    }
+    openDevice_ = mapping.device;
     return {};
 }
 

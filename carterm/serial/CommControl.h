@@ -63,8 +63,8 @@ public:
     // the port, the device and the system's error.
     std::function<void(const std::string& text)> onPortLost;
 
-    // Device of the current port number, and the rule behind it: HOISTWISE_COM<n> if set,
-    // otherwise /dev/ttyS<n-1>.
+    // Device of the current port number, as PortMap maps it. A failed open names the device and
+    // where its mapping came from.
     std::string deviceName() const { return deviceForPort(port_); }
     static std::string deviceForPort(int n);
     // "COM<n> (<device>)", the way every error text names the port.

@@ -1,17 +1,23 @@
 // cabtalk: the password-gated car terminal.
-#include "QtPlatform.h"
+#include "ProgramEntry.h"
 #include "TalkModule21.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("cabtalk");
-    QApplication::setQuitOnLastWindowClosed(false);
-    toolkit::QtPlatform platform("Hoistwise");
-    toolkit::setPlatform(&platform);
-    carterm::CabtalkProgram program;
-    program.Main();
-    return app.exec();
+    const launch::Program cabtalk{
+        .name = "cabtalk",
+        .summary = "Password-gated car terminal: the earlier build of carscope's car diagnostics.",
+        .platformTitle = "Hoistwise",
+        .ports = {1},
+        .portUse = "talks to the car controller on port 1 (COM1); its CommPort > Settings...\n"
+                   "  window can choose another port number",
+        .run = [] {
+            carterm::CabtalkProgram program;
+            program.Main();
+            return QApplication::exec();
+        },
+    };
+    return launch::runProgram(cabtalk, argc, argv);
 }

@@ -24,6 +24,10 @@ public:
     virtual DriverResult Kestrel_Direct_Packed_Read(int32_t handle, int32_t bus, int32_t& value) = 0;
     virtual DriverResult Kestrel_Enable_Debug() = 0;
     virtual DriverResult Kestrel_Disable_Debug() = 0;
+
+    // True when the calls reach the kit's simulated adapter rather than hardware, so the bench
+    // can say so: simulated readings must never pass for real ones.
+    virtual bool simulated() const { return false; }
 };
 
 } // namespace iobench

@@ -21,6 +21,10 @@ enum class EntryPoint {
 
 inline constexpr std::size_t kEntryPointCount = 9;
 
+// Exported only by the kit's simulated library, never by the vendor's: its presence tells the
+// bench that the adapter is simulated.
+inline constexpr const char* kSimulatorMarker = "Hoistwise_Simulated_Adapter";
+
 // The exported symbol name, e.g. "Kestrel_Direct_Packed_MOMO".
 std::string_view entryPointName(EntryPoint which);
 

@@ -47,6 +47,9 @@ public:
     // Values successive successful reads write; once used up, the last one repeats (0 at first).
     void scriptRead(int32_t value) { readValues_.push_back(value); }
     int32_t handleToGive = 1;
+    // What simulated() answers: whether the "library" is the kit's simulator.
+    bool simulatedAdapter = false;
+    bool simulated() const override { return simulatedAdapter; }
 
     const std::vector<FakeDriverCall>& calls() const { return calls_; }
     std::vector<FakeDriverCall> callsOf(EntryPoint which) const;

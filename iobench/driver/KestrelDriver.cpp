@@ -13,10 +13,12 @@ void KestrelDriver::reset()
     bound_.fill(nullptr);
     library_.unload();
     loadedFrom_.clear();
+    simulated_ = false;
 }
 
 bool KestrelDriver::loadLibrary(EntryPoint forCall, DriverError& error)
 {
+    const std::string callName(entryPointName(forCall));
     std::vector<std::string> looked;
     for (const LibraryPlace& place : search_.places()) {
         if (place.loadName.empty()) {
@@ -28,16 +30,26 @@ bool KestrelDriver::loadLibrary(EntryPoint forCall, DriverError& error)
         if (candidate.isLoaded()) {
             library_ = std::move(candidate);
             loadedFrom_ = place.description;
+            std::string ignored;
+            simulated_ = library_.symbol(kSimulatorMarker, ignored) != nullptr;
             return true;
         }
         looked.push_back(place.description + " (" + why + ")");
+        if (place.named) {
+            error.message = "The adapter driver library named by " + place.description
+                            + " could not be loaded: " + why + ".\nSo " + callName
+                            + " was not called, and no other place was tried.\nCorrect "
+                            + search_.pathVariable + ", or unset it to let the bench search for "
+                            + search_.fileName + " itself.";
+        }
     }
 
-    const std::string callName(entryPointName(forCall));
     error.kind = DriverError::Kind::LibraryNotFound;
     error.entryPoint = forCall;
     error.library = search_.fileName;
     error.placesLooked = looked;
+    if (!error.message.empty())
+        return false;
     error.message = "The adapter driver library " + search_.fileName
                     + " could not be loaded, so " + callName + " was not called.\nPlaces looked, in order:";
     int number = 1;

@@ -2,7 +2,7 @@
 // The adapter driver reached through the vendor's library, loaded by name the first time any
 // entry point is called; each entry point is bound the first time it is called. When the library
 // or an entry point cannot be found the call is not made and the result carries a DriverError
-// naming it and every place looked. A failed search is tried afresh at the next call, so an
+// naming it and every place looked (or, when the operator named the file, that file and why). A failed search is tried afresh at the next call, so an
 // operator can put the library in place without restarting. Use from one thread.
 #include <array>
 #include <string>
@@ -35,6 +35,8 @@ public:
     const std::string& libraryPath() const { return library_.path(); }
     // Which place of the search order supplied the library; empty until loaded.
     const std::string& loadedFrom() const { return loadedFrom_; }
+    // True while the library in use is the kit's simulator.
+    bool simulated() const override { return simulated_; }
     // Unbinds every entry point and unloads the library; the next call searches afresh.
     void reset();
 
@@ -56,6 +58,7 @@ private:
     LibrarySearch search_;
     SharedLibrary library_;
     std::string loadedFrom_;
+    bool simulated_ = false;
     std::array<void*, kEntryPointCount> bound_{};
 };
 

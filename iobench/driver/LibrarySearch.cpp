@@ -8,6 +8,8 @@
 
 namespace iobench {
 
+std::string kitPrivateLibraryFolder() { return HOISTWISE_PRIVATE_LIBDIR; }
+
 std::string programFolderOfThisProcess(std::string& why)
 {
     char buffer[PATH_MAX];
@@ -41,6 +43,9 @@ std::vector<LibraryPlace> LibrarySearch::places() const
             // taking the file the operator named.
             const std::string path = value;
             place.loadName = path.find('/') == std::string::npos ? "./" + path : path;
+            place.named = true;
+            result.push_back(std::move(place));
+            return result;
         }
         result.push_back(std::move(place));
     }
@@ -64,6 +69,13 @@ std::vector<LibraryPlace> LibrarySearch::places() const
         place.description = "the system's library path (LD_LIBRARY_PATH, ld.so.cache, /lib, /usr/lib): "
                             + fileName;
         place.loadName = fileName;
+        result.push_back(std::move(place));
+    }
+
+    if (!privateFolder.empty()) {
+        LibraryPlace place;
+        place.loadName = (privateFolder.back() == '/' ? privateFolder : privateFolder + "/") + fileName;
+        place.description = "the kit's own library folder: " + place.loadName;
         result.push_back(std::move(place));
     }
     return result;

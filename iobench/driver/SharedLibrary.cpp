@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 #include <link.h>
+#include <sys/stat.h>
 
 #include <utility>
 
@@ -17,6 +18,22 @@ std::string loaderReason(const std::string& name)
     if (reason.rfind(prefix, 0) == 0)
         reason.erase(0, prefix.size());
     return reason;
+}
+
+// Why a path that exists is no library file, or nothing. The loader would open a FIFO and wait
+// for a writer for ever, and read a device without end; stat looks without opening.
+std::string notARegularFile(const std::string& loadName)
+{
+    struct stat info {};
+    if (loadName.find('/') == std::string::npos || ::stat(loadName.c_str(), &info) != 0 || S_ISREG(info.st_mode))
+        return {};
+    const char* kind = S_ISDIR(info.st_mode)    ? "a folder"
+                       : S_ISFIFO(info.st_mode) ? "a FIFO (named pipe)"
+                       : S_ISCHR(info.st_mode)  ? "a character device"
+                       : S_ISBLK(info.st_mode)  ? "a block device"
+                       : S_ISSOCK(info.st_mode) ? "a socket"
+                                                : "not a regular file";
+    return std::string("it is ") + kind + ", not a library file";
 }
 
 } // namespace
@@ -41,6 +58,10 @@ SharedLibrary& SharedLibrary::operator=(SharedLibrary&& other) noexcept
 SharedLibrary SharedLibrary::load(const std::string& loadName, std::string& why)
 {
     SharedLibrary library;
+    if (std::string refusal = notARegularFile(loadName); !refusal.empty()) {
+        why = std::move(refusal);
+        return library;
+    }
     ::dlerror();
     library.handle_ = ::dlopen(loadName.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!library.handle_) {

@@ -13,8 +13,9 @@ public:
     SharedLibrary(const SharedLibrary&) = delete;
     SharedLibrary& operator=(const SharedLibrary&) = delete;
 
-    // Loads `loadName` with every symbol resolved now. On failure returns an unloaded object and
-    // sets `why` to the loader's reason.
+    // Loads `loadName` with every symbol resolved now. A path to something other than a regular
+    // file (a FIFO, a folder, a device) is refused without being opened. On failure returns an
+    // unloaded object and sets `why` to the reason.
     static SharedLibrary load(const std::string& loadName, std::string& why);
 
     bool isLoaded() const { return handle_ != nullptr; }

@@ -1,6 +1,7 @@
 // carsim: an elevator car controller on a serial line, for training and for the terminals' tests.
 #include "CarModel.h"
 #include "CommandSession.h"
+#include "ConnectHint.h"
 #include "LineLoop.h"
 #include "Options.h"
 #include "PseudoTerminal.h"
@@ -56,6 +57,11 @@ int run(const carsim::Options& options, const sigset_t& waitMask)
         std::string(carsim::scenarioName(options.scenario)).c_str(), path.c_str(),
         options.linkPath.empty() ? "" : " linked as ", options.linkPath.c_str(),
         static_cast<unsigned long long>(seed));
+    if (pty) {
+        const std::string line = options.linkPath.empty() ? path : options.linkPath;
+        std::fprintf(stderr, "carsim: connect with: %s (or %s)\n", sim::connectCommand("carscope", 1, line).c_str(),
+                     sim::connectCommand("cabtalk", 1, line).c_str());
+    }
 
     carsim::CarModel car(seed);
     // The line's randomness is kept apart from the car's so that one does not shift the other.

@@ -56,6 +56,8 @@ ParsedCommandLine parseCommandBody(std::string_view body)
         case 'E': simple(Kind::Echo); break;
         case 'Q': simple(Kind::Quiet); break;
         case 'V': simple(Kind::Verbose); break;
+        case 'X': simple(Kind::ResultSet); break;
+        case 'I': simple(Kind::Identify); break;
         case 'H': simple(Kind::HangUp); break;
         case 'Z': simple(Kind::Reset); return parsed;
         case 'O': simple(Kind::Online); return parsed;

@@ -12,6 +12,8 @@ struct AtCommand {
         Echo,           // En
         Quiet,          // Qn
         Verbose,        // Vn
+        ResultSet,      // Xn
+        Identify,       // In
         Reset,          // Zn
         HangUp,         // Hn
         Answer,         // A

@@ -105,8 +105,20 @@ HayesModem::Outcome HayesModem::apply(const AtCommand& command, TimePoint now)
         quiet_ = command.value == 1;
         return Outcome::Continue;
     case Kind::Verbose:
-        // Only word result codes are offered.
-        return command.value == 1 ? Outcome::Continue : Outcome::Failed;
+        if (command.value > 1)
+            return Outcome::Failed;
+        verbose_ = command.value == 1;
+        return Outcome::Continue;
+    case Kind::ResultSet:
+        if (command.value > kMaxResultSet)
+            return Outcome::Failed;
+        resultSet_ = command.value;
+        return Outcome::Continue;
+    case Kind::Identify:
+        if (command.value != 0)
+            return Outcome::Failed;
+        info(kIdentification);
+        return Outcome::Continue;
     case Kind::Reset:
         if (command.value != 0)
             return Outcome::Failed;
@@ -173,9 +185,17 @@ void HayesModem::result(ResultCode code)
 {
     if (quiet_)
         return;
+    if (!verbose_) {
+        // Numeric codes: the digit and the line end alone, no line feed and nothing before it.
+        toBench_ += std::to_string(static_cast<int>(code));
+        toBench_ += static_cast<char>(regs_.get(SRegisters::kLineEnd));
+        return;
+    }
     switch (code) {
     case ResultCode::Ok: info("OK"); break;
-    case ResultCode::Connect: info("CONNECT " + std::to_string(settings_.speed)); break;
+    case ResultCode::Connect:
+        info(resultSet_ == 0 ? std::string("CONNECT") : "CONNECT " + std::to_string(settings_.speed));
+        break;
     case ResultCode::Ring: info("RING"); break;
     case ResultCode::NoCarrier: info("NO CARRIER"); break;
     case ResultCode::Error: info("ERROR"); break;
@@ -186,8 +206,12 @@ void HayesModem::info(const std::string& text)
 {
     const char cr = static_cast<char>(regs_.get(SRegisters::kLineEnd));
     const char lf = static_cast<char>(regs_.get(SRegisters::kLineFeed));
-    toBench_ += cr;
-    toBench_ += lf;
+    // Word results frame the text with line ends on both sides; with numeric results (V0)
+    // information text only ends its line.
+    if (verbose_) {
+        toBench_ += cr;
+        toBench_ += lf;
+    }
     toBench_ += text;
     toBench_ += cr;
     toBench_ += lf;
@@ -273,6 +297,8 @@ void HayesModem::resetSettings()
     selectedRegister_ = 0;
     echo_ = true;
     quiet_ = false;
+    verbose_ = true;
+    resultSet_ = kMaxResultSet;
     dsrAlwaysOn_ = true;
 }
 

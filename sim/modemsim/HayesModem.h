@@ -33,6 +33,10 @@ class HayesModem {
 public:
     // Longest command line kept; a longer one answers ERROR.
     static constexpr std::size_t kMaxCommandLine = 255;
+    // What ATI answers before its OK.
+    static constexpr const char* kIdentification = "modemsim Hayes-compatible modem (Hoistwise kit simulator)";
+    // The highest ATX result set; X0 reports a plain CONNECT, X1 and up add the speed.
+    static constexpr unsigned kMaxResultSet = 4;
 
     explicit HayesModem(ModemSettings settings = {});
 
@@ -64,10 +68,12 @@ public:
     // The DSR line as the modem would drive it: always on (&S0) or on during a call (&S1).
     bool dsr() const;
     bool echo() const { return echo_; }
+    bool verbose() const { return verbose_; }
     unsigned reg(unsigned n) const { return regs_.get(n); }
 
 private:
-    enum class ResultCode { Ok, Connect, Ring, NoCarrier, Error };
+    // Numbered as the numeric result codes of ATV0.
+    enum class ResultCode { Ok = 0, Connect = 1, Ring = 2, NoCarrier = 3, Error = 4 };
     enum class Outcome { Continue, Failed, Finished };
 
     void commandByte(unsigned char byte, TimePoint now);
@@ -86,6 +92,8 @@ private:
     unsigned selectedRegister_ = 0;
     bool echo_ = true;
     bool quiet_ = false;
+    bool verbose_ = true; // word result codes (V1) or digits (V0)
+    unsigned resultSet_ = kMaxResultSet;
     bool dsrAlwaysOn_ = true;
 
     CallState state_ = CallState::Idle;

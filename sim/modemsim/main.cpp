@@ -6,6 +6,7 @@
 #include "ModemOptions.h"
 #include "TrafficLog.h"
 
+#include "ConnectHint.h"
 #include "StopSignals.h"
 
 #include <csignal>
@@ -38,6 +39,10 @@ int main(int argc, char** argv)
         std::fflush(stdout);
         std::printf("listening on 127.0.0.1:%u\n", static_cast<unsigned>(caller.port()));
         std::fflush(stdout);
+        if (options.devicePath.empty()) {
+            const std::string line = options.linkPath.empty() ? bench->path() : options.linkPath;
+            std::fprintf(stderr, "modemsim: connect with: %s\n", sim::connectCommand("iobench", 3, line).c_str());
+        }
 
         HayesModem modem({options.ringInterval, options.speed});
         ModemLoop loop(modem, *bench, caller, log);

@@ -27,10 +27,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The remote operator's end of the call.
+// The remote operator's end of the call; an echoing one sends back whatever reaches it, as a
+// terminal in echo mode does, so that anything the bench sends as text during the call comes
+// back into its terminal.
 class Caller {
 public:
-    explicit Caller(unsigned port)
+    explicit Caller(unsigned port, bool echoing = false) : echoing_(echoing)
     {
         fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in address{};
@@ -44,6 +46,8 @@ public:
     }
     ~Caller() { hangUp(); }
     bool connected() const { return fd_ >= 0; }
+    // True once the modem closed the connection: the call was hung up.
+    bool closed() const { return closed_; }
     void type(const std::string& text) { (void)!::write(fd_, text.data(), text.size()); }
     void hangUp()
     {
@@ -60,17 +64,37 @@ public:
                 break;
             char buffer[1024];
             const ssize_t n = ::read(fd_, buffer, sizeof buffer);
-            if (n <= 0)
+            if (n <= 0) {
+                closed_ = n == 0;
                 break;
+            }
             received_.append(buffer, static_cast<size_t>(n));
+            if (echoing_)
+                (void)!::write(fd_, buffer, static_cast<size_t>(n));
         }
         return received_;
     }
 
 private:
     int fd_ = -1;
+    bool echoing_;
+    bool closed_ = false;
     std::string received_;
 };
+
+// The bytes that one direction of modemsim's traffic log carried, joined, as logged (escaped).
+std::string traffic(const std::string& log, const std::string& direction)
+{
+    const std::string marker = "modemsim: " + direction + " \"";
+    std::string joined;
+    for (auto at = log.find(marker); at != std::string::npos; at = log.find(marker, at)) {
+        at += marker.size();
+        const auto end = log.find("\"\n", at);
+        joined += log.substr(at, end - at);
+        at = end;
+    }
+    return joined;
+}
 
 std::string without(std::string text, const std::string& noise)
 {
@@ -113,21 +137,26 @@ protected:
         fs::remove(logPath_, ignored);
     }
 
-    // Runs real time and the virtual clock together until `done` holds or 10 s have passed.
+    // Runs real time and the virtual clock together, the clock kept in step with real time (the
+    // modem times its guard times by the real one), until `done` holds or 10 s have passed.
     bool runUntil(const std::function<bool()>& done)
     {
         const auto deadline = std::chrono::steady_clock::now() + 10s;
+        auto clock = std::chrono::steady_clock::now();
         while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline)
+            const auto now = std::chrono::steady_clock::now();
+            if (now > deadline)
                 return false;
-            platform_.advance(10);
+            const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - clock);
+            platform_.advance(static_cast<int>(elapsed.count()));
+            clock += elapsed;
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
             std::this_thread::sleep_for(2ms);
         }
         return true;
     }
-    // What the caller has received, less the answer requests a RING still in the terminal
-    // sends to a connected caller.
+    // What the caller has received, less the answer request that the RING coming with the
+    // CONNECT makes the bench send into the call.
     std::string heard(Caller& caller) { return without(caller.received(), "at&s0=1\r"); }
     bool callerHears(Caller& caller, const std::string& text)
     {
@@ -152,10 +181,7 @@ TEST_F(BenchOverModem, ARemoteOperatorOpensConfiguresWritesAndClosesThenHangsUp)
     // RING -> at&s0=1 -> the modem answers on the next ring.
     ASSERT_TRUE(runUntil([&] { return modem_->log().find("call state: online") != std::string::npos; }))
         << modem_->log();
-    const std::string answering = modem_->log();
-    EXPECT_NE(answering.find("bench -> modem \"at&s0=1\\r"), std::string::npos);
-    std::cout << "[ measured ] at&s0=1 sent before the call connected: " << count(answering, "at&s0=1\\r")
-              << " (echo feedback while RING stays in the terminal)\n";
+    EXPECT_NE(modem_->log().find("bench -> modem \"at&s0=1\\r"), std::string::npos);
 
     caller.type("open_kx9_button_Click()");
     ASSERT_TRUE(callerHears(caller, "base_io_textbox.Text = \"220\"\rconfigmask_textbox.Text = \"00000001\""))
@@ -163,6 +189,8 @@ TEST_F(BenchOverModem, ARemoteOperatorOpensConfiguresWritesAndClosesThenHangsUp)
     EXPECT_FALSE(f.open_kx9_button.enabled());
     EXPECT_EQ(f.last_error, 0);
     EXPECT_NE(f.adapter_handle, 0);
+    EXPECT_TRUE(f.simulated_label.visible());
+    EXPECT_EQ(f.caption(), "Packed Example (simulated adapter)");
 
     caller.type("configpoints_button_Click ()");
     // The carriage return, then the first poll's new status twice.
@@ -199,5 +227,47 @@ TEST_F(BenchOverModem, ARemoteOperatorOpensConfiguresWritesAndClosesThenHangsUp)
     const auto hangUpCommand = afterHangUp.find("ath0\\r");
     ASSERT_NE(hangUpCommand, std::string::npos) << afterHangUp;
     EXPECT_LT(hangUpCommand, afterHangUp.find("at&s0=0\\r"));
+    EXPECT_TRUE(platform_.boxes.empty());
+}
+
+TEST_F(BenchOverModem, EachRingIsAnsweredOnceAndDisconnectEscapesAndHangsUp)
+{
+    Caller caller(modem_->callerPort, true);
+    ASSERT_TRUE(caller.connected());
+    ASSERT_TRUE(runUntil([&] {
+        caller.received();
+        return modem_->log().find("call state: online") != std::string::npos;
+    })) << modem_->log();
+    // A second into the call the caller's echoes have set off nothing more.
+    const auto settled = std::chrono::steady_clock::now() + 1s;
+    runUntil([&] {
+        caller.received();
+        return std::chrono::steady_clock::now() > settled;
+    });
+    const std::string answered = modem_->log();
+    const size_t rings = count(traffic(answered, "modem -> bench"), "RING");
+    EXPECT_GE(rings, 2u); // the one answered by at&s0=1, the one the modem picks up on
+    EXPECT_EQ(count(traffic(answered, "bench -> modem"), "at&s0=1\\r"), rings) << answered;
+    std::cout << "[ measured ] RING reports " << rings << ", at&s0=1 sent "
+              << count(traffic(answered, "bench -> modem"), "at&s0=1\\r") << "\n";
+    // The answer to the RING that came with the CONNECT reaches the caller as text, once.
+    EXPECT_LE(count(caller.received(), "at&s0=1\r"), 1u) << caller.received();
+
+    // "Disconnect": a second of silence, "+++", a second of silence, then ath0 in command mode.
+    const auto typed = std::chrono::steady_clock::now();
+    caller.type("Disconnect");
+    ASSERT_TRUE(runUntil([&] { return caller.received().find("+++") != std::string::npos; }));
+    EXPECT_GE(std::chrono::steady_clock::now() - typed, 1s);
+    ASSERT_TRUE(runUntil([&] {
+        caller.received();
+        return caller.closed();
+    })) << modem_->log();
+    const std::string log = modem_->log();
+    const std::string call = log.substr(log.find("caller -> modem \"Disconnect"));
+    const auto escaped = call.find("call state: online command mode");
+    EXPECT_LT(call.find("+++"), escaped);
+    EXPECT_LT(escaped, call.find("ath0\\r"));
+    EXPECT_LT(call.find("ath0\\r"), call.find("hanging up on the caller"));
+    EXPECT_EQ(traffic(call, "bench -> modem"), "+++ath0\\rat&s0=0\\r") << call;
     EXPECT_TRUE(platform_.boxes.empty());
 }

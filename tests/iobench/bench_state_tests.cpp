@@ -386,3 +386,18 @@ TEST_F(Bench, AMissingEntryPointStopsTheOperationAtThatCall)
     EXPECT_EQ(driver.calls().size(), 1u);
     EXPECT_EQ(f.iostatus_textbox.text(), "");
 }
+
+TEST(BenchSimulatedAdapter, TheWindowSaysSoOnceTheSimulatorAnswersAndOnlyThen)
+{
+    for (bool simulated : {false, true}) {
+        SCOPED_TRACE(simulated);
+        BenchHarness h;
+        Packed_Form& f = *h.form;
+        h.driver.simulatedAdapter = simulated;
+        EXPECT_FALSE(f.simulated_label.visible()); // nothing is loaded before the first call
+        f.enabledebug_button.click();
+        EXPECT_EQ(f.simulated_label.visible(), simulated);
+        EXPECT_EQ(f.caption(), simulated ? "Packed Example (simulated adapter)" : "Packed Example");
+        EXPECT_EQ(f.simulated_label.caption(), "SIMULATED ADAPTER");
+    }
+}

@@ -1,5 +1,9 @@
 // Finding the driver library and its entry points, and what the caller gets when they are missing.
 #include <dlfcn.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <future>
 
 #include "KestrelDriver.h"
 #include "ResultCodes.h"
@@ -53,6 +57,7 @@ TEST_F(DriverLoading, TheVariableComesFirstAndNamesTheFile)
     EXPECT_NE(handle, 0);
     EXPECT_EQ(driver.libraryPath(), copy.string());
     EXPECT_EQ(driver.loadedFrom(), "KESTREL_LIBRARY=" + copy.string());
+    EXPECT_TRUE(driver.simulated());
     EXPECT_EQ(driver.Kestrel_Close(handle).code(), 0);
 }
 
@@ -64,13 +69,48 @@ TEST_F(DriverLoading, TheProgramFolderServesWithoutTheVariable)
     EXPECT_EQ(fs::canonical(driver.libraryPath()), fs::canonical(kSimLibrary));
     EXPECT_NE(driver.loadedFrom().find("program's folder"), std::string::npos) << driver.loadedFrom();
     EXPECT_EQ(driver.Kestrel_Close(handle).code(), 0);
+}
 
-    // A variable naming no file falls through to the next place in the order.
-    ::setenv("KESTREL_LIBRARY", "/nonexistent/libKestrel.so", 1);
-    KestrelDriver fallback;
-    EXPECT_TRUE(fallback.Kestrel_Enable_Debug().performed());
-    EXPECT_EQ(fs::canonical(fallback.libraryPath()), fs::canonical(kSimLibrary));
-    fallback.Kestrel_Disable_Debug();
+TEST_F(DriverLoading, ASetVariableThatCannotLoadIsTheOnlyPlaceTried)
+{
+    // The program's folder holds the simulator all along: none of these may fall back to it.
+    ScratchFolder folder;
+    const fs::path fifo = folder.path() / "fifo.so";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const fs::path text = folder.path() / "notes.so";
+    std::ofstream(text) << std::string(200, '#') << "\n"; // longer than an ELF header
+    const struct {
+        std::string path;
+        std::string reason;
+    } cases[] = {
+        {(folder.path() / "gone" / "libKestrel.so").string(), "No such file"},
+        {folder.path().string(), "it is a folder, not a library file"},
+        {fifo.string(), "it is a FIFO (named pipe), not a library file"},
+        {"/dev/zero", "it is a character device, not a library file"},
+        {text.string(), "invalid ELF header"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        ::setenv("KESTREL_LIBRARY", c.path.c_str(), 1);
+        // Opening a FIFO would wait for a writer for ever: the call runs aside with a deadline.
+        auto call = std::async(std::launch::async, [] {
+            KestrelDriver driver;
+            int32_t handle = kUntouched;
+            return driver.Kestrel_KX9_Open(handle, 0x220);
+        });
+        if (call.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            ADD_FAILURE() << "loading blocked";
+            std::_Exit(1);
+        }
+        const DriverResult result = call.get();
+        ASSERT_FALSE(result.performed());
+        const DriverError& error = *result.error();
+        EXPECT_EQ(error.kind, DriverError::Kind::LibraryNotFound);
+        ASSERT_EQ(error.placesLooked.size(), 1u);
+        EXPECT_NE(error.message.find("KESTREL_LIBRARY=" + c.path), std::string::npos) << error.message;
+        EXPECT_NE(error.message.find(c.reason), std::string::npos) << error.message;
+        EXPECT_NE(error.message.find("no other place was tried"), std::string::npos) << error.message;
+    }
 }
 
 TEST_F(DriverLoading, NoLibraryAnywhereNamesEveryPlaceAndMakesNoCall)
@@ -81,8 +121,7 @@ TEST_F(DriverLoading, NoLibraryAnywhereNamesEveryPlaceAndMakesNoCall)
     ScratchFolder emptyFolder;
     LibrarySearch search;
     search.programFolder = emptyFolder.path().string();
-    const std::string missing = (emptyFolder.path() / "gone" / "libKestrel.so").string();
-    ::setenv("KESTREL_LIBRARY", missing.c_str(), 1);
+    search.privateFolder = (emptyFolder.path() / "kit").string();
 
     KestrelDriver driver(search);
     const std::vector<DriverResult> results = callEveryEntryPoint(driver);
@@ -96,21 +135,42 @@ TEST_F(DriverLoading, NoLibraryAnywhereNamesEveryPlaceAndMakesNoCall)
         EXPECT_EQ(error.kind, DriverError::Kind::LibraryNotFound);
         EXPECT_EQ(error.entryPoint, which);
         EXPECT_EQ(error.library, "libKestrel.so");
-        ASSERT_EQ(error.placesLooked.size(), 3u);
+        ASSERT_EQ(error.placesLooked.size(), 4u);
         EXPECT_NE(error.message.find(name), std::string::npos) << error.message;
-        EXPECT_NE(error.message.find("KESTREL_LIBRARY=" + missing), std::string::npos) << error.message;
-        EXPECT_NE(error.message.find((emptyFolder.path() / "libKestrel.so").string()), std::string::npos)
-            << error.message;
-        EXPECT_NE(error.message.find("system's library path"), std::string::npos) << error.message;
         EXPECT_NE(error.message.find("No such file"), std::string::npos) << error.message;
+        // Every place, in the order tried: the kit's own folder last.
+        size_t at = 0;
+        for (const std::string& place :
+             {std::string("KESTREL_LIBRARY (not set)"), (emptyFolder.path() / "libKestrel.so").string(),
+              std::string("system's library path"), (emptyFolder.path() / "kit" / "libKestrel.so").string()}) {
+            at = error.message.find(place, at);
+            EXPECT_NE(at, std::string::npos) << place << " in order in:\n" << error.message;
+        }
     }
     EXPECT_TRUE(driver.libraryPath().empty());
+}
 
-    ::unsetenv("KESTREL_LIBRARY");
-    const DriverResult unset = driver.Kestrel_Close(0);
-    ASSERT_TRUE(unset.error());
-    EXPECT_NE(unset.error()->message.find("KESTREL_LIBRARY (not set)"), std::string::npos)
-        << unset.error()->message;
+TEST_F(DriverLoading, TheKitsFolderServesLastAndSaysTheSimulatorIsInUse)
+{
+    ScratchFolder programFolder;
+    ScratchFolder kitFolder;
+    fs::copy_file(kSimLibrary, kitFolder.path() / "libKestrel.so");
+    LibrarySearch search;
+    search.programFolder = programFolder.path().string();
+    search.privateFolder = kitFolder.path().string();
+
+    KestrelDriver fromKit(search);
+    EXPECT_FALSE(fromKit.simulated()) << "nothing is loaded before the first call";
+    EXPECT_TRUE(fromKit.Kestrel_Enable_Debug().performed());
+    EXPECT_EQ(fromKit.libraryPath(), (kitFolder.path() / "libKestrel.so").string());
+    EXPECT_TRUE(fromKit.simulated());
+
+    // A library found earlier in the order wins; a vendor's one lacks the marker.
+    fs::copy_file(kPartialLibrary, programFolder.path() / "libKestrel.so");
+    KestrelDriver fromProgram(search);
+    EXPECT_TRUE(fromProgram.Kestrel_Close(77).performed());
+    EXPECT_EQ(fromProgram.libraryPath(), (programFolder.path() / "libKestrel.so").string());
+    EXPECT_FALSE(fromProgram.simulated());
 }
 
 TEST_F(DriverLoading, ALibraryPutInPlaceLaterIsFoundAtTheNextCall)

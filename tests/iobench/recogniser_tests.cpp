@@ -145,35 +145,44 @@ TEST_F(Recogniser, AClearingRowEmptiesTheTextForTheRowsAfterIt)
     EXPECT_EQ(f.Term.text(), "");
 }
 
-TEST_F(Recogniser, RingStopsThePollAndAsksAgainOnEveryChangeWhileItStays)
+TEST_F(Recogniser, EachRingReportStopsThePollAndAsksOnceHoweverLongItStays)
 {
     f.Timer2.setEnabled(true);
-    receive("\r\nRING\r\n");
+    receive("\r\nRI");
+    receive("NG\r\n");
     EXPECT_FALSE(f.Timer2.enabled());
     EXPECT_EQ(h.sent(), "at&s0=1\r");
     EXPECT_EQ(f.Term.text(), "\r\nRING\r\n");
 
+    // The modem's echo and its answer leave the report in view: it acts no more.
     f.Timer2.setEnabled(true);
     receive("at&s0=1\r");
+    receive("\r\nOK\r\n");
+    EXPECT_EQ(h.sent(), "");
+    EXPECT_TRUE(f.Timer2.enabled());
+
+    // Every new report gets its own command, two in one piece two.
+    receive("\r\nRING\r\n");
     EXPECT_FALSE(f.Timer2.enabled());
     EXPECT_EQ(h.sent(), "at&s0=1\r");
-    receive("\r\nCONNECT 9600\r\n");
-    EXPECT_EQ(h.sent(), "at&s0=1\r");
-    // Until a clearing row takes it away.
+    receive("RING RING");
+    EXPECT_EQ(h.sent(), "at&s0=1\rat&s0=1\r");
+    // After a clearing row a report is new again.
     receive("closeadapter_button_Click ()");
-    EXPECT_EQ(h.sent(), "");
-    receive("x");
-    EXPECT_EQ(h.sent(), "");
+    receive("RING");
+    EXPECT_EQ(h.sent(), "at&s0=1\r");
 }
 
-TEST_F(Recogniser, RingLeavesWithTheTrimmingOfTheTerminal)
+TEST_F(Recogniser, ARingArrivingAsTheTerminalIsTrimmedStillGetsItsCommand)
 {
     receive("RING");
     h.sent();
     receive(std::string(16380, '.'));
-    EXPECT_EQ(h.sent(), "at&s0=1\r");
-    receive("!"); // the pane reached 16384: its first 4096 characters, RING among them, go
     EXPECT_EQ(h.sent(), "");
+    // The pane reached 16384: its first 4096 characters, the old RING among them, go first.
+    receive("RING");
+    EXPECT_EQ(f.Term.text().find("RING"), f.Term.text().size() - 4);
+    EXPECT_EQ(h.sent(), "at&s0=1\r");
 }
 
 TEST_F(Recogniser, NoCarrierHangsUpClearsAndStopsAnswering)
@@ -183,13 +192,62 @@ TEST_F(Recogniser, NoCarrierHangsUpClearsAndStopsAnswering)
     EXPECT_EQ(f.Term.text(), "");
 }
 
-TEST_F(Recogniser, DisconnectHangsUpWithoutClearingAndKeepsActing)
+TEST_F(Recogniser, DisconnectEscapesBetweenGuardTimesThenHangsUpOnce)
+{
+    h.line->setWaitingToSend(40); // a status line still on its way out
+    receive("Disconnect");
+    h.platform.advance(300);
+    h.line->setWaitingToSend(0);
+    const double quietFrom = h.platform.nowMs();
+
+    std::vector<std::pair<double, std::string>> sends;
+    for (int ms = 0; ms < 4000; ms += 10) {
+        h.platform.advance(10);
+        if (std::string s = h.sent(); !s.empty())
+            sends.emplace_back(h.platform.nowMs(), s);
+    }
+    ASSERT_EQ(sends.size(), 2u);
+    EXPECT_EQ(sends[0].second, "+++");
+    EXPECT_GE(sends[0].first - quietFrom, 1000);
+    EXPECT_EQ(sends[1].second, "ath0\rat&s0=0\r");
+    EXPECT_GE(sends[1].first - sends[0].first, 1000);
+
+    // The report stays in the terminal and acts no more.
+    receive("\r\nOK\r\n");
+    h.platform.advance(4000);
+    EXPECT_EQ(h.sent(), "");
+    EXPECT_EQ(f.Term.text(), "Disconnect\r\nOK\r\n");
+
+    // A line that never drains holds the next hang-up back for a while, not for good.
+    h.line->setWaitingToSend(100);
+    receive("Disconnect");
+    h.platform.advance(ModemHangUp::kDrainLimitMs + ModemHangUp::kGuardMs + 100);
+    EXPECT_EQ(h.sent(), "+++");
+}
+
+TEST_F(Recogniser, DuringTheHangUpCommandsRunButNothingElseGoesOutAndNoCarrierEndsIt)
 {
     receive("Disconnect");
+    h.platform.advance(500);
+    receive("configpoints_button_Click ()");
+    EXPECT_EQ(driver.callsOf(EntryPoint::Direct_Packed_Config).size(), 1u);
+    EXPECT_TRUE(f.Timer2.enabled());
+    f.Timer2.setEnabled(false);
+    f.Term.type("x");
+    receive("Disconnect"); // a second report while the first is served starts nothing more
+    EXPECT_EQ(h.sent(), "");
+    h.platform.advance(5000);
+    EXPECT_EQ(h.sent(), "+++ath0\rat&s0=0\r");
+
+    // The caller hangs up first: the modem is in command mode already, the hang-up goes at once.
+    receive("\r\nNO CARRIER\r\n");
+    h.sent();
+    receive("Disconnect");
+    h.platform.advance(500);
+    receive("\r\nNO CARRIER\r\n");
     EXPECT_EQ(h.sent(), "ath0\rat&s0=0\r");
-    EXPECT_EQ(f.Term.text(), "Disconnect");
-    receive("\r");
-    EXPECT_EQ(h.sent(), "ath0\rat&s0=0\r");
+    h.platform.advance(5000);
+    EXPECT_EQ(h.sent(), "");
 }
 
 TEST_F(Recogniser, TypedKeysGoOutWhileThePortIsOpenAndShowOnlyWhenEchoed)

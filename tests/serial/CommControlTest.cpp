@@ -34,18 +34,13 @@ protected:
 
 } // namespace
 
-TEST(PortMapping, PortNumberNamesTheDeviceFromTheEnvironmentOrTheSerialDefault)
+TEST_F(CommControlTest, AFailedOpenSaysWhereTheMappingOfItsPortCameFrom)
 {
-    ::unsetenv("HOISTWISE_COM1");
-    ::unsetenv("HOISTWISE_COM10");
-    EXPECT_EQ(CommControl::deviceForPort(1), "/dev/ttyS0");
-    EXPECT_EQ(CommControl::deviceForPort(10), "/dev/ttyS9");
-
     ::setenv("HOISTWISE_COM10", "/dev/ttyUSB0", 1);
-    EXPECT_EQ(CommControl::deviceForPort(10), "/dev/ttyUSB0");
-    EXPECT_EQ(CommControl::deviceForPort(1), "/dev/ttyS0");
-    ::setenv("HOISTWISE_COM10", "", 1);
-    EXPECT_EQ(CommControl::deviceForPort(10), "/dev/ttyS9");
+    ASSERT_TRUE(succeeded(control->setCommPort(10)));
+    EXPECT_EQ(control->deviceName(), "/dev/ttyUSB0");
+    fake->failOpen({errNoSuchPort, "No such file or directory"});
+    EXPECT_EQ(control->setPortOpen(true).text, "COM10 (/dev/ttyUSB0, from HOISTWISE_COM10): No such file or directory");
     ::unsetenv("HOISTWISE_COM10");
 }
 

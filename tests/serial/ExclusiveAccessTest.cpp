@@ -50,7 +50,8 @@ TEST_F(ExclusiveAccessTest, ASecondControlIsToldThePortIsInUseUntilTheFirstClose
     ASSERT_TRUE(succeeded(first.setPortOpen(true)));
     const auto refused = second.setPortOpen(true);
     EXPECT_EQ(refused.number, errPortInUse);
-    EXPECT_EQ(refused.text, "COM7 (" + pty.slavePath() + ") is in use (already open in this program)");
+    EXPECT_EQ(refused.text,
+              "COM7 (" + pty.slavePath() + ", from HOISTWISE_COM7) is in use (already open in this program)");
     EXPECT_FALSE(second.portOpen());
     EXPECT_TRUE(first.portOpen());
 
@@ -76,8 +77,8 @@ TEST_F(ExclusiveAccessTest, AnotherProgramHoldingThePortIsNamed)
 
     const auto refused = first.setPortOpen(true);
     EXPECT_EQ(refused.number, errPortInUse);
-    const std::string expected = "COM7 (" + pty.slavePath() + ") is in use by another program (serial_port_hol, process "
-        + std::to_string(holder.processId()) + ")";
+    const std::string expected = "COM7 (" + pty.slavePath() + ", from HOISTWISE_COM7) is in use by another program "
+                                 "(serial_port_hol, process " + std::to_string(holder.processId()) + ")";
     EXPECT_EQ(refused.text, expected);
 
     holder.kill();

@@ -146,8 +146,8 @@ TEST_F(PtyLinkTest, SettingsTheDeviceCannotTakeMakeTheNextOpenFailClearly)
     ASSERT_TRUE(succeeded(control.setSettings("9600,n,8,1.5")));
     const auto error = control.setPortOpen(true);
     EXPECT_EQ(error.number, errSettingsRefused);
-    EXPECT_EQ(error.text, "COM7 (" + pty->slavePath() + ") cannot use the settings \"9600,n,8,1.5\": "
-                          "1.5 stop bits cannot be set on this system (use 1 or 2)");
+    EXPECT_EQ(error.text, "COM7 (" + pty->slavePath() + ", from HOISTWISE_COM7) cannot use the settings "
+                          "\"9600,n,8,1.5\": 1.5 stop bits cannot be set on this system (use 1 or 2)");
     EXPECT_FALSE(control.portOpen());
     ASSERT_TRUE(succeeded(control.setSettings("9600,n,8,2")));
     EXPECT_TRUE(succeeded(control.setPortOpen(true)));
@@ -158,10 +158,10 @@ TEST_F(PtyLinkTest, MissingDeviceIsNamedWithTheSystemText)
     ::setenv("HOISTWISE_COM7", "/dev/hoistwise-no-such-tty", 1);
     const auto error = control.setPortOpen(true);
     EXPECT_EQ(error.number, errNoSuchPort);
-    EXPECT_EQ(error.text, "COM7 (/dev/hoistwise-no-such-tty): No such file or directory");
+    EXPECT_EQ(error.text, "COM7 (/dev/hoistwise-no-such-tty, from HOISTWISE_COM7): No such file or directory");
 
     ::setenv("HOISTWISE_COM7", "/dev/null", 1);
-    EXPECT_EQ(control.setPortOpen(true).text, "COM7 (/dev/null) is not a serial device");
+    EXPECT_EQ(control.setPortOpen(true).text, "COM7 (/dev/null, from HOISTWISE_COM7) is not a serial device");
     EXPECT_FALSE(control.portOpen());
 }
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <type_traits>
 
 #include "AdapterRegistry.h"
@@ -23,6 +24,7 @@ static_assert(std::is_same_v<decltype(&Kestrel_Direct_Packed_MOMO), iobench::kes
 static_assert(std::is_same_v<decltype(&Kestrel_Direct_Packed_Read), iobench::kestrel_c::Direct_Packed_Read>);
 static_assert(std::is_same_v<decltype(&Kestrel_Enable_Debug), iobench::kestrel_c::Enable_Debug>);
 static_assert(std::is_same_v<decltype(&Kestrel_Disable_Debug), iobench::kestrel_c::Disable_Debug>);
+static_assert(std::string_view(iobench::kSimulatorMarker) == "Hoistwise_Simulated_Adapter");
 
 namespace {
 
@@ -195,5 +197,7 @@ int32_t Kestrel_Disable_Debug(void)
     trace.enabled = false;
     return code::ok;
 }
+
+int32_t Hoistwise_Simulated_Adapter(void) { return 1; }
 
 } // extern "C"

@@ -1,5 +1,6 @@
 #pragma once
-// The entry points the simulated adapter driver library exports, and nothing else.
+// The entry points the simulated adapter driver library exports, and the marker that tells the
+// bench it is the simulator; nothing else.
 #include <stdint.h>
 
 #ifdef __cplusplus
@@ -18,6 +19,9 @@ KESTREL_EXPORT int32_t Kestrel_Direct_Packed_MOMO(int32_t handle, int32_t bus, i
 KESTREL_EXPORT int32_t Kestrel_Direct_Packed_Read(int32_t handle, int32_t bus, int32_t* value);
 KESTREL_EXPORT int32_t Kestrel_Enable_Debug(void);
 KESTREL_EXPORT int32_t Kestrel_Disable_Debug(void);
+
+// Not part of the vendor's library: the bench looks for it to show that the adapter is simulated.
+KESTREL_EXPORT int32_t Hoistwise_Simulated_Adapter(void);
 
 #ifdef __cplusplus
 }

@@ -31,7 +31,7 @@ TEST(AtCommandParser, RegisterFormsAndDefaults)
 
 TEST(AtCommandParser, StopsAtUnknownCommandsAndAfterLineEndingCommands)
 {
-    auto bad = parseCommandBody("E1X4E0");
+    auto bad = parseCommandBody("E1Y4E0");
     EXPECT_FALSE(bad.complete);
     ASSERT_EQ(bad.commands.size(), 1u); // E1 still runs before the ERROR
 

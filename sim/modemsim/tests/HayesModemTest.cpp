@@ -44,7 +44,7 @@ TEST_F(HayesModemTest, EchoesEveryByteAndAnswersOkOrError)
     EXPECT_EQ(bench("AT\r"), "AT\r\r\nOK\r\n");
     EXPECT_EQ(bench("at\r"), "at\r\r\nOK\r\n");
     EXPECT_EQ(bench("aT e1 \r"), "aT e1 \r\r\nOK\r\n");
-    EXPECT_EQ(bench("ATX\r"), "ATX\r\r\nERROR\r\n");
+    EXPECT_EQ(bench("ATY\r"), "ATY\r\r\nERROR\r\n");
     EXPECT_EQ(bench("ATE2\r"), "ATE2\r\r\nERROR\r\n");
     // A line split over reads, ended CR LF as terminals do: the CR runs it, the LF is only echoed.
     EXPECT_EQ(bench("A"), "A");
@@ -53,7 +53,7 @@ TEST_F(HayesModemTest, EchoesEveryByteAndAnswersOkOrError)
     EXPECT_EQ(bench("hello\r"), "hello\r");
     EXPECT_EQ(bench("\r"), "\r");
     // Backspace edits the line before it runs.
-    EXPECT_EQ(bench("ATX\bE1\r"), "ATX\bE1\r\r\nOK\r\n");
+    EXPECT_EQ(bench("ATY\bE1\r"), "ATY\bE1\r\r\nOK\r\n");
 
     EXPECT_EQ(bench("ATE0\r"), "ATE0\r\r\nOK\r\n"); // the line itself still echoes
     EXPECT_FALSE(modem.echo());
@@ -97,10 +97,47 @@ TEST_F(HayesModemTest, SRegistersAndTheSelectedRegister)
     EXPECT_EQ(modem.reg(0), 5u);
 }
 
+TEST_F(HayesModemTest, NumericResultsIdentificationAndResultSets)
+{
+    // ATV0: a digit and CR for each result (0 OK ... 4 ERROR); information text ends CR LF.
+    EXPECT_EQ(bench("ATE0V0\r"), "ATE0V0\r0\r");
+    const struct {
+        const char* line;
+        const char* answer;
+    } numeric[] = {
+        {"AT\r", "0\r"},
+        {"ATY\r", "4\r"},
+        {"ATA\r", "3\r"},
+        {"ATS0?\r", "000\r\n0\r"},
+        {"ATI\r", "modemsim Hayes-compatible modem (Hoistwise kit simulator)\r\n0\r"},
+        {"ATI9\r", "4\r"},
+        {"ATX0X4\r", "0\r"},
+        {"ATX5\r", "4\r"},
+    };
+    for (const auto& row : numeric)
+        EXPECT_EQ(bench(row.line), row.answer) << row.line;
+    EXPECT_EQ(call(), "2\r");
+    EXPECT_EQ(bench("ATA\r"), "1\r");
+    modem.callerHungUp(now);
+    EXPECT_EQ(modem.takeBenchOutput(), "3\r");
+
+    // ATV1 brings the words back; ATX0 drops the speed from CONNECT; ATZ restores V1 X4.
+    EXPECT_EQ(bench("ATV1I0\r"), "\r\nmodemsim Hayes-compatible modem (Hoistwise kit simulator)\r\n\r\nOK\r\n");
+    bench("ATX0\r");
+    call();
+    EXPECT_EQ(bench("ATA\r"), "\r\nCONNECT\r\n");
+    modem.callerHungUp(now);
+    modem.takeBenchOutput();
+    bench("ATV0Z\r");
+    EXPECT_TRUE(modem.verbose());
+    call();
+    EXPECT_EQ(bench("ATA\r"), "ATA\r\r\nCONNECT 9600\r\n"); // echo is back on too
+}
+
 TEST_F(HayesModemTest, QuietModeKeepsRegisterReadsButDropsResultCodes)
 {
     EXPECT_EQ(bench("ATE0Q1\r"), "ATE0Q1\r"); // echoed while echo was still on
-    EXPECT_EQ(bench("ATX\r"), "");
+    EXPECT_EQ(bench("ATY\r"), "");
     EXPECT_EQ(bench("ATS0?\r"), "\r\n000\r\n");
     EXPECT_EQ(call(), "");
     EXPECT_EQ(bench("ATQ0\r"), "\r\nOK\r\n");

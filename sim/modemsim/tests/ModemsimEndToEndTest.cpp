@@ -217,3 +217,11 @@ TEST(ModemsimCommandLine, BadArgumentsExitWithCodeTwo)
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(file)));
     fs::remove(file);
 }
+
+TEST(ModemsimCommandLine, PrintsTheArgumentThatConnectsTheBench)
+{
+    sim::SimulatorProcess modem(MODEMSIM_PATH, {"--listen", "0"}, sim::SimulatorProcess::captureErrors());
+    const std::string path = modem.ptyPath();
+    ASSERT_FALSE(path.empty());
+    EXPECT_EQ(modem.errors(), "modemsim: connect with: iobench --port 3=" + path + "\n");
+}

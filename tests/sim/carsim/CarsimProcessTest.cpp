@@ -122,6 +122,8 @@ TEST(CarsimProgram, LinksThePseudoTerminalAndRemovesTheLinkOnExit)
     const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
     ASSERT_GT(n, 0);
     EXPECT_EQ(std::string(target, static_cast<std::size_t>(n)), path);
+    const std::string hint = "carsim: connect with: carscope --port 1=" + link + " (or cabtalk --port 1=" + link + ")\n";
+    EXPECT_NE(carsim.errors().find(hint), std::string::npos);
 
     carsim.signal(SIGINT);
     EXPECT_EQ(carsim.waitExit(), 0);

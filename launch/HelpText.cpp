@@ -1,0 +1,94 @@
+#include "HelpText.h"
+
+namespace launch {
+
+namespace {
+
+std::string portOptions(const Program& p)
+{
+    if (p.ports.empty())
+        return {};
+    return "      --port N=DEVICE  use DEVICE as port N (COMN) for this run; repeat it for\n"
+           "                       more ports\n"
+           "      --list-ports     list the serial devices present and the device each port\n"
+           "                       number of " + p.name + " maps to, then exit\n";
+}
+
+std::string portSections(const Program& p)
+{
+    if (p.ports.empty())
+        return "\n" + p.name + " opens no serial port and no file.\n";
+    return "\nPort mapping:\n"
+           "  " + p.name + " " + p.portUse + ".\n"
+           "  Port N is the device that the first of these names:\n"
+           "    --port N=DEVICE           on the command line\n"
+           "    HOISTWISE_COM<N>=DEVICE   in the environment\n"
+           "    COM<N>=DEVICE             a line of the ports file\n"
+           "    /dev/ttyS<N-1>            otherwise\n"
+           "  A USB serial adapter keeps its /dev/serial/by-id/ name whatever order the\n"
+           "  adapters were plugged in: " + p.name + " --list-ports shows those names. A port\n"
+           "  that cannot open is named with its device and where that mapping came from.\n";
+}
+
+std::string environment(const Program& p)
+{
+    std::string text = "\nEnvironment:\n";
+    if (!p.ports.empty())
+        text += "  HOISTWISE_COM<N>   the device of port N, for example HOISTWISE_COM1=/dev/ttyUSB0\n"
+                "  XDG_CONFIG_HOME    the folder of the ports file (~/.config when unset)\n";
+    text += p.moreEnvironment;
+    text += "  DISPLAY, WAYLAND_DISPLAY\n"
+            "                     the graphical display the windows open on; without one\n"
+            "                     " + p.name + " says so and exits with status 2\n"
+            "  QT_QPA_PLATFORM    Qt's platform plugin; offscreen runs with no display\n";
+    return text;
+}
+
+std::string files(const Program& p)
+{
+    if (p.ports.empty())
+        return {};
+    return "\nFiles:\n"
+           "  $XDG_CONFIG_HOME/hoistwise/ports.conf\n"
+           "         the technician's port mapping, one port a line, for example\n"
+           "         COM1=/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0\n"
+           "         Lines starting with # or ; are comments, and a [ports] line may head\n"
+           "         the file. A line that is not a mapping is reported with its number at\n"
+           "         start-up and in --list-ports, and ignored.\n";
+}
+
+std::string examples(const Program& p)
+{
+    if (p.ports.empty())
+        return {};
+    const std::string n = std::to_string(p.ports.front());
+    return "\nExamples:\n"
+           "  " + p.name + " --port " + n + "=/dev/ttyUSB0\n"
+           "         use the USB serial adapter as COM" + n + " for this run\n"
+           "  echo COM" + n + "=/dev/ttyUSB0 >> ~/.config/hoistwise/ports.conf\n"
+           "         the same for every run (create the folder first)\n"
+           "  " + p.name + " --list-ports\n"
+           "         the devices present and where each port number leads\n";
+}
+
+} // namespace
+
+std::string helpText(const Program& p)
+{
+    return "Usage: " + p.name + " [OPTION]...\n" + p.summary + "\n"
+           "\nOptions:\n"
+           "  -h, --help           show this help and exit\n"
+           "      --version        show the version and exit\n" +
+           portOptions(p) + portSections(p) +
+           "\nExit status:\n"
+           "  0 when the program ends normally, 2 for a bad command line or when no\n"
+           "  display is there.\n" +
+           environment(p) + files(p) + examples(p);
+}
+
+std::string versionText(const Program& p)
+{
+    return p.name + " (Hoistwise kit) " HOISTWISE_VERSION "\n";
+}
+
+} // namespace launch

@@ -1,0 +1,103 @@
+#include "ProgramEntry.h"
+
+#include "DisplayCheck.h"
+#include "HelpText.h"
+#include "PortListing.h"
+#include "PortMap.h"
+#include "QtPlatform.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace launch {
+
+namespace {
+
+constexpr int kExitBadUse = 2;
+
+int refuse(const Program& program, const std::string& what)
+{
+    std::fprintf(stderr, "%s: %s Try '%s --help'.\n", program.name.c_str(), what.c_str(), program.name.c_str());
+    return kExitBadUse;
+}
+
+// Puts each --port N=DEVICE into the map; the text of the first malformed one, if any.
+std::string mapCommandLinePorts(const QStringList& values, carterm::PortMap& map)
+{
+    for (const QString& value : values) {
+        const std::string text = value.toStdString();
+        const auto equals = text.find('=');
+        const auto n = carterm::parsePortNumber(text.substr(0, equals));
+        if (equals == std::string::npos || !n || equals + 1 == text.size())
+            return "--port \"" + text + "\" is not valid: write --port N=DEVICE with N from 1 up, for example "
+                   "--port 1=/dev/ttyUSB0.";
+        map.mapFromCommandLine(*n, text.substr(equals + 1));
+    }
+    return {};
+}
+
+} // namespace
+
+int runProgram(const Program& program, int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+
+    QCommandLineParser parser;
+    // Qt's own single-dash options (-platform offscreen) stay usable.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{"h", "help"});
+    const QCommandLineOption version("version");
+    const QCommandLineOption port("port", {}, "N=DEVICE");
+    const QCommandLineOption listPorts("list-ports");
+    const QCommandLineOption platform("platform", {}, "name");
+    parser.addOptions({help, version, platform});
+    if (!program.ports.empty())
+        parser.addOptions({port, listPorts});
+
+    if (!parser.parse(arguments))
+        return refuse(program, parser.errorText().toStdString());
+    if (!parser.positionalArguments().isEmpty())
+        return refuse(program, "\"" + parser.positionalArguments().first().toStdString() +
+                                   "\" is not an option; " + program.name + " takes options only.");
+    if (parser.isSet(help)) {
+        std::fputs(helpText(program).c_str(), stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::fputs(versionText(program).c_str(), stdout);
+        return 0;
+    }
+
+    if (!program.ports.empty()) {
+        carterm::PortMap& map = carterm::PortMap::current();
+        if (const std::string bad = mapCommandLinePorts(parser.values(port), map); !bad.empty())
+            return refuse(program, bad);
+        if (parser.isSet(listPorts)) {
+            std::fputs(portListing(program, map).c_str(), stdout);
+            return 0;
+        }
+        for (const std::string& problem : map.file().problems)
+            std::fprintf(stderr, "%s: %s %s\n", program.name.c_str(), map.file().path.c_str(), problem.c_str());
+    }
+
+    if (const std::string missing = missingDisplay(program.name, parser.value(platform).toStdString());
+        !missing.empty()) {
+        std::fprintf(stderr, "%s\n", missing.c_str());
+        return kExitBadUse;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromStdString(program.name));
+    QApplication::setApplicationVersion(HOISTWISE_VERSION);
+    QApplication::setQuitOnLastWindowClosed(program.quitOnLastWindowClosed);
+    toolkit::QtPlatform platformServices(program.platformTitle);
+    toolkit::setPlatform(&platformServices);
+    return program.run();
+}
+
+} // namespace launch

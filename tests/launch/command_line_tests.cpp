@@ -1,0 +1,159 @@
+// The four windowed programs' command line, run as the real programs.
+#include "PseudoTerminal.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string nameOf(const std::string& program)
+{
+    return program.substr(program.find_last_of('/') + 1);
+}
+
+// The program's environment: this one's, without a display, with `set` added.
+QProcessEnvironment withoutDisplay(const std::vector<std::pair<QString, QString>>& set = {})
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(name);
+    for (const auto& [name, value] : set)
+        environment.insert(name, value);
+    return environment;
+}
+
+Outcome run(const std::string& program, const QStringList& arguments,
+            const QProcessEnvironment& environment = withoutDisplay())
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QString::fromStdString(program), arguments);
+    if (!process.waitForFinished(10000)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
+}
+
+class EachProgram : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(EachProgram, HelpAndVersionNeedNoDisplay)
+{
+    const std::string name = nameOf(GetParam());
+    const Outcome version = run(GetParam(), {"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, name + " (Hoistwise kit) " HOISTWISE_VERSION "\n");
+
+    const Outcome help = run(GetParam(), {"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage: " + name + " [OPTION]...\n", 0), 0u) << help.out;
+    EXPECT_NE(help.out.find("\nEnvironment:\n"), std::string::npos);
+}
+
+TEST_P(EachProgram, WithoutADisplaySaysHowToGetOneAndExitsWithTwo)
+{
+    const std::string name = nameOf(GetParam());
+    const Outcome outcome = run(GetParam(), {});
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_EQ(outcome.err, name + " needs a graphical display and finds none (DISPLAY or WAYLAND_DISPLAY): run it "
+                                  "in a desktop session, or on a virtual display with: xvfb-run -a " + name + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, EachProgram, ::testing::Values(LAUNCH_PROGRAMS),
+                         [](const auto& info) { return nameOf(info.param); });
+
+std::string program(const std::string& name)
+{
+    for (const std::string path : {LAUNCH_PROGRAMS})
+        if (nameOf(path) == name)
+            return path;
+    return name;
+}
+
+TEST(CommandLine, AnUnknownOptionOrMalformedPortIsOneLineAndStatusTwo)
+{
+    const std::vector<std::pair<std::string, QStringList>> cases{
+        {"carscope", {"--bogus"}},
+        {"carscope", {"stray"}},
+        {"cabtalk", {"--port"}},
+        {"cabtalk", {"--port", "1"}},
+        {"iobench", {"--port", "COMX=/dev/ttyUSB0"}},
+        {"iobench", {"--port=0=/dev/ttyUSB0"}},
+        {"iobench", {"--port", "3="}},
+        {"runecast", {"--port", "1=/dev/ttyUSB0"}},   // it opens no port
+        {"runecast", {"--list-ports"}},
+    };
+    for (const auto& [name, arguments] : cases) {
+        SCOPED_TRACE(name + " " + arguments.join(' ').toStdString());
+        const Outcome outcome = run(program(name), arguments);
+        EXPECT_EQ(outcome.status, 2);
+        EXPECT_EQ(outcome.err.rfind(name + ": ", 0), 0u) << outcome.err;
+        EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << outcome.err;
+        EXPECT_EQ(outcome.out, "");
+    }
+}
+
+class PortsFileFixture : public ::testing::Test {
+protected:
+    void writePortsFile(const std::string& text)
+    {
+        ASSERT_TRUE(config.isValid());
+        std::filesystem::create_directories(config.path().toStdString() + "/hoistwise");
+        std::ofstream(config.path().toStdString() + "/hoistwise/ports.conf") << text;
+    }
+
+    QTemporaryDir config;
+    sim::PseudoTerminal pty;
+};
+
+TEST_F(PortsFileFixture, ListPortsShowsWhereEachMappingCameFrom)
+{
+    const std::string device = pty.slavePath();
+    writePortsFile("COM5=" + device + "\nCOM6 /dev/ttyUSB9\n");
+    const Outcome outcome = run(program("iobench"), {"--list-ports", "--port", "2=" + QString::fromStdString(device)},
+                                withoutDisplay({{"XDG_CONFIG_HOME", config.path()},
+                                                {"HOISTWISE_COM4", QString::fromStdString(device)}}));
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    for (const std::string& line : std::vector<std::string>{"  COM2  " + device + "  from --port\n",
+                                    "  COM3  /dev/ttyS2  default, not present\n",
+                                    "  COM4  " + device + "  from HOISTWISE_COM4\n",
+                                    "  COM5  " + device + "  from ports.conf line 1\n",
+                                    "  line 2: \"COM6 /dev/ttyUSB9\" is not a port mapping"})
+        EXPECT_NE(outcome.out.find(line), std::string::npos) << line << " is not in:\n" << outcome.out;
+    EXPECT_EQ(outcome.err, "");
+}
+
+TEST_F(PortsFileFixture, AMalformedLineIsReportedOnceAtStartUpAndTheProgramRuns)
+{
+    writePortsFile("[ports]\nCOM1: /dev/ttyUSB0\n");
+    QProcess carscope;
+    carscope.setProcessEnvironment(withoutDisplay({{"XDG_CONFIG_HOME", config.path()},
+                                                   {"QT_QPA_PLATFORM", "offscreen"},
+                                                   {"HOISTWISE_COM1", "/nonexistent/hoistwise-port"}}));
+    carscope.start(QString::fromStdString(program("carscope")), {});
+    EXPECT_FALSE(carscope.waitForFinished(1500)) << "carscope ended by itself";
+    carscope.kill();
+    carscope.waitForFinished();
+
+    const std::string errors = carscope.readAllStandardError().toStdString();
+    const std::string report = "carscope: " + config.path().toStdString() +
+                               "/hoistwise/ports.conf line 2: \"COM1: /dev/ttyUSB0\" is not a port mapping";
+    EXPECT_EQ(errors.rfind(report, 0), 0u) << errors;
+    EXPECT_EQ(errors.find("line 2", report.size()), std::string::npos) << errors;
+}
+
+} // namespace

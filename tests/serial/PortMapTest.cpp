@@ -1,0 +1,106 @@
+// Which device a port number names, and what the ports file may hold.
+#include "PortMap.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+using namespace carterm;
+
+namespace {
+
+struct PrecedenceCase {
+    const char* commandLine;   // nullptr: not given
+    const char* environment;
+    const char* fileLine;
+    PortMapping expected;
+};
+
+class PortPrecedence : public ::testing::TestWithParam<PrecedenceCase> {
+protected:
+    ~PortPrecedence() override { ::unsetenv("HOISTWISE_COM2"); }
+};
+
+TEST_P(PortPrecedence, FirstOfCommandLineEnvironmentFileDefaultWins)
+{
+    const PrecedenceCase& c = GetParam();
+    PortMap map(PortsFile::parse(std::string("# bench PC\n") + (c.fileLine ? c.fileLine : "")));
+    if (c.commandLine)
+        map.mapFromCommandLine(2, c.commandLine);
+    if (c.environment)
+        ::setenv("HOISTWISE_COM2", c.environment, 1);
+    else
+        ::unsetenv("HOISTWISE_COM2");
+
+    const PortMapping got = map.lookup(2);
+    EXPECT_EQ(got.device, c.expected.device);
+    EXPECT_EQ(got.origin, c.expected.origin);
+    EXPECT_EQ(map.lookup(1).device, "/dev/ttyS0");   // other numbers keep their default
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PortPrecedence,
+    ::testing::Values(
+        PrecedenceCase{"/dev/a", "/dev/b", "COM2=/dev/c", {"/dev/a", "--port"}},
+        PrecedenceCase{nullptr, "/dev/b", "COM2=/dev/c", {"/dev/b", "HOISTWISE_COM2"}},
+        PrecedenceCase{"/dev/a", nullptr, "COM2=/dev/c", {"/dev/a", "--port"}},
+        PrecedenceCase{nullptr, nullptr, "COM2=/dev/c", {"/dev/c", "ports.conf line 2"}},
+        PrecedenceCase{nullptr, "", "com2 = /dev/c", {"/dev/c", "ports.conf line 2"}},   // empty: not set
+        PrecedenceCase{nullptr, nullptr, nullptr, {"/dev/ttyS1", ""}}));
+
+TEST(PortsFile, MalformedLinesAreNamedByNumberOnceAndIgnored)
+{
+    const PortsFile file = PortsFile::parse("[ports]\r\n"
+                                            "; the workshop adapters\n"
+                                            "COM1=/dev/serial/by-id/usb-FTDI_A1-if00-port0   # blue cable\n"
+                                            "/dev/ttyUSB1\n"
+                                            "COMX=/dev/ttyUSB2\n"
+                                            "COM0=/dev/ttyUSB3\n"
+                                            "COM4=\n"
+                                            "COM1=/dev/ttyUSB5\n"
+                                            "[modems]\n"
+                                            "  3 = /dev/ttyACM0  ");
+    ASSERT_EQ(file.ports.size(), 2u);
+    EXPECT_EQ(file.ports.at(1).device, "/dev/serial/by-id/usb-FTDI_A1-if00-port0");
+    EXPECT_EQ(file.ports.at(1).line, 3);
+    EXPECT_EQ(file.ports.at(3).device, "/dev/ttyACM0");
+
+    const std::vector<std::string> expected{
+        "line 4: \"/dev/ttyUSB1\" is not a port mapping: write COM<n>=DEVICE, for example COM1=/dev/ttyUSB0; "
+        "the line is ignored",
+        "line 5: \"COMX\" is not a port: ports are named COM1, COM2 and so on; the line is ignored",
+        "line 6: \"COM0\" is not a port: ports are named COM1, COM2 and so on; the line is ignored",
+        "line 7: COM4 names no device; the line is ignored",
+        "line 8: COM1 is already mapped on line 3; the line is ignored",
+        "line 9: \"[modems]\" is not the file's one section, [ports]; the line is ignored",
+    };
+    EXPECT_EQ(file.problems, expected);
+}
+
+TEST(PortsFile, AMissingFileMapsNothingQuietlyAndAnUnreadableOneSaysSo)
+{
+    const auto folder = std::filesystem::temp_directory_path();
+    const PortsFile missing = PortsFile::read((folder / "hoistwise-no-such-ports.conf").string());
+    EXPECT_TRUE(missing.ports.empty());
+    EXPECT_TRUE(missing.problems.empty());
+
+    const PortsFile folderInstead = PortsFile::read(folder.string());
+    ASSERT_EQ(folderInstead.problems.size(), 1u);
+    EXPECT_EQ(folderInstead.problems[0], "cannot be read (Is a directory); no port is mapped by it");
+}
+
+TEST(PortsFile, LivesUnderXdgConfigHomeOrDotConfig)
+{
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    const std::string config = std::getenv("XDG_CONFIG_HOME") ? std::getenv("XDG_CONFIG_HOME") : "";
+    ::setenv("XDG_CONFIG_HOME", "/srv/cfg", 1);
+    EXPECT_EQ(PortsFile::defaultPath(), "/srv/cfg/hoistwise/ports.conf");
+    ::setenv("XDG_CONFIG_HOME", "relative/is/ignored", 1);
+    ::setenv("HOME", "/home/tech", 1);
+    EXPECT_EQ(PortsFile::defaultPath(), "/home/tech/.config/hoistwise/ports.conf");
+    ::setenv("HOME", home.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+}
+
+} // namespace
