@@ -34,11 +34,6 @@ protected:
 
 private:
     void placeControls();
-    // Writes the 2 characters at `position` of the buffer into Grid1's cell (row, col), which
-    // stays the current cell.
-    void showSignal(int row, int col, const std::string& buffer, long position);
-    // txtpos from popValue, r1Value, r2Value, r4Value; an invalid code leaves it alone.
-    void decodePosition();
     // Follows the reply buffer as it slides, so that a reply keeps its place in the received
     // stream: bufferStart_ is where the buffer's first character stands in it.
     void trackBuffer(const std::string& buffer);

@@ -58,7 +58,7 @@ protected:
 
 private:
     void buildTalkLayout();
-    void checkSm();
+    void checkSm(double sm);
     void stressStepTick();
     void showTransmitting() { Label5.setBackColor(lamp::transmitGreen); }
 };
