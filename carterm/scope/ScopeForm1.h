@@ -10,8 +10,8 @@ class ScopeForm1 : public Form1 {
 public:
     explicit ScopeForm1(std::unique_ptr<SerialBackend> serialBackend = nullptr);
 
-    toolkit::Grid Grid1;
-    toolkit::Grid Grid2;
+    toolkit::Grid Grid1; // the 55 signal names and their values, shown by "pmi 1"
+    toolkit::Grid Grid2; // the fault registers "FLT0=" to "FLT3=" and their two fields
 
     // Last integer values read from the POP, R1, R2 and R4 cells.
     int popValue = 0, r1Value = 0, r2Value = 0, r4Value = 0;
