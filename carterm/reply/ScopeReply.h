@@ -21,9 +21,10 @@ struct FaultRegister {
 
 struct ScopeMarkers {
     bool pollAnswer = false; // "> PMII": the table display is due
-    std::optional<MarkedText> velocity;
-    std::optional<std::string> bbt;
-    std::array<std::optional<FaultRegister>, 4> faults;
+    std::optional<MarkedText> velocity{};
+    std::optional<std::string> bbt{};
+    std::array<std::optional<FaultRegister>, 4> faults{};
+    bool operator==(const ScopeMarkers&) const = default;
 };
 
 struct ScopeTable {

@@ -13,9 +13,10 @@ namespace carterm::reply {
 
 struct TalkMarkers {
     bool pollAnswer = false; // "> PMII": the others are read only with it
-    std::optional<std::string> velocity;
-    std::optional<std::string> bbt;
-    std::optional<std::string> faultBlock;
+    std::optional<std::string> velocity{};
+    std::optional<std::string> bbt{};
+    std::optional<std::string> faultBlock{};
+    bool operator==(const TalkMarkers&) const = default;
 };
 
 TalkMarkers readTalkMarkers(std::string_view buffer);
