@@ -4,6 +4,7 @@
 #include "CommEventTable.h"
 #include "Form2.h"
 #include "Platform.h"
+#include "ReplyText.h"
 #include "TerminalAppend.h"
 
 #include <cmath>
@@ -11,10 +12,6 @@
 namespace carterm {
 
 using namespace toolkit;
-
-namespace {
-constexpr long kReplyBufferSize = 418;
-}
 
 Form1::Form1(std::unique_ptr<SerialBackend> serialBackend, bool withReplayItem)
     : Window("Form1"),
@@ -210,7 +207,7 @@ void Form1::AppendToTerminal(TextBox& pane, std::string& data)
 {
     appendToPane(pane, data, termSize);
     Text1.setText(Text1.text() + data);
-    Text1.setText(right(Text1.text(), kReplyBufferSize));
+    Text1.setText(reply::lastReplyWindow(Text1.text()));
     if (logFileNumber != 0)
         writeToLog(data);
 }

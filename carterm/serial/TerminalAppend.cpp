@@ -22,20 +22,6 @@ void applyBackspaces(std::string& data, int& leadingBackspaces)
     }
 }
 
-void normaliseLineEnds(std::string& data)
-{
-    std::string out;
-    out.reserve(data.size() + data.size() / 32 + 8);
-    for (char c : data) {
-        if (c == '\n')
-            continue;
-        out.push_back(c);
-        if (c == '\r')
-            out.push_back('\n');
-    }
-    data.swap(out);
-}
-
 void appendToPane(toolkit::TextBox& pane, std::string& data, long& termSize)
 {
     // Keep the pane bounded however large the piece: drop the oldest 4096 characters as many
@@ -56,7 +42,7 @@ void appendToPane(toolkit::TextBox& pane, std::string& data, long& termSize)
         pane.setSelStart(termSize - 1);
         pane.setSelLength(1);
     }
-    normaliseLineEnds(data);
+    data = normaliseLineEnds(data);
     pane.setSelText(data);
 }
 
