@@ -69,6 +69,56 @@ void ReceivePath(benchmark::State& state)
 }
 BENCHMARK(ReceivePath)->Arg(64)->Arg(4095);
 
+// A piece that piled up while a message box was up: text lines with a backspace about every
+// 20 characters, sometimes several in a row.
+std::string backspacePiece(size_t size)
+{
+    std::string piece = floodPiece(size);
+    unsigned x = 1;
+    for (char& c : piece) {
+        x = x * 1103515245u + 12345u;
+        if ((x >> 16) % 20 == 0)
+            c = '\b';
+    }
+    return piece;
+}
+
+// One large piece with backspaces through the append routine, and through the car window's
+// whole receive path (reply buffer, parser, log-free). Time must grow with the size, not faster.
+void AppendBackspacePiece(benchmark::State& state)
+{
+    toolkit::TestPlatform platform;
+    toolkit::Window window("Form1");
+    toolkit::TextBox pane(window, "Term", toolkit::TextBox::Kind::MultiLine, toolkit::TextBox::BothScrollBars);
+    pane.setHighRate(true);
+    const std::string piece = backspacePiece(static_cast<size_t>(state.range(0)) << 20);
+    long termSize = 0;
+    for (auto _ : state) {
+        std::string data = piece;
+        carterm::appendToPane(pane, data, termSize);
+        benchmark::DoNotOptimize(pane.text().size());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(piece.size()));
+}
+BENCHMARK(AppendBackspacePiece)->Arg(1)->Arg(4)->Arg(16)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+void ReceiveBackspacePiece(benchmark::State& state)
+{
+    toolkit::TestPlatform platform;
+    auto backend = std::make_unique<carterm::FakeSerialBackend>();
+    auto* line = backend.get();
+    carterm::ScopeForm1 form(std::move(backend));
+    form.load();
+    form.show();
+    const std::string piece = backspacePiece(static_cast<size_t>(state.range(0)) << 20);
+    for (auto _ : state) {
+        line->feed(piece);
+        form.Term.flushDisplay();
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(piece.size()));
+}
+BENCHMARK(ReceiveBackspacePiece)->Arg(1)->Arg(4)->Arg(16)->Iterations(3)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv)
