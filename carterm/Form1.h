@@ -139,6 +139,7 @@ protected:
     void openPortAtLoad();
     void overrunRecovery();
     void portLost(const std::string& text);
+    void portReconnected(const std::string& text);
     void writeToLog(const std::string& data);
 
 private:
