@@ -26,12 +26,14 @@ public:
     void OKButton_Click();
     void CancelButton_Click();
 
-    toolkit::Frame Frame1;
-    toolkit::TextBox Text2;
-    toolkit::Frame Frame6;
-    toolkit::TextBox Text1;
-    toolkit::Button OKButton;
-    toolkit::Button CancelButton;
+    // Here Text2 is the settings string and Text1 the port; cabtalk's TalkConfigScrn has them
+    // the other way round.
+    toolkit::Frame Frame1;       // "&Baud Rate"
+    toolkit::TextBox Text2;      // settings string, e.g. "1200,n,8,1"
+    toolkit::Frame Frame6;       // "&Com Port"
+    toolkit::TextBox Text1;      // port number
+    toolkit::Button OKButton;    // "OK": applies, default button
+    toolkit::Button CancelButton; // "Cancel": closes without applying
 
 private:
     void close();

@@ -4,6 +4,7 @@
 #include "CommEventTable.h"
 #include "Form2.h"
 #include "Platform.h"
+#include "ReplyText.h"
 #include "TerminalAppend.h"
 
 #include <cmath>
@@ -11,10 +12,6 @@
 namespace carterm {
 
 using namespace toolkit;
-
-namespace {
-constexpr long kReplyBufferSize = 418;
-}
 
 Form1::Form1(std::unique_ptr<SerialBackend> serialBackend, bool withReplayItem)
     : Window("Form1"),
@@ -56,6 +53,7 @@ Form1::Form1(std::unique_ptr<SerialBackend> serialBackend, bool withReplayItem)
     MSComm1.setOutBufferSize(512);
     MSComm1.onComm = [this] { MSComm1_OnComm(); };
     MSComm1.onPortLost = [this](const std::string& text) { portLost(text); };
+    MSComm1.onPortReconnected = [this](const std::string& text) { portReconnected(text); };
 
     // The pane takes a fast line: its widget follows at most once per frame.
     Term.setHighRate(true);
@@ -202,15 +200,26 @@ void Form1::overrunRecovery()
 
 void Form1::portLost(const std::string& text)
 {
+    // A transmission under way has lost what was waiting: it ends, even if the device is back
+    // before its wait notices.
+    cancelSend = true;
     showPortState();
     showWarning(text);
+}
+
+// The lost device came back and the control reopened it: the controls show it open, as after
+// "Port &Open"; the timers kept running, so live polling goes on by itself.
+void Form1::portReconnected(const std::string& text)
+{
+    Label1.setCaption(text);
+    showPortState();
 }
 
 void Form1::AppendToTerminal(TextBox& pane, std::string& data)
 {
     appendToPane(pane, data, termSize);
     Text1.setText(Text1.text() + data);
-    Text1.setText(right(Text1.text(), kReplyBufferSize));
+    Text1.setText(reply::lastReplyWindow(Text1.text()));
     if (logFileNumber != 0)
         writeToLog(data);
 }
@@ -236,6 +245,10 @@ void Form1::Form_Unload(int& cancel)
         double deadline = std::round(platform().timeOfDay() + 10);
         while (MSComm1.outBufferCount() > 0) {
             platform().doEvents();
+            // Read again: the wait may have sent the rest, or a loss (whose box can outlast the
+            // deadline) closed the port and left nothing to send.
+            if (MSComm1.outBufferCount() == 0)
+                break;
             if (platform().timeOfDay() > deadline) {
                 const MsgResult r = platform().messageBox("Data cannot be sent", MsgButtons::AbortRetryIgnore,
                                                           MsgIcon::Question, {});

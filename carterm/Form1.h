@@ -60,30 +60,39 @@ public:
     // Brings the port-dependent controls in line with the port, for dialogs that open or close it.
     void refreshPortState() { showPortState(); }
 
-    CommControl MSComm1;
-    toolkit::TextBox Term;
-    toolkit::TextBox Text1;
-    toolkit::TextBox Text3;
-    toolkit::Label Label2;
-    toolkit::Label Label1;
+    // Controls keep the names the window was designed with; each says its caption or role.
+    CommControl MSComm1;    // the serial link to the car controller
+    toolkit::TextBox Term;  // terminal pane: everything received; typed keys go to the port
+    toolkit::TextBox Text1; // hidden reply buffer: the last 418 received characters, parsed on change
+    toolkit::TextBox Text3; // command entry line, shown by "pmi 1": Enter sends it
+    toolkit::Label Label2;  // "Status - "
+    toolkit::Label Label1;  // status line: port state and serial event messages
 
     toolkit::Menu& MFile;
     toolkit::MenuItem& MOpenLog;
     toolkit::MenuItem& MCloseLog;
-    toolkit::MenuItem* MRplayLog = nullptr; // cabtalk only
+    toolkit::MenuItem* MRplayLog = nullptr; // "Replay Log File", cabtalk only, never enabled
     toolkit::MenuItem& MSendText;
     toolkit::MenuItem& MFileExit;
     toolkit::Menu& MPort;
     toolkit::MenuItem& MOpen;
     toolkit::MenuItem& MSettings;
 
-    toolkit::Button Command1, Command2, Command3, Command4, Command5, Command6;
-    toolkit::TextBox Text4;
-    toolkit::TextBox txtbbt;
-    toolkit::TextBox txtpos;
-    toolkit::TextBox txtvel;
-    toolkit::TextBox Text2;
-    toolkit::Timer Timer1, Timer2, Timer3;
+    toolkit::Button Command1; // "pmi 1": live view and polling
+    toolkit::Button Command2; // "reset": live view and stress test off
+    toolkit::Button Command3; // "DOB": calls the floor above txtpos
+    toolkit::Button Command4; // "ST&U": sends "stu"
+    toolkit::Button Command5; // "ST&D": sends "std"
+    toolkit::Button Command6; // "stress": starts and stops the stress test
+    toolkit::TextBox Text4;   // stress-test target floor
+    toolkit::TextBox txtbbt;  // BBT value, 5 characters as received
+    toolkit::TextBox txtpos;  // car position "1"-"7"; carscope decodes it, in cabtalk only typed
+    toolkit::TextBox txtvel;  // velocity, 3 characters as received or "  0"
+    toolkit::TextBox Text2;   // zeroVelCount: times the car was seen coming to rest
+    toolkit::Timer Timer1;    // 250 ms: the table display, once per enabling
+    toolkit::Timer Timer2;    // 250 ms: the "pmii" poll
+    // Timer3 differs between the builds.
+    toolkit::Timer Timer3; // 8 s; carscope: stress-test step; cabtalk: rest after a display, stress step
 
     // Form-level state.
     std::string eventMessage;
@@ -130,6 +139,7 @@ protected:
     void openPortAtLoad();
     void overrunRecovery();
     void portLost(const std::string& text);
+    void portReconnected(const std::string& text);
     void writeToLog(const std::string& data);
 
 private:

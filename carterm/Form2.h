@@ -17,8 +17,8 @@ public:
     void Form_Activate();
     void Form_Deactivate();
 
-    toolkit::Label Label1;
-    toolkit::Button Command1;
+    toolkit::Label Label1;    // "Transmitting Text File - " and the file's path
+    toolkit::Button Command1; // "Cancel": stops the transmission
 
     // Whether the operator asked to stop the transmission now running (set by Cancel, cleared
     // when a transmission starts), to tell the operator's stop from the port going away.

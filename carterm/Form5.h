@@ -31,9 +31,13 @@ public:
     // or the timer.
     std::function<void(bool byKey)> onLeave;
 
-    toolkit::Label Label1, Label2, Label3, Label4, Label5;
-    std::unique_ptr<toolkit::Label> Label6;
-    toolkit::Timer Timer1;
+    toolkit::Label Label1;                  // "Hoistwise for Swift 5000"
+    toolkit::Label Label2;                  // "Written for the Hoistwise field service team"
+    toolkit::Label Label3;                  // the build's date
+    toolkit::Label Label4;                  // the build's version
+    toolkit::Label Label5;                  // the build's change note
+    std::unique_ptr<toolkit::Label> Label6; // the build's conversion note, if it has one
+    toolkit::Timer Timer1;                  // 10 s: the splash leaves on its own
 
 private:
     void leave(bool byKey);

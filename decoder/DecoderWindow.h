@@ -38,35 +38,35 @@ public:
     void VScroll1_Change();
 
     // DZ bank.
-    toolkit::Label Label1;
-    toolkit::TextBox Text2;
-    toolkit::Grid MSFlexGrid1;
-    Indicators dzIndicators; // Text1, Text3 ... Text9
+    toolkit::Label Label1;     // "DZ"
+    toolkit::TextBox Text2;    // DZ status byte, typed in hexadecimal
+    toolkit::Grid MSFlexGrid1; // the DZ flag names
+    Indicators dzIndicators;   // Text1, Text3 ... Text9: the DZ flags, lit when set
     // Type of service.
-    toolkit::Label Label3;
-    toolkit::TextBox Text19;
-    toolkit::TextBox Text20;
+    toolkit::Label Label3;     // "Type of service"
+    toolkit::TextBox Text19;   // operating-mode number, typed
+    toolkit::TextBox Text20;   // the mode's name
     // CS bank.
-    toolkit::Label Label2;
-    toolkit::TextBox Text10;
-    toolkit::Grid MSFlexGrid2;
-    Indicators csIndicators; // Text11 ... Text18
+    toolkit::Label Label2;     // "CS"
+    toolkit::TextBox Text10;   // CS status byte, typed in hexadecimal
+    toolkit::Grid MSFlexGrid2; // the CS flag names
+    Indicators csIndicators;   // Text11 ... Text18: the CS flags
     // DS bank.
-    toolkit::Label Label4;
-    toolkit::TextBox Text21;
-    toolkit::Grid MSFlexGrid3;
-    Indicators dsIndicators; // Text22 ... Text29
+    toolkit::Label Label4;     // "DS"
+    toolkit::TextBox Text21;   // DS status byte, typed in hexadecimal
+    toolkit::Grid MSFlexGrid3; // the DS flag names
+    Indicators dsIndicators;   // Text22 ... Text29: the DS flags
     // Controller model.
-    toolkit::OptionButton Option1;
-    toolkit::OptionButton Option2;
+    toolkit::OptionButton Option1; // "Futura"
+    toolkit::OptionButton Option2; // "Meridia"
     // Error code lookup.
-    toolkit::Label Label6;
-    toolkit::TextBox Text32;
-    toolkit::TextBox Text31;
-    toolkit::Label Label5;
-    toolkit::TextBox Text30;
-    toolkit::ScrollBar VScroll1;
-    toolkit::TextBox Text33;
+    toolkit::Label Label6;       // "Definition"
+    toolkit::TextBox Text32;     // note "Not used on Futura or Meridia .", shown for some faults
+    toolkit::TextBox Text31;     // the fault's description
+    toolkit::Label Label5;       // "Error code lookup"
+    toolkit::TextBox Text30;     // fault number 1-145, typed or set by the stepper
+    toolkit::ScrollBar VScroll1; // stepper beside the fault number
+    toolkit::TextBox Text33;     // note "*Note: This is a program error ...", shown for some faults
 
 private:
     void layOut();

@@ -19,15 +19,15 @@ public:
     void Timer1_Timer();
     void Form_Unload(int& cancel);
 
-    toolkit::Label Label4;
-    toolkit::Label Label1;
-    toolkit::Label Label2;
-    toolkit::Label Label3;
-    toolkit::Label Label5;
-    toolkit::Label Label6;
-    toolkit::TextBox Text1;
-    toolkit::Label Label7;
-    toolkit::Timer Timer1;
+    toolkit::Label Label4;  // "Read the runecast"
+    toolkit::Label Label1;  // "Written by "
+    toolkit::Label Label2;  // the author's credit
+    toolkit::Label Label3;  // "Compiled on 06/10/2006"
+    toolkit::Label Label5;  // "Modified"
+    toolkit::Label Label6;  // "06/16/2006"
+    toolkit::TextBox Text1; // the maker's address, locked: copied, not changed
+    toolkit::Label Label7;  // "Revised 01/20/2007"
+    toolkit::Timer Timer1;  // 5 s: the splash gives way to the decoder window
 
 private:
     void showDecoderAndUnload();

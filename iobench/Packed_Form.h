@@ -85,11 +85,11 @@ public:
     toolkit::Button open_kx9_button;
 
     toolkit::Frame drivererror_frame;
-    toolkit::Label Label7;
+    toolkit::Label Label7; // "Last Error Number"
     toolkit::TextBox errormessage_textbox;
     toolkit::Button clearerror_button;
 
-    toolkit::Frame Special_Frame;
+    toolkit::Frame Special_Frame; // "Special": the debug buttons
     toolkit::Button enabledebug_button;
     toolkit::Button disabledebug_button;
     // Shown once the driver library turns out to be the kit's simulator.
@@ -104,10 +104,10 @@ public:
     toolkit::TextBox configmask_textbox;
     toolkit::Button configpoints_button;
 
-    toolkit::Frame Frame1;
-    toolkit::TextBox Term;
-    toolkit::TextBox txtAtemps;
-    toolkit::TextBox txtPassed;
+    toolkit::Frame Frame1;        // "Test"
+    toolkit::TextBox Term;        // the modem link's terminal pane
+    toolkit::TextBox txtAtemps;   // test cycle: attempts
+    toolkit::TextBox txtPassed;   // test cycle: passes
     toolkit::TextBox Text1; // output lamp
     toolkit::TextBox Text2; // input lamp
     toolkit::Button cmdStart; // on the window, over the lower part of the Test frame
@@ -129,8 +129,8 @@ public:
     toolkit::Frame closeadapter_frame;
     toolkit::Button closeadapter_button;
 
-    toolkit::Frame Exit;
-    toolkit::Button Exit_Packed;
+    toolkit::Frame Exit;          // "Exit"
+    toolkit::Button Exit_Packed;  // "Exit Packed": ends the program
 
     toolkit::Label Label1; // the serial status line
 

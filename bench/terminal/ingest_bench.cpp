@@ -29,27 +29,31 @@ std::string floodPiece(size_t size)
     return piece;
 }
 
-// The append routine and the pane's text alone.
-void AppendToPane(benchmark::State& state)
+// The append routine and the pane's text alone, the same piece again and again.
+void appendRepeatedly(benchmark::State& state, const std::string& piece)
 {
     toolkit::TestPlatform platform;
     toolkit::Window window("Form1");
     toolkit::TextBox pane(window, "Term", toolkit::TextBox::Kind::MultiLine, toolkit::TextBox::BothScrollBars);
     pane.setHighRate(true);
-    const std::string piece = floodPiece(static_cast<size_t>(state.range(0)));
     long termSize = 0;
     for (auto _ : state) {
         std::string data = piece;
         carterm::appendToPane(pane, data, termSize);
         benchmark::DoNotOptimize(pane.text().size());
     }
-    state.SetBytesProcessed(state.iterations() * state.range(0));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(piece.size()));
+}
+
+void AppendToPane(benchmark::State& state)
+{
+    appendRepeatedly(state, floodPiece(static_cast<size_t>(state.range(0))));
 }
 BENCHMARK(AppendToPane)->Arg(64)->Arg(4095);
 
-// The whole receive path of the car window, with the widget updated once per 16 ms of data at
-// 40 MB/s (every 160 pieces of 4 KB, as a pseudo-terminal delivers them).
-void ReceivePath(benchmark::State& state)
+// The whole receive path of the car window: the piece again and again, the widget brought up
+// to date after every `piecesPerFrame` pieces.
+void receiveRepeatedly(benchmark::State& state, const std::string& piece, long piecesPerFrame)
 {
     toolkit::TestPlatform platform;
     auto backend = std::make_unique<carterm::FakeSerialBackend>();
@@ -57,17 +61,51 @@ void ReceivePath(benchmark::State& state)
     carterm::ScopeForm1 form(std::move(backend));
     form.load();
     form.show();
-    const std::string piece = floodPiece(static_cast<size_t>(state.range(0)));
-    const long perFrame = std::max<long>(1, 640000 / state.range(0));
     long n = 0;
     for (auto _ : state) {
         line->feed(piece);
-        if (++n % perFrame == 0)
+        if (++n % piecesPerFrame == 0)
             form.Term.flushDisplay();
     }
-    state.SetBytesProcessed(state.iterations() * state.range(0));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(piece.size()));
+}
+
+// Updated once per 16 ms of data at 40 MB/s (every 160 pieces of 4 KB, as a pseudo-terminal
+// delivers them).
+void ReceivePath(benchmark::State& state)
+{
+    receiveRepeatedly(state, floodPiece(static_cast<size_t>(state.range(0))),
+                      std::max<long>(1, 640000 / state.range(0)));
 }
 BENCHMARK(ReceivePath)->Arg(64)->Arg(4095);
+
+// A piece that piled up while a message box was up: text lines with a backspace about every
+// 20 characters, sometimes several in a row.
+std::string backspacePiece(size_t size)
+{
+    std::string piece = floodPiece(size);
+    unsigned x = 1;
+    for (char& c : piece) {
+        x = x * 1103515245u + 12345u;
+        if ((x >> 16) % 20 == 0)
+            c = '\b';
+    }
+    return piece;
+}
+
+// One large piece with backspaces through the append routine, and through the car window's
+// whole receive path (reply buffer, parser, log-free). Time must grow with the size, not faster.
+void AppendBackspacePiece(benchmark::State& state)
+{
+    appendRepeatedly(state, backspacePiece(static_cast<size_t>(state.range(0)) << 20));
+}
+BENCHMARK(AppendBackspacePiece)->Arg(1)->Arg(4)->Arg(16)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+void ReceiveBackspacePiece(benchmark::State& state)
+{
+    receiveRepeatedly(state, backspacePiece(static_cast<size_t>(state.range(0)) << 20), 1);
+}
+BENCHMARK(ReceiveBackspacePiece)->Arg(1)->Arg(4)->Arg(16)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,24 +1,15 @@
-// The reply parser and the car status display: markers found anywhere in the reply buffer,
-// values cut from fixed offsets behind them, and the I/O table copied into the signal grid.
+// The car status display: the reply parser's findings and the I/O table copied into the
+// signal grid, the fault grid and the boxes, and the requests they lead to.
 #include "ScopeForm1.h"
 
-#include "Bytes.h"
-#include "PmiTable.h"
+#include "ScopeReply.h"
 
 #include <array>
-#include <optional>
 #include <string_view>
 
 namespace carterm {
 
-using toolkit::instr;
-using toolkit::mid;
-
 namespace {
-
-constexpr std::string_view kVelocityMarker = "VEL =   ";
-constexpr std::string_view kBbtMarker = "BBT";
-constexpr std::array<std::string_view, 4> kFaultMarkers = {"FLT  0", "FLT  1", "FLT  2", "FLT  3"};
 
 struct SignalName {
     int col;
@@ -46,40 +37,6 @@ static_assert(std::size(kSignalNames) == 55);
 
 constexpr std::array<const char*, 4> kFaultLabels = {"FLT0=", "FLT1=", "FLT2=", "FLT3="};
 
-// Table line 1 has no signals in rows 5-7.
-constexpr int kLine1Rows[] = {1, 2, 3, 4, 8, 9, 10, 11, 12, 13, 14, 15, 16};
-
-// POP, R1, R2, R4 as the controller reports each floor: R1, R2, R4 are the floor's binary
-// digits and POP makes the four bits odd. Every other combination names no floor.
-struct PositionCode {
-    int pop, r1, r2, r4;
-    const char* floor;
-};
-constexpr PositionCode kPositionCodes[] = {
-    {0, 1, 0, 0, "1"}, {0, 0, 1, 0, "2"}, {1, 1, 1, 0, "3"}, {0, 0, 0, 1, "4"},
-    {1, 1, 0, 1, "5"}, {1, 0, 1, 1, "6"}, {0, 1, 1, 1, "7"},
-};
-
-// The integer a table cell holds: optional blanks, digits, then optional blanks or the line's
-// CR. Anything else, an empty cell (a table cut short) included, holds none.
-std::optional<int> cellInteger(std::string_view cell)
-{
-    size_t i = 0;
-    while (i < cell.size() && cell[i] == ' ')
-        ++i;
-    int value = 0;
-    const size_t firstDigit = i;
-    while (i < cell.size() && cell[i] >= '0' && cell[i] <= '9' && value < 10000)
-        value = value * 10 + (cell[i++] - '0');
-    if (i == firstDigit)
-        return std::nullopt;
-    while (i < cell.size() && (cell[i] == ' ' || cell[i] == '\r'))
-        ++i;
-    if (i != cell.size())
-        return std::nullopt;
-    return value;
-}
-
 } // namespace
 
 void ScopeForm1::loadDisplay()
@@ -99,34 +56,35 @@ void ScopeForm1::loadDisplay()
 void ScopeForm1::Text1_Change()
 {
     const std::string buffer = Text1.text();
+    const reply::ScopeMarkers found = reply::readScopeMarkers(buffer);
 
-    if (instr(buffer, pmi::kReplyMarker))
+    if (found.pollAnswer)
         Timer1.setEnabled(true);
 
     // A velocity reply is shown once. Shown again after the table display has set the box to
     // "  0", a reply still lingering in the buffer would make one stop count twice.
     trackBuffer(buffer);
-    if (const long m = instr(buffer, kVelocityMarker)) {
-        const std::string value = mid(buffer, m + 8, 3);
-        if (bufferStart_ + m != shownVelocityAt_ || value != shownVelocity_) {
-            shownVelocityAt_ = bufferStart_ + m;
-            shownVelocity_ = value;
-            txtvel.setText(value);
+    if (found.velocity) {
+        const long long at = bufferStart_ + found.velocity->markerAt;
+        if (at != shownVelocityAt_ || found.velocity->text != shownVelocity_) {
+            shownVelocityAt_ = at;
+            shownVelocity_ = found.velocity->text;
+            txtvel.setText(found.velocity->text);
         }
     }
 
-    if (const long m = instr(buffer, kBbtMarker))
-        txtbbt.setText(mid(buffer, m + 8, 5));
+    if (found.bbt)
+        txtbbt.setText(*found.bbt);
 
     for (int n = 0; n < 4; ++n) {
-        const long m = instr(buffer, kFaultMarkers[static_cast<size_t>(n)]);
-        if (!m)
+        const auto& fault = found.faults[static_cast<size_t>(n)];
+        if (!fault)
             continue;
         Grid2.setRow(n);
         Grid2.setCol(1);
-        Grid2.setText(mid(buffer, m + 8, 2));
+        Grid2.setText(fault->code);
         Grid2.setCol(2);
-        Grid2.setText(mid(buffer, m + 14, 2));
+        Grid2.setText(fault->floor);
     }
 }
 
@@ -143,60 +101,36 @@ void ScopeForm1::trackBuffer(const std::string& buffer)
     trackedBuffer_ = buffer;
 }
 
-void ScopeForm1::showSignal(int row, int col, const std::string& buffer, long position)
-{
-    Grid1.setRow(row);
-    Grid1.setCol(col);
-    Grid1.setText(mid(buffer, position, 2));
-}
-
 void ScopeForm1::Timer1_Timer()
 {
-    const std::string buffer = Text1.text();
-    if (const long p = instr(buffer, pmi::kHeader)) {
-        for (int r : kLine1Rows)
-            showSignal(r, 1, buffer, pmi::cellPosition(p, 1, r));
-        for (int r = 1; r <= 16; ++r)
-            showSignal(r, 3, buffer, pmi::cellPosition(p, 2, r));
-        for (int r = 1; r <= 14; ++r)
-            showSignal(r, 5, buffer, pmi::cellPosition(p, 3, r));
-
-        // SM is the cell just written (column 5, row 14): while the car runs ask for its
-        // speed; at rest the speed is zero.
-        if (toolkit::leadingNumber(Grid1.text()) == 1)
-            send("vel\r");
-        else
-            txtvel.setText("  0");
-
-        // POP, R1, R2 and R4 are read back as they are written. A cell without a number (a table
-        // cut short) keeps the last value and leaves the position alone for this table.
-        bool positionReadable = true;
-        int* const positionValues[] = {&popValue, &r1Value, &r2Value, &r4Value};
-        for (int r = 1; r <= 16; ++r) {
-            showSignal(r, 7, buffer, pmi::cellPosition(p, 4, r));
-            if (r <= 4) {
-                if (const auto value = cellInteger(Grid1.text()))
-                    *positionValues[r - 1] = *value;
+    if (const auto table = reply::readScopeTable(Text1.text())) {
+        for (const pmi::ValueColumn& col : pmi::valueColumns()) {
+            // The SM check comes between columns 5 and 7, as the table is read: while the car
+            // runs ask for its speed; at rest the speed is zero.
+            if (col.column == pmi::kPositionColumn) {
+                if (pmi::smValue(table->values) == 1)
+                    send("vel\r");
                 else
-                    positionReadable = false;
+                    txtvel.setText("  0");
             }
+            for (int row = 1; row <= pmi::kRows; ++row)
+                if (col.hasRow(row)) {
+                    Grid1.setRow(row);
+                    Grid1.setCol(col.column);
+                    Grid1.setText(table->values.value(col.column, row));
+                }
         }
 
-        for (int r = 1; r <= 16; ++r)
-            showSignal(r, 13, buffer, pmi::cellPosition(p, 8, r));
-        if (positionReadable)
-            decodePosition();
+        // A POP, R1, R2 or R4 cell without a number (a table cut short) keeps the last value and
+        // leaves the position alone for this table.
+        int* const positionValues[] = {&popValue, &r1Value, &r2Value, &r4Value};
+        for (size_t i = 0; i < 4; ++i)
+            if (const auto bit = table->positionBits[i])
+                *positionValues[i] = *bit;
+        if (table->floor)
+            txtpos.setText(std::to_string(*table->floor));
     }
     Timer1.setEnabled(false);
-}
-
-void ScopeForm1::decodePosition()
-{
-    for (const PositionCode& code : kPositionCodes)
-        if (popValue == code.pop && r1Value == code.r1 && r2Value == code.r2 && r4Value == code.r4) {
-            txtpos.setText(code.floor);
-            return;
-        }
 }
 
 void ScopeForm1::txtbbt_Change() { send("flt0\r"); }

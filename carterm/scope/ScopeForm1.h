@@ -10,8 +10,8 @@ class ScopeForm1 : public Form1 {
 public:
     explicit ScopeForm1(std::unique_ptr<SerialBackend> serialBackend = nullptr);
 
-    toolkit::Grid Grid1;
-    toolkit::Grid Grid2;
+    toolkit::Grid Grid1; // the 55 signal names and their values, shown by "pmi 1"
+    toolkit::Grid Grid2; // the fault registers "FLT0=" to "FLT3=" and their two fields
 
     // Last integer values read from the POP, R1, R2 and R4 cells.
     int popValue = 0, r1Value = 0, r2Value = 0, r4Value = 0;
@@ -34,11 +34,6 @@ protected:
 
 private:
     void placeControls();
-    // Writes the 2 characters at `position` of the buffer into Grid1's cell (row, col), which
-    // stays the current cell.
-    void showSignal(int row, int col, const std::string& buffer, long position);
-    // txtpos from popValue, r1Value, r2Value, r4Value; an invalid code leaves it alone.
-    void decodePosition();
     // Follows the reply buffer as it slides, so that a reply keeps its place in the received
     // stream: bufferStart_ is where the buffer's first character stands in it.
     void trackBuffer(const std::string& buffer);

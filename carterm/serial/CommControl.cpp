@@ -9,6 +9,7 @@ namespace carterm {
 
 namespace {
 constexpr int portLost = 0;
+constexpr int portBack = -1;
 }
 
 CommControl::CommControl(std::unique_ptr<SerialBackend> backend)
@@ -17,9 +18,11 @@ CommControl::CommControl(std::unique_ptr<SerialBackend> backend)
     backend_->onReadyRead = [this] { post(comEvReceive); };
     backend_->onLineEvent = [this](int code) { post(code); };
     backend_->onDeviceLost = [this](const std::string& systemText) {
+        backend_->watchForReturn(openDevice_);
         post(portLost, describe(systemText + ". The device was disconnected and the port has been closed.",
                                 openDevice_));
     };
+    backend_->onDeviceBack = [this] { reopenReturnedDevice(); };
 }
 
 CommControl::~CommControl()
@@ -28,6 +31,8 @@ CommControl::~CommControl()
     backend_->onReadyRead = nullptr;
     backend_->onLineEvent = nullptr;
     backend_->onDeviceLost = nullptr;
+    backend_->onDeviceBack = nullptr;
+    backend_->stopWatching();
     backend_->close();
 }
 
@@ -57,6 +62,7 @@ CommError CommControl::setCommPort(int n)
         return {};
     if (backend_->isOpen())
         return {errPortAlreadyOpen, describe("is open: close the port before choosing another port number")};
+    backend_->stopWatching();   // a device lost on the old port number is no longer wanted
     port_ = n;
     return {};
 }
@@ -66,6 +72,8 @@ CommError CommControl::setSettings(std::string_view s)
     SerialSettings parsed;
     if (CommError error = SerialSettings::parse(s, parsed))
         return error;
+    if (CommError error = backend_->check(parsed))
+        return {error.number, describe(error.text + "; \"" + settings_.text() + "\" stays in force")};
     if (backend_->isOpen()) {
         if (CommError error = backend_->apply(parsed))
             return {error.number, describe(error.text + "; \"" + settings_.text() + "\" stays in force")};
@@ -81,6 +89,8 @@ bool CommControl::portOpen() const
 
 CommError CommControl::setPortOpen(bool open)
 {
+    if (!open)
+        backend_->stopWatching();
     if (open == backend_->isOpen())
         return {};
     if (!open) {
@@ -95,8 +105,19 @@ CommError CommControl::setPortOpen(bool open)
         const std::string named = mapping.origin.empty() ? mapping.device : mapping.device + ", from " + mapping.origin;
         return {error.number, describe(error.text, named)};
     }
+    backend_->stopWatching();
     openDevice_ = mapping.device;
     return {};
+}
+
+// Quietly leaves the port closed (and the watch on) when the device that came back cannot be
+// opened: not a terminal, still in use, or refusing the settings.
+void CommControl::reopenReturnedDevice()
+{
+    if (backend_->isOpen() || backend_->open(openDevice_, settings_))
+        return;
+    backend_->stopWatching();
+    post(portBack, "COM" + std::to_string(port_) + " reconnected");
 }
 
 CommError CommControl::output(std::string_view bytes)
@@ -138,7 +159,7 @@ int CommControl::outBufferCount() const
 void CommControl::post(int code, std::string text)
 {
     // A kind of event already waiting is not queued twice: one report covers both.
-    const bool waiting = code != portLost
+    const bool waiting = code != portLost && code != portBack
         && std::any_of(pending_.begin(), pending_.end(), [code](const Pending& p) { return p.code == code; });
     if (!waiting)
         pending_.push_back({code, std::move(text)});
@@ -157,6 +178,9 @@ void CommControl::deliver()
             pending_.pop_front();
             if (next.code == portLost) {
                 if (auto handler = onPortLost)
+                    handler(next.text);
+            } else if (next.code == portBack) {
+                if (auto handler = onPortReconnected)
                     handler(next.text);
             } else {
                 // The receive event is only worth raising while something is still waiting.

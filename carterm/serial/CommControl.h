@@ -31,14 +31,16 @@ public:
     CommError setCommPort(int n);
 
     // "baud,parity,data,stop", reported in canonical form (for example "1200,n,8,1"). A
-    // malformed string is refused. While open the device must take it, or the old settings stay
-    // in force; while closed it is checked at the next open.
+    // malformed string, or one no device of this system can run with (1.5 stop bits), is
+    // refused and not stored. While open the device must take it, or the old settings stay in
+    // force; while closed the device itself is asked at the next open.
     std::string settings() const { return settings_.text(); }
     CommError setSettings(std::string_view s);
 
     bool portOpen() const;
     // Opening an open port or closing a closed one does nothing. Closing discards what has not
     // gone out yet (drain first with outBufferCount()); what was received stays readable.
+    // Closing, even a port already closed by a loss, also ends the wait for a lost device.
     CommError setPortOpen(bool open);
 
     // Sends the bytes unchanged, one byte per char. An error while the port is closed.
@@ -62,6 +64,11 @@ public:
     // The device vanished while open. The port is already closed when this runs; the text names
     // the port, the device and the system's error.
     std::function<void(const std::string& text)> onPortLost;
+    // After a loss the control watches the same device path; when the device comes back it is
+    // reopened with the current settings and this runs with "COM<n> reconnected". Closing the
+    // port or choosing another port number ends the wait.
+    std::function<void(const std::string& text)> onPortReconnected;
+    bool awaitingReconnect() const { return backend_->watching(); }
 
     // Device of the current port number, as PortMap maps it. A failed open names the device and
     // where its mapping came from.
@@ -74,12 +81,13 @@ public:
 
 private:
     struct Pending {
-        int code;           // an event code, or 0 for the loss of the device
-        std::string text;   // the loss report
+        int code;           // an event code, 0 for the loss of the device, -1 for its return
+        std::string text;   // the loss or return report
     };
 
     void post(int code, std::string text = {});
     void deliver();
+    void reopenReturnedDevice();
     // Prefixes `what` with the port label; `device` overrides the device named in it.
     std::string describe(const std::string& what, const std::string& device = {}) const;
 

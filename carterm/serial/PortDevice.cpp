@@ -65,6 +65,13 @@ PortDevice::~PortDevice()
 CommError PortDevice::claim(const std::string& path)
 {
     release();
+    // Only a character device can be a serial line; a file, folder or FIFO found at the path
+    // is never opened.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return systemError(errno);
+    if (!S_ISCHR(info.st_mode))
+        return {errDeviceFailure, "is not a serial device"};
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return errno == EBUSY ? inUse() : systemError(errno);

@@ -33,14 +33,6 @@ QSerialPort::DataBits qtDataBits(int bits)
     }
 }
 
-CommError settingsRefused(const SerialSettings& settings, const std::string& why)
-{
-    return {errSettingsRefused, "cannot use the settings \"" + settings.text() + "\": " + why};
-}
-
-// Termios has no 1.5 stop bits; Qt would quietly use 1 instead.
-constexpr const char* noOneAndHalfStopBits = "1.5 stop bits cannot be set on this system (use 1 or 2)";
-
 // Names the holder of the device from the UUCP-style lock file that Qt SerialPort and other
 // terminal programs leave in the lock directory.
 std::string inUseText(const std::string& devicePath)
@@ -85,15 +77,34 @@ QtSerialBackend::QtSerialBackend()
 
 QtSerialBackend::~QtSerialBackend()
 {
+    watch_.stop();
     close();
+}
+
+void QtSerialBackend::watchForReturn(const std::string& device)
+{
+    watch_.start(device, [this] {
+        if (onDeviceBack)
+            onDeviceBack();
+    });
+}
+
+void QtSerialBackend::stopWatching()
+{
+    watch_.stop();
+}
+
+bool QtSerialBackend::watching() const
+{
+    return watch_.active();
 }
 
 CommError QtSerialBackend::open(const std::string& device, const SerialSettings& settings)
 {
     if (port_.isOpen())
         return {errPortAlreadyOpen, "is already open"};
-    if (settings.stopBits == StopBits::OneAndHalf)
-        return settingsRefused(settings, noOneAndHalfStopBits);
+    if (CommError refused = check(settings))
+        return refused;
 
     // Lock files and the claim go by the real device, whatever name the port was given.
     char* real = ::realpath(device.c_str(), nullptr);
@@ -165,8 +176,8 @@ CommError QtSerialBackend::apply(const SerialSettings& settings)
 {
     if (!port_.isOpen())
         return {errPortNotOpen, "is not open"};
-    if (settings.stopBits == StopBits::OneAndHalf)
-        return settingsRefused(settings, noOneAndHalfStopBits);
+    if (CommError refused = check(settings))
+        return refused;
 
     std::string why = setOnPort(settings);
     if (why.empty())

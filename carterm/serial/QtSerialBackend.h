@@ -3,6 +3,7 @@
 // counters, its output queue, settings checked against what the driver really took, a claim on
 // the device that holds for root and for pseudo-terminals, and a clean close (never a busy loop)
 // when the device vanishes.
+#include "DeviceWatch.h"
 #include "PortDevice.h"
 #include "SerialBackend.h"
 
@@ -25,6 +26,9 @@ public:
     std::string readAll() override;
     int bytesAvailable() const override;
     int bytesWaitingToSend() const override;
+    void watchForReturn(const std::string& device) override;
+    void stopWatching() override;
+    bool watching() const override;
 
     // How often the driver's line counters are read while the port is open.
     static constexpr int linePollMs = 50;
@@ -41,6 +45,7 @@ private:
     QSerialPort port_;
     QTimer linePoll_;
     PortDevice device_;
+    DeviceWatch watch_;
     std::optional<LineCounters> counters_;
     SerialSettings applied_;
     std::string kept_;   // received before the port closed, still to be read

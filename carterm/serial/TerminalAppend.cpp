@@ -6,34 +6,23 @@
 
 namespace carterm {
 
+// One pass: `kept` is the data before the current character with its backspaces already
+// applied, so a backspace either takes back the last kept character or, when nothing is kept,
+// is a leading one. Same result as removing the first backspace (and the character before it)
+// again and again, in time proportional to the data.
 void applyBackspaces(std::string& data, int& leadingBackspaces)
 {
     leadingBackspaces = 0;
-    for (;;) {
-        const auto at = data.find('\b');
-        if (at == std::string::npos)
-            return;
-        if (at == 0) {
+    size_t kept = 0;
+    for (const char c : data) {
+        if (c != '\b')
+            data[kept++] = c;
+        else if (kept > 0)
+            --kept;
+        else
             ++leadingBackspaces;
-            data.erase(0, 1);
-        } else {
-            data.erase(at - 1, 2);
-        }
     }
-}
-
-void normaliseLineEnds(std::string& data)
-{
-    std::string out;
-    out.reserve(data.size() + data.size() / 32 + 8);
-    for (char c : data) {
-        if (c == '\n')
-            continue;
-        out.push_back(c);
-        if (c == '\r')
-            out.push_back('\n');
-    }
-    data.swap(out);
+    data.resize(kept);
 }
 
 void appendToPane(toolkit::TextBox& pane, std::string& data, long& termSize)
@@ -56,7 +45,7 @@ void appendToPane(toolkit::TextBox& pane, std::string& data, long& termSize)
         pane.setSelStart(termSize - 1);
         pane.setSelLength(1);
     }
-    normaliseLineEnds(data);
+    data = normaliseLineEnds(data);
     pane.setSelText(data);
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The terminal append routine's first six steps, shared by the car terminals and the bench:
 // trim the pane, apply backspaces, normalise line ends to CR LF and put the text in the pane.
+#include "LineEnds.h"
+
 #include <string>
 
 namespace toolkit {
@@ -18,8 +20,7 @@ constexpr long kPaneTrim = 4096;
 void appendToPane(toolkit::TextBox& pane, std::string& data, long& termSize);
 
 // The data rewrites on their own: backspaces (a leading one erases the pane's last
-// character, which is counted in `leadingBackspaces`), then line ends as CR LF.
+// character, which is counted in `leadingBackspaces`), then line ends as CR LF (LineEnds.h).
 void applyBackspaces(std::string& data, int& leadingBackspaces);
-void normaliseLineEnds(std::string& data);
 
 } // namespace carterm

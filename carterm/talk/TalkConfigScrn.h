@@ -18,9 +18,10 @@ public:
     void Form_Load();
     void Form_Unload(int& cancel);
 
-    toolkit::Label Label1;
-    toolkit::TextBox Text1; // settings string
-    toolkit::Label Label2;
+    // Text1 is the settings string and Text2 the port: the reverse of carscope's ConfigScrn.
+    toolkit::Label Label1;  // "Settings"
+    toolkit::TextBox Text1; // settings string, e.g. "1200,n,8,1"
+    toolkit::Label Label2;  // "Comm Port"
     toolkit::TextBox Text2; // port number
 
 private:

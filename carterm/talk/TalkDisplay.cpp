@@ -1,50 +1,46 @@
-// The reply parser, the matrix display and the lamps of cabtalk's car window.
+// cabtalk's car picture: the reply parser's findings copied into the boxes and the signal matrix,
+// the SM check and the lamps.
 #include "TalkForm1.h"
 
-#include "Bytes.h"
-#include "PmiTable.h"
+#include "TalkReply.h"
 
 namespace carterm {
 
-using namespace toolkit;
-
 void TalkForm1::Text1_Change()
 {
-    const std::string buffer = Text1.text();
-    if (instr(buffer, pmi::kReplyMarker) == 0)
+    const reply::TalkMarkers found = reply::readTalkMarkers(Text1.text());
+    if (!found.pollAnswer)
         return; // replies count only while a poll's answer is in the buffer
     Timer1.setEnabled(true);
-    if (const long m = instr(buffer, "VEL =   "))
-        txtvel.setText(mid(buffer, m + 8, 3));
-    if (const long m = instr(buffer, "BBT"))
-        txtbbt.setText(mid(buffer, m + 8, 5));
-    if (const long m = instr(buffer, "FLT0"))
-        Text5.setText(mid(buffer, m + 8, 76));
+    if (found.velocity)
+        txtvel.setText(*found.velocity);
+    if (found.bbt)
+        txtbbt.setText(*found.bbt);
+    if (found.faultBlock)
+        Text5.setText(*found.faultBlock);
 }
 
 void TalkForm1::Timer1_Timer()
 {
     Timer2.setEnabled(false);
     Label3.setBackColor(lamp::grey);
-    const std::string buffer = Text1.text();
-    const long p = instr(buffer, pmi::kHeader);
-    if (p == 0)
+    const auto table = pmi::readTable(Text1.text());
+    if (!table)
         return; // no table yet: try again in 250 ms
     for (const pmi::ValueColumn& col : pmi::valueColumns()) {
-        if (col.column == 7)
-            checkSm(); // between columns 5 and 7, as the table is read
+        if (col.column == pmi::kPositionColumn)
+            checkSm(pmi::smValue(*table)); // between columns 5 and 7, as the table is read
         for (int row = 1; row <= pmi::kRows; ++row)
             if (col.hasRow(row))
-                matrix.value(col.column, row).setCaption(pmi::cellText(buffer, p, col.tableLine, row));
+                matrix.value(col.column, row).setCaption(table->value(col.column, row));
     }
     Timer3.setEnabled(true);
     Timer1.setEnabled(false);
 }
 
 // While the car moves, ask for its speed; at rest ask only until the box shows "  0".
-void TalkForm1::checkSm()
+void TalkForm1::checkSm(double sm)
 {
-    const double sm = leadingNumber(matrix.value(pmi::kSmColumn, pmi::kSmRow).caption());
     if (sm == 0 && txtvel.text() != "  0")
         send("vel\r");
     if (sm == 1)

@@ -22,13 +22,16 @@ public:
     explicit TalkForm1(std::unique_ptr<SerialBackend> serialBackend = nullptr);
     ~TalkForm1() override;
 
-    SignalMatrix matrix;
-    toolkit::TextBox Text5;
-    toolkit::PictureBox Picture1;
-    toolkit::Label Label3; // live-poll lamp
-    toolkit::Label Label4; // receive lamp
-    toolkit::Label Label5; // transmit lamp
-    toolkit::Timer Timer4, Timer5;
+    // Timer1 to Timer3 and the shared controls are explained in Form1.h; in this build Timer3
+    // is the 8-second rest after each table display (and the stress-test step).
+    SignalMatrix matrix;          // the lbl... labels: signal names and their values
+    toolkit::TextBox Text5;       // fault block: the 76 characters read after "FLT0"
+    toolkit::PictureBox Picture1; // grey panel over the pane in live mode; a click hides it
+    toolkit::Label Label3;        // live-poll lamp
+    toolkit::Label Label4;        // receive lamp
+    toolkit::Label Label5;        // transmit lamp
+    toolkit::Timer Timer4;        // 1 ms after a reception: lamps back to grey
+    toolkit::Timer Timer5;        // 1 s of silence in live mode: poll again
 
     void Text1_Change() override;
     void Timer1_Timer() override;
@@ -58,7 +61,7 @@ protected:
 
 private:
     void buildTalkLayout();
-    void checkSm();
+    void checkSm(double sm);
     void stressStepTick();
     void showTransmitting() { Label5.setBackColor(lamp::transmitGreen); }
 };

@@ -23,12 +23,12 @@ public:
     void txtUserName_GotFocus();
 
     std::array<toolkit::Label, 2> lblLabels; // "&Password:", "&User Name:"
-    toolkit::TextBox txtPassword;
-    toolkit::TextBox txtUserName;
-    toolkit::Button cmdOK;
-    toolkit::Button cmdCancel;
-    toolkit::Label Label1;
-    toolkit::Label Label2;
+    toolkit::TextBox txtPassword; // the password, shown masked
+    toolkit::TextBox txtUserName; // the user name, not checked
+    toolkit::Button cmdOK;        // "OK": checks the password
+    toolkit::Button cmdCancel;    // "Cancel": ends the program
+    toolkit::Label Label1;        // "Created 11/18/2008"
+    toolkit::Label Label2;        // "Hoistwise field service - login build"
 
     // Shows the menu window (set by the start-up module).
     std::function<void()> showMenu;

@@ -9,9 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <unistd.h>
 
 using namespace std::chrono;
 
@@ -175,4 +177,41 @@ TEST_F(ScopeWithCarsim, TheStressTestSendsTheCarToTheTargetAndBackAndTheFaultsFo
     runFor(milliseconds(600)); // no more polls: at most the one on its way arrives
     EXPECT_LE(count(f.Term.text(), "> PMII"), polls + 1);
     EXPECT_TRUE(platform.boxes.empty());
+}
+
+// carsim killed outright and started again on the same link, as an adapter pulled and plugged
+// back in: the window reopens the link by itself and the live poll carries on.
+TEST_F(ScopeWithCarsim, ACarsimRestartedOnTheSameLinkIsReconnectedAndPollingResumes)
+{
+    const std::string link = "/tmp/hoistwise-scope-relink-" + std::to_string(::getpid());
+    const auto startCarsim = [&] {
+        carsim = std::make_unique<sim::SimulatorProcess>(CARSIM_PROGRAM,
+                                                         std::vector<std::string>{"--seed", "7", "--link", link});
+        return !carsim->ptyPath().empty();
+    };
+    form.reset();
+    ASSERT_TRUE(startCarsim());
+    ::setenv("HOISTWISE_COM1", link.c_str(), 1);
+    form = std::make_unique<carterm::ScopeForm1>();
+    form->load();
+    form->show();
+    auto& f = *form;
+    ASSERT_TRUE(f.MSComm1.portOpen());
+    f.Command1.click();
+    ASSERT_TRUE(runUntil([&] { return count(f.Term.text(), "> PMII") >= 2; }, seconds(3)));
+
+    carsim->signal(SIGKILL);
+    carsim->waitExit();
+    ASSERT_TRUE(runUntil([&] { return !f.MSComm1.portOpen() && !platform.boxes.empty(); }, seconds(3)));
+    EXPECT_FALSE(f.MOpen.checked());
+    runFor(milliseconds(1500)); // unplugged for a while: nothing to open
+    EXPECT_FALSE(f.MSComm1.portOpen());
+
+    ASSERT_TRUE(startCarsim());
+    ASSERT_TRUE(runUntil([&] { return f.Label1.caption() == "COM1 reconnected"; }, seconds(4)));
+    EXPECT_TRUE(f.MOpen.checked());
+    EXPECT_TRUE(f.Command6.enabled());
+    f.Term.setText("");
+    EXPECT_TRUE(runUntil([&] { return count(f.Term.text(), "> PMII") >= 2; }, seconds(3)));
+    EXPECT_EQ(platform.boxes.size(), 1u); // the loss, told once
 }

@@ -48,6 +48,22 @@ struct PmiTable {
     std::string reply() const { return "> PMII\r\n" + table(); }
 };
 
+// Every cell gets a digit of its own line and row, so a value read from the wrong offset shows.
+inline PmiTable numberedTable()
+{
+    PmiTable t;
+    for (int k = 1; k <= 8; ++k)
+        for (int r = 1; r <= 16; ++r)
+            t.cell(k, r) = static_cast<char>('0' + (k * 3 + r) % 10);
+    return t;
+}
+// What a display shows for cell r of line k of that table: the digit, then a blank or, in the
+// 16th cell, the line's CR.
+inline std::string numberedCell(int k, int r)
+{
+    return std::string(1, static_cast<char>('0' + (k * 3 + r) % 10)) + (r == 16 ? "\r" : " ");
+}
+
 inline std::string velocityReply(const std::string& three) { return "VEL =   " + three + "\r\n"; }
 inline std::string bbtReply(const std::string& five) { return "BBT  =  " + five + "\r\n"; }
 inline std::string faultLine(int n, const std::string& code, const std::string& floor)

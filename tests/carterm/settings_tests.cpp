@@ -114,13 +114,20 @@ TEST_F(Settings, ARefusedPortNumberIsNamedTheRestIsAppliedAndTheDialogStaysForCo
 TEST_F(Settings, RefusedSettingsStringsAndPortNumbersSayWhatIsAccepted)
 {
     ConfigScrn& d = open();
-    d.Text2.setText("9600,q,8,1");
-    d.OKButton.click();
-    ASSERT_EQ(h.platform.boxes.size(), 1u);
-    EXPECT_NE(h.platform.boxes[0].text.find("\"9600,q,8,1\""), std::string::npos);
-    EXPECT_NE(h.platform.boxes[0].text.find("Use the form"), std::string::npos);
-    EXPECT_EQ(f.MSComm1.settings(), "1200,n,8,1");
-    expectPortControls(false);
+    // Malformed, or well formed but impossible on this system: named, never stored.
+    const std::pair<const char*, const char*> refusals[] = {{"9600,q,8,1", "Use the form"},
+                                                            {"9600,n,8,1.5", "1.5 stop bits cannot be set"}};
+    for (const auto& [value, reason] : refusals) {
+        d.Text2.setText(value);
+        d.OKButton.click();
+        ASSERT_FALSE(h.platform.boxes.empty()) << value;
+        const std::string& text = h.platform.boxes.back().text;
+        EXPECT_NE(text.find("\"" + std::string(value) + "\""), std::string::npos) << text;
+        EXPECT_NE(text.find(reason), std::string::npos) << text;
+        EXPECT_EQ(f.MSComm1.settings(), "1200,n,8,1");
+        EXPECT_TRUE(d.isShown());
+        expectPortControls(false);
+    }
 
     for (const char* bad : {"0", "-1", "40000", "1.5", ""}) {
         d.Text1.setText(bad);
@@ -138,10 +145,14 @@ TEST_F(Settings, RefusedSettingsStringsAndPortNumbersSayWhatIsAccepted)
     EXPECT_NE(h.platform.boxes.back().text.find("\"com1\""), std::string::npos);
     EXPECT_NE(h.platform.boxes.back().text.find("\"fast\""), std::string::npos);
 
-    // Cancel leaves the port closed, as the refused OK left it, and the menu says so.
+    // Cancel leaves the port closed, as the refused OK left it, and the menu says so; the
+    // operator's next open uses the settings still in force.
     d.CancelButton.click();
     EXPECT_FALSE(d.isShown());
     expectPortControls(false);
+    f.MOpen.click();
+    expectPortControls(true);
+    EXPECT_EQ(h.line->appliedSettings().text(), "1200,n,8,1");
 }
 
 TEST_F(Settings, APortThatCannotBeReopenedIsReportedAndShownClosed)

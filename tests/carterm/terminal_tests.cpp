@@ -62,6 +62,53 @@ TEST_F(Terminal, ReceivedLineEndsAndBackspacesAreNormalised)
     EXPECT_TRUE(h.platform.boxes.empty());
 }
 
+// The backspace rule step by step, as written: take the first backspace; a leading one selects
+// the pane's last character (the same one each time) and is dropped, any other one goes with
+// the character before it. Then line feeds go and every CR gains one.
+std::string appendedByTheRule(const std::string& pane, std::string data)
+{
+    size_t replaceFrom = pane.size();
+    for (size_t at; (at = data.find('\b')) != std::string::npos;) {
+        if (at == 0) {
+            if (!pane.empty())
+                replaceFrom = pane.size() - 1;
+            data.erase(0, 1);
+        } else {
+            data.erase(at - 1, 2);
+        }
+    }
+    std::string normalised;
+    for (char c : data)
+        if (c != '\n')
+            normalised += c == '\r' ? std::string("\r\n") : std::string(1, c);
+    return pane.substr(0, replaceFrom) + normalised;
+}
+
+TEST_F(Terminal, BackspacesFollowTheStepByStepRuleOnAwkwardPieces)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "\b"}, {"", "\b\bab"}, {"XY", "\b"}, {"XY", "\b\b\b"}, {"XY", "\bZ"}, {"XY", "a\b\b"},
+        {"XY", "ab\b\b\bc"}, {"AB\r\n", "\b"}, {"", "A\r\b"}, {"", "A\r\n\b\bB"}, {"", "A\n\r\bB"},
+        {"P", "\r\b\n\b\b\b"}, {"", "\xe9\b\x08\x7f"}, {"Q", "abc\b\b\b\b\b\bd\be"},
+    };
+    std::vector<std::pair<std::string, std::string>> all(std::begin(cases), std::end(cases));
+    // And a few hundred random pieces over the characters that matter.
+    unsigned x = 2026;
+    for (int n = 0; n < 300; ++n) {
+        std::string pane, data;
+        for (auto* text : {&pane, &data})
+            for (int i = static_cast<int>((x = x * 1103515245u + 12345u) >> 28); i > 0; --i)
+                *text += "ab\b\r\n"[((x = x * 1103515245u + 12345u) >> 16) % (text == &pane ? 2 : 5)];
+        all.emplace_back(pane, data);
+    }
+    for (const auto& [pane, data] : all) {
+        f.Term.setText(pane);
+        h.line->feed(data);
+        EXPECT_EQ(f.Term.text(), appendedByTheRule(pane, data)) << "pane '" << pane << "' data '" << data << "'";
+    }
+    EXPECT_TRUE(h.platform.boxes.empty());
+}
+
 TEST_F(Terminal, ThePaneIsTrimmedBy4096AndStaysBoundedForHugePieces)
 {
     f.Term.setText(std::string(kPaneLimit - 1, 'a'));
@@ -228,6 +275,38 @@ TEST_F(Terminal, LosingTheDeviceClosesThePortAndSaysSoOnce)
     EXPECT_NE(h.platform.boxes[0].text.find("Input/output error"), std::string::npos);
     f.Term.type("x"); // keys now edit locally; nothing is sent
     EXPECT_EQ(h.sent(), "");
+}
+
+TEST_F(Terminal, ARePluggedDeviceIsReopenedAndLivePollingGoesOn)
+{
+    f.Command1.click(); // "pmi 1": polling every 250 ms
+    h.line->loseDevice();
+    h.platform.advance(1000);
+    EXPECT_EQ(h.sent(), "");
+    EXPECT_TRUE(f.MSComm1.awaitingReconnect());
+
+    h.line->plugBack();
+    EXPECT_EQ(f.Label1.caption(), "COM1 reconnected");
+    EXPECT_TRUE(f.MSComm1.portOpen());
+    EXPECT_TRUE(f.MOpen.checked());
+    EXPECT_TRUE(f.MSendText.enabled());
+    EXPECT_TRUE(f.Command6.enabled());
+    h.platform.advance(300);
+    EXPECT_EQ(h.sent().substr(0, 5), "pmii\r");
+    EXPECT_EQ(h.platform.boxes.size(), 1u); // the loss box only
+}
+
+TEST_F(Terminal, ClosingAfterALossWhoseBoxOutlastedTheDeadlineDoesNotAsk)
+{
+    h.line->setWaitingToSend(5);
+    h.platform.onDoEvents = [&] { h.line->loseDevice(); };
+    h.platform.onMessageBox = [&](const TestPlatform::Box&) { h.platform.advance(15000); };
+    int cancel = 0;
+    f.Form_Unload(cancel);
+    ASSERT_EQ(h.platform.boxes.size(), 1u);
+    EXPECT_NE(h.platform.boxes[0].text.find("disconnected"), std::string::npos);
+    EXPECT_EQ(cancel, 0);
+    EXPECT_TRUE(h.platform.ended);
 }
 
 TEST(CommEventTable, EveryCodeHasItsMessage)

@@ -201,20 +201,34 @@ TEST_F(Transmit, TheProgressWindowComesBackToTheFrontWhileSending)
 
 TEST_F(Transmit, LosingThePortMidwayStopsWithAWarningAndNeverHangs)
 {
-    h.line->setWaitingToSend(512); // would wait for ever on an open port
-    int passes = 0;
-    h.platform.onDoEvents = [&] {
-        collect();
-        if (++passes == 4)
-            h.line->loseDevice("Input/output error");
-    };
-    transmit(scratch.write("f.txt", std::string(3000, 'f')));
-    EXPECT_EQ(chunks, (std::vector<size_t>{512}));
-    ASSERT_EQ(h.platform.boxes.size(), 2u); // the loss, then the transmission's own report
-    EXPECT_NE(h.platform.boxes[1].text.find("512 of 3000 bytes"), std::string::npos);
-    EXPECT_FALSE(f.MSendText.enabled()); // the port is closed: nothing to transmit on
-    EXPECT_FALSE(f.progress->isShown());
-    EXPECT_LT(passes, 20);
+    // Also when the device is back before the wait ends: what the loss threw away is missing,
+    // so the file must not go on as if whole.
+    for (const bool backAtOnce : {false, true}) {
+        SCOPED_TRACE(backAtOnce ? "plugged back at once" : "stays away");
+        h.platform.boxes.clear();
+        chunks.clear();
+        if (!f.MSComm1.portOpen())
+            f.MOpen.click();
+        h.line->setWaitingToSend(512); // would wait for ever on an open port
+        int passes = 0;
+        h.platform.onDoEvents = [&] {
+            collect();
+            if (++passes == 4) {
+                h.line->loseDevice("Input/output error");
+                if (backAtOnce) {
+                    h.line->plugBack();
+                    h.line->setWaitingToSend(0); // the reopened line is empty
+                }
+            }
+        };
+        transmit(scratch.write("f.txt", std::string(3000, 'f')));
+        EXPECT_EQ(chunks, (std::vector<size_t>{512}));
+        ASSERT_EQ(h.platform.boxes.size(), 2u); // the loss, then the transmission's own report
+        EXPECT_NE(h.platform.boxes[1].text.find("512 of 3000 bytes"), std::string::npos);
+        EXPECT_EQ(f.MSendText.enabled(), backAtOnce); // enabled only on an open port
+        EXPECT_FALSE(f.progress->isShown());
+        EXPECT_LT(passes, 20);
+    }
 }
 
 TEST_F(Transmit, ClosingThePortWithTheMenuMidwayStops)

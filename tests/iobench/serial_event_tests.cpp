@@ -63,6 +63,7 @@ TEST_F(BenchEvents, CancelInAnAlertClosesTheLinkForGood)
     h.line->raiseEvent(carterm::comEventCTSTO);
     EXPECT_EQ(h.platform.boxes.at(0).text, "CTS Timeout");
     EXPECT_FALSE(f.MSComm1.portOpen());
+    EXPECT_FALSE(f.MSComm1.awaitingReconnect());
     // Remote commands typed locally still run; nothing is sent.
     f.Term.type("configpoints_button_Click ()");
     EXPECT_TRUE(f.Timer2.enabled());
@@ -77,6 +78,12 @@ TEST_F(BenchEvents, LosingTheModemIsToldAndTheBenchGoesOn)
     EXPECT_FALSE(f.MSComm1.portOpen());
     f.Term.type("x");
     EXPECT_EQ(f.Term.text(), "x");
+
+    // Plugged in again: open once more, and the status line says so.
+    h.line->plugBack();
+    EXPECT_TRUE(f.MSComm1.portOpen());
+    EXPECT_EQ(f.Label1.caption(), "COM3 reconnected");
+    EXPECT_EQ(h.platform.boxes.size(), 1u);
 }
 
 TEST_F(BenchEvents, ReceivedTextIsNormalisedIntoTheTerminal)

@@ -3,6 +3,7 @@
 #include "FakeSerialBackend.h"
 
 #include <cstdlib>
+#include <functional>
 #include "Succeeded.h"
 
 #include <gtest/gtest.h>
@@ -210,4 +211,63 @@ TEST_F(CommControlTest, LosingTheDeviceClosesThePortThenReportsOnce)
     EXPECT_EQ(report.rfind("COM2 (/dev/ttyS1): Input/output error.", 0), 0u) << report;
     EXPECT_EQ(received, "last words");
     EXPECT_EQ(control->output("x").number, errPortNotOpen);
+}
+
+TEST_F(CommControlTest, ALostDeviceIsReopenedWhenItReturnsUnlessThePortWasClosedOrMoved)
+{
+    struct Case {
+        const char* what;
+        std::function<void()> meanwhile;
+        bool reopened;
+    };
+    const Case cases[] = {
+        {"nothing", [] {}, true},
+        {"new settings", [&] { EXPECT_TRUE(succeeded(control->setSettings("19200,e,7,2"))); }, true},
+        {"a reopen the device refused at first",
+         [&] {
+             fake->failOpen({errPortInUse, "is in use by another program"});
+             fake->plugBack();
+             EXPECT_FALSE(control->portOpen());
+             fake->failOpen({});
+         },
+         true},
+        {"the program closed the port", [&] { EXPECT_TRUE(succeeded(control->setPortOpen(false))); }, false},
+        {"another port number", [&] { EXPECT_TRUE(succeeded(control->setCommPort(3))); }, false},
+    };
+    std::vector<std::string> reports;
+    control->onPortLost = [&](const std::string&) { reports.push_back("lost"); };
+    control->onPortReconnected = [&](const std::string& text) { reports.push_back(text); };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        reports.clear();
+        ASSERT_TRUE(succeeded(control->setCommPort(2)));
+        ASSERT_TRUE(succeeded(control->setPortOpen(true)));
+        fake->loseDevice();
+        EXPECT_TRUE(control->awaitingReconnect());
+        c.meanwhile();
+        fake->plugBack();
+        EXPECT_EQ(control->portOpen(), c.reopened);
+        EXPECT_FALSE(control->awaitingReconnect());
+        if (c.reopened) {
+            EXPECT_EQ(reports, (std::vector<std::string>{"lost", "COM2 reconnected"}));
+            EXPECT_EQ(fake->openedDevice(), "/dev/ttyS1");
+            EXPECT_EQ(fake->appliedSettings().text(), control->settings());
+        } else {
+            EXPECT_EQ(reports, std::vector<std::string>{"lost"});
+        }
+        control->setPortOpen(false);
+    }
+}
+
+TEST_F(CommControlTest, ADeviceBackWhileTheLossIsStillBeingReportedIsAnnouncedAfterIt)
+{
+    ASSERT_TRUE(succeeded(control->setPortOpen(true)));
+    std::vector<std::string> reports;
+    control->onPortLost = [&](const std::string&) {
+        fake->plugBack();   // as behind the loss box
+        reports.push_back(control->portOpen() ? "lost, open again" : "lost");
+    };
+    control->onPortReconnected = [&](const std::string& text) { reports.push_back(text); };
+    fake->loseDevice();
+    EXPECT_EQ(reports, (std::vector<std::string>{"lost, open again", "COM1 reconnected"}));
 }

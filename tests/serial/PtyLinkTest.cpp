@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <asm/ioctls.h>
 #include <fcntl.h>
+#include <fstream>
 #include "Succeeded.h"
 
 #include <gtest/gtest.h>
@@ -141,15 +142,13 @@ TEST_F(PtyLinkTest, OpensAppliesSettingsWhileOpenAndRefusesWhatTheDeviceCannotTa
     EXPECT_EQ(cfgetospeed(&after), B1200);
 }
 
-TEST_F(PtyLinkTest, SettingsTheDeviceCannotTakeMakeTheNextOpenFailClearly)
+TEST_F(PtyLinkTest, SettingsNoDeviceCanTakeAreRefusedWhileClosedSoTheNextOpenWorks)
 {
-    ASSERT_TRUE(succeeded(control.setSettings("9600,n,8,1.5")));
-    const auto error = control.setPortOpen(true);
-    EXPECT_EQ(error.number, errSettingsRefused);
-    EXPECT_EQ(error.text, "COM7 (" + pty->slavePath() + ", from HOISTWISE_COM7) cannot use the settings "
-                          "\"9600,n,8,1.5\": 1.5 stop bits cannot be set on this system (use 1 or 2)");
-    EXPECT_FALSE(control.portOpen());
-    ASSERT_TRUE(succeeded(control.setSettings("9600,n,8,2")));
+    const auto refused = control.setSettings("9600,n,8,1.5");
+    EXPECT_EQ(refused.number, errSettingsRefused);
+    EXPECT_EQ(refused.text, "COM7 (" + pty->slavePath() + ") cannot use the settings \"9600,n,8,1.5\": "
+                            "1.5 stop bits cannot be set on this system (use 1 or 2); \"9600,n,8,1\" stays in force");
+    EXPECT_EQ(control.settings(), "9600,n,8,1");
     EXPECT_TRUE(succeeded(control.setPortOpen(true)));
 }
 
@@ -291,4 +290,44 @@ TEST_F(PtyLinkTest, AHungUpDeviceLikeAnUnpluggedAdapterIsReportedOnce)
 
     // The device is still there: the port opens again.
     EXPECT_TRUE(succeeded(control.setPortOpen(true)));
+}
+
+TEST_F(PtyLinkTest, ALostLineIsReopenedWhenItsPathComesBackAsATerminalAndOnlyThen)
+{
+    const std::string link = "/tmp/hoistwise-replug-" + std::to_string(::getpid());
+    ::unlink(link.c_str());
+    pty->linkTo(link);
+    ::setenv("HOISTWISE_COM7", link.c_str(), 1);
+    ASSERT_TRUE(succeeded(control.setPortOpen(true)));
+    std::vector<std::string> reports;
+    control.onPortLost = [&](const std::string&) { reports.push_back("lost"); };
+    control.onPortReconnected = [&](const std::string& text) { reports.push_back(text); };
+
+    pty.reset();   // the far end goes, and its link with it
+    ASSERT_TRUE(runUntil([&] { return !reports.empty(); }, 2000));
+    ASSERT_TRUE(succeeded(control.setSettings("19200,n,8,2")));   // changed while it was away
+
+    // Something that is not a terminal appears at the path: a file, then a character device
+    // that is not a terminal. Neither is opened, and waiting costs next to nothing.
+    const long cpuBefore = cpuMilliseconds();
+    { std::ofstream(link) << "not a device"; }
+    runFor(1300);
+    ::unlink(link.c_str());
+    ASSERT_EQ(::symlink("/dev/null", link.c_str()), 0);
+    runFor(1300);
+    EXPECT_LT(cpuMilliseconds() - cpuBefore, 150);
+    EXPECT_FALSE(control.portOpen());
+    EXPECT_EQ(reports, std::vector<std::string>{"lost"});
+    ::unlink(link.c_str());
+
+    sim::PseudoTerminal again;
+    again.linkTo(link);
+    ASSERT_TRUE(runUntil([&] { return control.portOpen(); }, 2500));
+    runFor(50);
+    EXPECT_EQ(reports, (std::vector<std::string>{"lost", "COM7 reconnected"}));
+    termios tio{};
+    ASSERT_EQ(::tcgetattr(again.masterFd(), &tio), 0);
+    EXPECT_EQ(cfgetospeed(&tio), B19200);
+    ASSERT_EQ(::write(again.masterFd(), "back", 4), 4);
+    EXPECT_TRUE(runUntil([&] { return received == "back"; }, 2000)) << received;
 }

@@ -1,9 +1,11 @@
 // The real program on a real pseudo-terminal, as the terminals' end-to-end tests use it.
 #include "SimulatorProcess.h"
-#include "TerminalView.h"
+#include "LineEnds.h"
+#include "ScopeReply.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -15,8 +17,6 @@
 #include <termios.h>
 #include <unistd.h>
 #include <vector>
-
-using namespace carsim::test;
 
 namespace {
 
@@ -88,24 +88,24 @@ TEST(CarsimProgram, AnswersAPollOverItsPseudoTerminalAndStopsOnSigterm)
     // Echo (6) + marker line (8) + nine 40-character table lines.
     const std::size_t whole = 6 + 8 + 9 * 40;
     const std::string received = readUntil(fd, Clock::now() + kPatience,
-        [&](const std::string& s) { return normaliseLineEnds(s).size() >= whole; });
+        [&](const std::string& s) { return carterm::normaliseLineEnds(s).size() >= whole; });
     ::close(fd);
 
-    const std::string buffer = normaliseLineEnds(received);
+    // Read as carscope reads it: every shown cell a digit, and the car at rest on floor 1.
+    const std::string buffer = carterm::normaliseLineEnds(received);
     EXPECT_EQ(buffer.substr(0, 6), "pmii\r\n");
-    EXPECT_NE(findMarker(buffer, "> PMII"), 0u) << buffer;
-    const std::size_t p = findMarker(buffer, "PMI #  = = = = = = = = = = = = = = = =");
-    ASSERT_NE(p, 0u) << buffer;
-    for (int k = 1; k <= 8; ++k)
-        for (int r = 1; r <= 16; ++r) {
-            const std::string cell = charsAt(buffer, p + 40 * k + 5 + 2 * r, 1);
-            ASSERT_EQ(cell.size(), 1u);
-            EXPECT_TRUE(cell[0] >= '0' && cell[0] <= '9') << "line " << k << " cell " << r;
-        }
-    // At rest on floor 1: POP 0, R1 1, R2 0, R4 0.
-    EXPECT_EQ(charsAt(buffer, p + 165 + 2, 1) + charsAt(buffer, p + 165 + 4, 1) + charsAt(buffer, p + 165 + 6, 1)
-            + charsAt(buffer, p + 165 + 8, 1),
-        "0100");
+    const auto reply = carterm::reply::parseScopeReply(buffer);
+    EXPECT_TRUE(reply.markers.pollAnswer) << buffer;
+    ASSERT_TRUE(reply.table) << buffer;
+    for (const auto& column : carterm::pmi::valueColumns())
+        for (int r = 1; r <= 16; ++r)
+            if (column.hasRow(r)) {
+                const std::string& cell = reply.table->values.value(column.column, r);
+                ASSERT_EQ(cell.size(), 2u);
+                EXPECT_TRUE(cell[0] >= '0' && cell[0] <= '9') << "column " << column.column << " row " << r;
+            }
+    EXPECT_EQ(reply.table->positionBits, (std::array<std::optional<int>, 4>{0, 1, 0, 0}));
+    EXPECT_EQ(reply.table->floor, 1);
 
     carsim.signal(SIGTERM);
     EXPECT_EQ(carsim.waitExit(), 0);

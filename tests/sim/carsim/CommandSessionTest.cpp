@@ -1,13 +1,13 @@
 #include "CommandSession.h"
 #include "ReplyFormat.h"
-#include "TerminalView.h"
+#include "LineEnds.h"
+#include "ScopeReply.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 using namespace carsim;
-using namespace carsim::test;
 
 namespace {
 
@@ -106,8 +106,10 @@ TEST(CommandSession, VelocityReplyFollowsTheCar)
     c.session.receive("scc7\r");
     c.car.advance(6.0);
     ASSERT_TRUE(c.car.moving());
-    const std::string buffer = normaliseLineEnds(c.session.receive("vel\r"));
-    const std::string shown = charsAt(buffer, findMarker(buffer, "VEL =   ") + 8, 3);
+    const auto velocity = carterm::reply::parseScopeReply(carterm::normaliseLineEnds(c.session.receive("vel\r")))
+                              .markers.velocity;
+    ASSERT_TRUE(velocity);
+    const std::string shown = velocity->text;
     EXPECT_NE(shown, "  0");
     EXPECT_EQ(std::stoi(shown), c.car.velocityFeetPerMinute());
 }
@@ -129,7 +131,7 @@ TEST(Scenarios, PartialCutsSomeTablesShortAndNothingElse)
         const std::string reply = c.session.receive("pmii\r");
         ASSERT_LE(reply.size(), full.size());
         EXPECT_EQ(reply, full.substr(0, reply.size()));  // a prefix, never altered
-        EXPECT_NE(findMarker(reply, "> PMII"), 0u);
+        EXPECT_NE(reply.find("> PMII"), std::string::npos);
         if (reply.size() < full.size())
             ++cut;
     }

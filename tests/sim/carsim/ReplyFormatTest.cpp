@@ -1,5 +1,9 @@
+// carsim's replies read by the car terminals' own line-end normalisation and reply parsers.
+#include "LineEnds.h"
 #include "ReplyFormat.h"
-#include "TerminalView.h"
+#include "ScopeReply.h"
+#include "TalkReply.h"
+#include "TextOps.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +11,10 @@
 #include <string>
 
 using namespace carsim;
-using namespace carsim::test;
+using carterm::normaliseLineEnds;
+using carterm::reply::parseScopeReply;
+using toolkit::instr;
+using toolkit::mid;
 
 namespace {
 
@@ -34,33 +41,32 @@ TEST(PmiReply, CellsSitWhereTheTerminalReadsThem)
     // What the terminal holds after polling: its own echo, then the reply.
     const std::string buffer = normaliseLineEnds("pmii\r\n" + formatPmiReply(table));
 
-    ASSERT_NE(findMarker(buffer, "> PMII"), 0u);
-    const std::size_t p = findMarker(buffer, "PMI #  = = = = = = = = = = = = = = = =");
-    ASSERT_NE(p, 0u);
-    EXPECT_LT(findMarker(buffer, "> PMII"), p);
+    ASSERT_NE(instr(buffer, "> PMII"), 0);
+    const long p = instr(buffer, "PMI #  = = = = = = = = = = = = = = = =");
+    ASSERT_NE(p, 0);
+    EXPECT_LT(instr(buffer, "> PMII"), p);
 
     for (int k = 1; k <= kPmiLines; ++k) {
         // Each line of the table occupies 40 characters: 38 and CR LF.
-        EXPECT_EQ(charsAt(buffer, p + 40 * k - 2, 2), "\r\n") << "end of line " << k - 1;
+        EXPECT_EQ(mid(buffer, p + 40 * k - 2, 2), "\r\n") << "end of line " << k - 1;
         for (int r = 1; r <= kPmiCells; ++r) {
-            const std::string cell = charsAt(buffer, p + 40 * k + 5 + 2 * r, 2);
+            const std::string cell = mid(buffer, p + 40 * k + 5 + 2 * r, 2);
             ASSERT_EQ(cell.size(), 2u);
             EXPECT_EQ(cell[0], static_cast<char>('0' + table[k - 1][r - 1])) << "line " << k << " cell " << r;
             EXPECT_EQ(cell[1], r < kPmiCells ? ' ' : '\r') << "line " << k << " cell " << r;
         }
     }
-    EXPECT_EQ(charsAt(buffer, p + 40 * 9 - 2, 2), "\r\n");
+    EXPECT_EQ(mid(buffer, p + 40 * 9 - 2, 2), "\r\n");
 
-    // The display's own column formulas for table lines 1, 2, 3, 4 and 8.
-    const struct {
-        int line;
-        std::size_t base;
-    } columns[] = {{1, 45}, {2, 85}, {3, 125}, {4, 165}, {8, 325}};
-    for (const auto& column : columns)
+    // What the terminals show of table lines 1, 2, 3, 4 and 8.
+    const auto shown = parseScopeReply(buffer).table;
+    ASSERT_TRUE(shown);
+    for (const auto& column : carterm::pmi::valueColumns())
         for (int r = 1; r <= kPmiCells; ++r)
-            EXPECT_EQ(charsAt(buffer, p + column.base + 2 * r, 1)[0],
-                static_cast<char>('0' + table[column.line - 1][r - 1]))
-                << "table line " << column.line << " row " << r;
+            if (column.hasRow(r))
+                EXPECT_EQ(shown->values.value(column.column, r)[0],
+                    static_cast<char>('0' + table[column.tableLine - 1][r - 1]))
+                    << "table line " << column.tableLine << " row " << r;
 }
 
 TEST(PmiReply, WholeTableFitsTheReplyBufferAfterEarlierTraffic)
@@ -70,13 +76,13 @@ TEST(PmiReply, WholeTableFitsTheReplyBufferAfterEarlierTraffic)
     std::string traffic(1000, 'x');
     traffic += "vel\r\n" + formatVelocityReply(120);
     traffic += "pmii\r\n" + formatPmiReply(patternTable());
-    const std::string buffer = lastReplyWindow(normaliseLineEnds(traffic));
+    const std::string buffer = carterm::reply::lastReplyWindow(normaliseLineEnds(traffic));
 
-    const std::size_t p = findMarker(buffer, std::string(kPmiHeader));
-    ASSERT_NE(p, 0u);
-    EXPECT_LE(p, 60u);
-    EXPECT_NE(findMarker(buffer, "> PMII"), 0u);
-    EXPECT_EQ(charsAt(buffer, p + 325 + 2 * 16, 2).size(), 2u);
+    const auto reply = parseScopeReply(buffer);
+    ASSERT_TRUE(reply.table);
+    EXPECT_LE(reply.table->values.headerPos(), 60);
+    EXPECT_TRUE(reply.markers.pollAnswer);
+    EXPECT_EQ(reply.table->values.value(13, 16).size(), 2u); // the last cell, whole
 }
 
 TEST(VelocityReply, ThreeCharactersRightAlignedAfterTheMarker)
@@ -87,10 +93,10 @@ TEST(VelocityReply, ThreeCharactersRightAlignedAfterTheMarker)
     } cases[] = {{0, "  0"}, {85, " 85"}, {7, "  7"}, {200, "200"}, {1500, "999"}, {-4, "  0"}};
     for (const auto& c : cases) {
         const std::string buffer = normaliseLineEnds("vel\r\n" + formatVelocityReply(c.fpm));
-        const std::size_t m = findMarker(buffer, "VEL =   ");
-        ASSERT_NE(m, 0u);
-        EXPECT_EQ(charsAt(buffer, m + 8, 3), c.shown) << c.fpm;
-        EXPECT_EQ(charsAt(buffer, m + 11, 2), "\r\n");
+        const auto velocity = parseScopeReply(buffer).markers.velocity;
+        ASSERT_TRUE(velocity);
+        EXPECT_EQ(velocity->text, c.shown) << c.fpm;
+        EXPECT_EQ(mid(buffer, velocity->markerAt + 11, 2), "\r\n");
     }
 }
 
@@ -102,10 +108,8 @@ TEST(BbtReply, FiveCharacterValueEightAfterTheMarker)
     } cases[] = {{11.31, "11.31"}, {6.524, " 6.52"}, {0.0, " 0.00"}, {250.0, "99.99"}, {-1.0, " 0.00"}};
     for (const auto& c : cases) {
         const std::string buffer = normaliseLineEnds("bbt\r\n" + formatBbtReply(c.seconds));
-        const std::size_t m = findMarker(buffer, "BBT");
-        ASSERT_NE(m, 0u);
-        EXPECT_EQ(charsAt(buffer, m + 8, 5), c.shown) << c.seconds;
-        EXPECT_EQ(charsAt(buffer, m + 13, 2), "\r\n");
+        EXPECT_EQ(parseScopeReply(buffer).markers.bbt, c.shown) << c.seconds;
+        EXPECT_EQ(mid(buffer, instr(buffer, "BBT") + 13, 2), "\r\n");
     }
 }
 
@@ -115,23 +119,22 @@ TEST(FaultReply, OneBlockServesBothTerminals)
     // The echo is lower case, so the terminals' case-sensitive search skips it.
     const std::string buffer = normaliseLineEnds("flt0\r\n" + formatFaultReply(faults));
 
-    // The older terminal: 76 characters at m + 8, which needs 84 from the "F".
-    const std::size_t block = findMarker(buffer, "FLT0");
-    ASSERT_NE(block, 0u);
-    EXPECT_GE(buffer.size() - (block - 1), 84u);
-    const std::string shown = charsAt(buffer, block + 8, 76);
-    EXPECT_EQ(shown.size(), 76u);
-    EXPECT_EQ(shown.substr(0, 6), "FLT  0");
+    // The older terminal (while a poll's answer is in the buffer): the 76 characters from the
+    // first register line.
+    const auto block = carterm::reply::parseTalkReply("> PMII\r\n" + buffer).markers.faultBlock;
+    ASSERT_TRUE(block);
+    EXPECT_EQ(block->size(), 76u);
+    EXPECT_EQ(block->substr(0, 6), "FLT  0");
 
-    // The newer terminal: one register per marker, fields at m + 8 and m + 14.
+    // The newer terminal: one register per marker.
+    const auto registers = parseScopeReply(buffer).markers.faults;
     for (int n = 0; n < 4; ++n) {
-        const std::size_t m = findMarker(buffer, "FLT  " + std::to_string(n));
-        ASSERT_NE(m, 0u) << n;
+        ASSERT_TRUE(registers[n]) << n;
         char code[3], floor[3];
         std::snprintf(code, sizeof code, "%02d", faults[n].code);
         std::snprintf(floor, sizeof floor, "%02d", faults[n].floor);
-        EXPECT_EQ(charsAt(buffer, m + 8, 2), code) << n;
-        EXPECT_EQ(charsAt(buffer, m + 14, 2), floor) << n;
+        EXPECT_EQ(registers[n]->code, code) << n;
+        EXPECT_EQ(registers[n]->floor, floor) << n;
     }
 }
 
@@ -159,7 +162,7 @@ TEST(Replies, NoReplyCarriesAnotherReplysMarker)
             const bool own = (name == "pmii" && (marker == "> PMII" || marker == kPmiHeader))
                 || (name == "vel" && marker == "VEL =   ") || (name == "bbt" && marker == "BBT")
                 || (name == "flt0" && (marker == "FLT0" || marker == "FLT  "));
-            EXPECT_EQ(findMarker(buffer, marker) != 0, own) << name << " / " << marker;
+            EXPECT_EQ(instr(buffer, marker) != 0, own) << name << " / " << marker;
         }
         ASSERT_GE(reply.text.size(), 2u);
         EXPECT_EQ(reply.text.substr(reply.text.size() - 2), "\r\n") << name;

@@ -76,4 +76,10 @@ void FakeSerialBackend::loseDevice(const std::string& systemText)
         onDeviceLost(systemText);
 }
 
+void FakeSerialBackend::plugBack()
+{
+    if (watching() && onDeviceBack)
+        onDeviceBack();
+}
+
 } // namespace carterm

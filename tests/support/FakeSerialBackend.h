@@ -19,6 +19,9 @@ public:
     std::string readAll() override;
     int bytesAvailable() const override { return static_cast<int>(received_.size()); }
     int bytesWaitingToSend() const override { return open_ ? waitingToSend_ : 0; }
+    void watchForReturn(const std::string& device) override { watched_ = device; }
+    void stopWatching() override { watched_.clear(); }
+    bool watching() const override { return !watched_.empty(); }
 
     // The far end sends `bytes`; ignored while the port is closed, as on a real line.
     void feed(std::string_view bytes);
@@ -35,6 +38,9 @@ public:
     void failApply(CommError error) { applyError_ = std::move(error); }
     // The device vanishes: the port closes, then the loss is reported with `systemText`.
     void loseDevice(const std::string& systemText = "Input/output error");
+    // The lost device is back at the path being watched (what the one-second look would find);
+    // nothing happens when no loss is being watched.
+    void plugBack();
 
     const SerialSettings& appliedSettings() const { return applied_; }
     const std::string& openedDevice() const { return device_; }
@@ -43,6 +49,7 @@ public:
 private:
     bool open_ = false;
     std::string device_;
+    std::string watched_;
     SerialSettings applied_;
     std::string received_;
     std::string sent_;
