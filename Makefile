@@ -1,10 +1,11 @@
 # The Hoistwise kit's front door. Every target installs what a new Debian 12 machine lacks
 # (only what is missing), configures and builds before it runs anything.
-.PHONY: all setup build test demo bench clean
+.PHONY: all setup build test demo bench package clean
 
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev libgtest-dev \
             libgmock-dev libbenchmark-dev ccache fonts-liberation fonts-dejavu-core xvfb xauth \
-            x11-utils xdotool imagemagick netcat-openbsd procps
+            x11-utils xdotool imagemagick netcat-openbsd procps \
+            dpkg-dev file help2man librsvg2-bin lintian desktop-file-utils appstream
 
 all: build
 
@@ -24,5 +25,9 @@ demo: build
 bench: build
 	@scripts/run-benchmarks.sh
 
+# hoistwise-kit_<version>_<arch>.deb in this folder, built in a tree of its own (build/package).
+package: setup
+	@scripts/build-package.sh
+
 clean:
-	rm -rf build
+	rm -rf build hoistwise-kit_*.deb
