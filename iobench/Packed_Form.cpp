@@ -60,6 +60,7 @@ Packed_Form::Packed_Form(AdapterDriver& driver, std::unique_ptr<carterm::SerialB
       driver_(driver)
 {
     setCaption("Packed Example");
+    toolkit::describeControls(*this, kPackedFormDescriptions);
 
     // The modem link as it is built; nothing in the window changes it.
     MSComm1.setCommPort(3);
