@@ -4,7 +4,8 @@
 
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev libgtest-dev \
             libgmock-dev libbenchmark-dev ccache fonts-liberation fonts-dejavu-core xvfb xauth \
-            x11-utils xdotool imagemagick netcat-openbsd procps
+            x11-utils xdotool imagemagick netcat-openbsd procps dbus dbus-x11 at-spi2-core \
+            python3-pyatspi python3-gi gir1.2-atspi-2.0
 
 all: build
 

@@ -178,6 +178,13 @@ void makeGridAccessible(QTableView* view)
     }();
     (void)installed;
     view->setProperty(kGridMark, true);
+    // With a client already listening, Qt may have made its own interface while the view was
+    // being built: that one goes, so that the next query gets the grid's.
+    if (QAccessible::isActive()) {
+        QAccessibleInterface* made = QAccessible::queryAccessibleInterface(view);
+        if (made && !dynamic_cast<GridTable*>(made))
+            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+    }
 }
 
 } // namespace toolkit

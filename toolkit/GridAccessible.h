@@ -6,8 +6,7 @@ class QTableView;
 
 namespace toolkit {
 
-// Makes `view` appear as such a table; call it before anything asks the view for its accessible
-// interface (setting its accessible name does).
+// Makes `view` appear as such a table (replacing any interface Qt made for it already).
 void makeGridAccessible(QTableView* view);
 // The child index a cell has in the grid's accessible table.
 inline int gridCellIndex(int row, int col, int cols) { return row * cols + col; }
