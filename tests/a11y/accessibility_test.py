@@ -37,7 +37,7 @@ RUNECAST_CASES = [
          observe=lambda w: (w.screen.text(w.get("Text30", "text")), w.screen.text(w.get("Text31", "text")) != "",
                             w.screen.text(w.get("Text31", "text")) != "Division by zero."),
          expect=("12", True, True)),
-    dict(name="scroll bar: set value vs keyboard",
+    dict(name="scroll bar: set value vs a click on its arrow",
          reset=lambda w: w.screen.set_text(w.get("Text30", "text"), "1") or w.value("VScroll1", 1),
          accessible=lambda w: w.value("VScroll1", 2),
          operator=lambda w: w.click_bottom("VScroll1", "scroll bar"),  # its lower arrow
@@ -52,6 +52,18 @@ CARSCOPE_CASES = [
          operator=lambda w: w.screen.type_into(w.get("txtpos", "text"), [], "3") or w.screen.click(w.get("DOB", "push button")),
          observe=lambda w: w.link.received(b"\r"),
          expect=b"scc4\r"),
+    dict(name="button: Press vs its access key",
+         reset=lambda w: w.link.drain(),
+         accessible=lambda w: w.screen.act(w.get("STU", "push button"), "Press"),
+         operator=lambda w: w.screen.click(w.get("txtbbt", "text")) or w.key("alt+u"),
+         observe=lambda w: w.link.received(b"\r"),
+         expect=b"stu\r"),
+    dict(name="dialog: Cancel pressed vs Escape",
+         reset=lambda w: w.open_settings(),
+         accessible=lambda w: w.screen.act(w.dialog("Communication Settings").get("Cancel", "push button"), "Press"),
+         operator=lambda w: w.screen.click(w.dialog("Communication Settings").get("Text1", "text")) or w.key("Escape"),
+         observe=lambda w: w.shown("Communication Settings"),
+         expect=False),
     dict(name="menu item: Press vs access keys",
          reset=lambda w: w.port_open(True),
          accessible=lambda w: w.screen.act(w.get("Port Open", "check menu item", "menu item"), "Press"),
@@ -128,6 +140,18 @@ class Window:
 
     def enabled(self, name):
         return self.state(name, self.screen.pyatspi.STATE_ENABLED)
+
+    def dialog(self, caption):
+        return Window(self.screen, self.app, self.shown(caption) or self.frame, self.link)
+
+    def shown(self, caption):
+        """The program's window with this caption while it is on screen, else False."""
+        return next((n for n in self.app if n.getRoleName() in ("frame", "dialog") and n.name == caption
+                     and self.screen.showing(n)), False)
+
+    def open_settings(self):
+        self.screen.act(self.get("Settings...", "menu item"), "Press")
+        wait_for("the settings dialog", lambda: self.shown("Communication Settings"), 5)
 
     def port_open(self, wanted):
         if self.checked("Port Open") != wanted:
