@@ -94,8 +94,6 @@ struct ControlDescription {
 
 // Gives each named control of the window its description. A name that is not a control of the
 // window is a mistake in the table and throws std::logic_error naming it.
-template <size_t N>
-void describeControls(Window& window, const ControlDescription (&table)[N]);
 void describeControls(Window& window, const ControlDescription* table, size_t count);
 template <size_t N>
 void describeControls(Window& window, const ControlDescription (&table)[N])

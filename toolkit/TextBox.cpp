@@ -38,6 +38,7 @@ std::string fromDisplay(const QString& shown)
     }
     return out;
 }
+
 // How many characters `now` lost from the front of `before` when it only lost its front and
 // gained a tail (the terminal's way); npos when it changed otherwise.
 size_t droppedFront(const std::string& before, const std::string& now)
