@@ -119,6 +119,9 @@ class Screen:
 
         self.pyatspi = pyatspi
         self.desktop = desktop
+        # Bring the accessibility bus and registry up before any program starts: a program that
+        # asks for the bus while it is still starting stays off it.
+        wait_for("the accessibility registry", lambda: pyatspi.Registry.getDesktop(0) is not None)
 
     def application(self, name, timeout=20):
         def probe():
@@ -147,8 +150,14 @@ class Screen:
 
         return wait_for("%s %r" % (role or "control", name), probe, timeout)
 
+    def has(self, node, state):
+        """Whether the node is in `state` now: the client's cache is only kept up to date by
+        events, which this suite does not listen to."""
+        node.clear_cache()
+        return node.getState().contains(state)
+
     def showing(self, node):
-        return node.getState().contains(self.pyatspi.STATE_SHOWING)
+        return self.has(node, self.pyatspi.STATE_SHOWING)
 
     def text(self, node):
         return node.queryText().getText(0, -1)
@@ -170,9 +179,15 @@ class Screen:
         x, y = self.centre(node)
         self.desktop.click_at(x, y)
 
+    def focus_by_click(self, node):
+        """Clicks the control and waits until it has the focus, so that keys reach it."""
+        self.click(node)
+        wait_for(node.name + " to take the focus",
+                 lambda: self.has(node, self.pyatspi.STATE_FOCUSED), timeout=10)
+
     def type_into(self, node, keys, text=""):
         """Clicks into the box, then presses `keys` (xdotool key names) and types `text`."""
-        self.click(node)
+        self.focus_by_click(node)
         if keys:
             self.desktop.xdotool("key", "--delay", "30", *keys)
         if text:
