@@ -5,7 +5,8 @@
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev libgtest-dev \
             libgmock-dev libbenchmark-dev ccache fonts-liberation fonts-dejavu-core xvfb xauth \
             x11-utils xdotool imagemagick netcat-openbsd procps \
-            dpkg-dev file help2man librsvg2-bin lintian desktop-file-utils appstream
+            dpkg-dev file help2man librsvg2-bin lintian desktop-file-utils appstream \
+            dbus dbus-x11 at-spi2-core python3-pyatspi python3-gi gir1.2-atspi-2.0
 
 all: build
 

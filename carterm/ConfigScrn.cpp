@@ -38,6 +38,7 @@ ConfigScrn::ConfigScrn(Form1& owner)
       owner_(owner)
 {
     setCaption("Communication Settings");
+    toolkit::describeControls(*this, kConfigScrnDescriptions);
     setClientSize(4320, 2280);
     Frame1.move(120, 120, 2535, 855);
     Text2.move(120, 330, 2295, 375);

@@ -43,6 +43,12 @@ private:
     bool reopenAfterCorrection_ = false;
 };
 
+// The dialog's boxes, for assistive technology.
+inline constexpr toolkit::ControlDescription kConfigScrnDescriptions[] = {
+    {"Text2", "settings string"},
+    {"Text1", "port number"},
+};
+
 // The port number as typed: a whole number in decimal (blanks around it allowed) that fits a
 // 16-bit integer. Anything else gives nothing, with `error` saying what is accepted.
 std::optional<int> portNumberFromText(const std::string& text, std::string& error);

@@ -89,6 +89,8 @@ Form1::Form1(std::unique_ptr<SerialBackend> serialBackend, bool withReplayItem)
 
     onUnload = [this](int& cancel) { Form_Unload(cancel); };
     onResize = [this] { Form_Resize(); };
+    Text1.makeHelper();
+    toolkit::describeControls(*this, kForm1Descriptions);
     buildLayout();
 }
 

@@ -149,4 +149,17 @@ private:
     int exitScratch_ = 0;
 };
 
+// What each control of the car window without a caption is, for assistive technology. The
+// reply buffer Text1 is a hidden helper and is not described.
+inline constexpr toolkit::ControlDescription kForm1Descriptions[] = {
+    {"Term", "terminal"},
+    {"Text3", "command line"},
+    {"Label1", "status line"},
+    {"Text4", "stress test floor"},
+    {"txtbbt", "BBT value"},
+    {"txtpos", "floor position"},
+    {"txtvel", "velocity"},
+    {"Text2", "stop count"},
+};
+
 } // namespace carterm

@@ -54,6 +54,7 @@ runecast::runecast()
     dzIndicators = makeIndicators(kDzIndicatorNames, 1680);
     csIndicators = makeIndicators(kCsIndicatorNames, 5640);
     dsIndicators = makeIndicators(kDsIndicatorNames, 7800);
+    toolkit::describeControls(*this, kRunecastDescriptions);
     layOut();
     setTabOrder();
     Option1.setValue(true); // the design-time choice, before any handler is attached

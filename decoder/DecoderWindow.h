@@ -76,6 +76,32 @@ private:
     void decode(FlagBank bank, const toolkit::TextBox& byteBox, Indicators& indicators);
 };
 
+// What each control of the decoder window without a caption is, for assistive technology.
+inline constexpr toolkit::ControlDescription kRunecastDescriptions[] = {
+    {"Text2", "DZ status byte"},
+    {"MSFlexGrid1", "DZ flag grid"},
+    {"Text19", "operating mode number"},
+    {"Text20", "operating mode name"},
+    {"Text10", "CS status byte"},
+    {"MSFlexGrid2", "CS flag grid"},
+    {"Text21", "DS status byte"},
+    {"MSFlexGrid3", "DS flag grid"},
+    {"Text30", "fault number"},
+    {"VScroll1", "fault number stepper"},
+    {"Text31", "fault description"},
+    {"Text32", "note: not used on these models"},
+    {"Text33", "note: program error to report"},
+    {"Text1", "DZ bit 7 lamp"}, {"Text3", "DZ bit 6 lamp"}, {"Text4", "DZ bit 5 lamp"},
+    {"Text5", "DZ bit 4 lamp"}, {"Text6", "DZ bit 3 lamp"}, {"Text7", "DZ bit 2 lamp"},
+    {"Text8", "DZ bit 1 lamp"}, {"Text9", "DZ bit 0 lamp"},
+    {"Text11", "CS bit 7 lamp"}, {"Text12", "CS bit 6 lamp"}, {"Text13", "CS bit 5 lamp"},
+    {"Text14", "CS bit 4 lamp"}, {"Text15", "CS bit 3 lamp"}, {"Text16", "CS bit 2 lamp"},
+    {"Text17", "CS bit 1 lamp"}, {"Text18", "CS bit 0 lamp"},
+    {"Text22", "DS bit 7 lamp"}, {"Text23", "DS bit 6 lamp"}, {"Text24", "DS bit 5 lamp"},
+    {"Text25", "DS bit 4 lamp"}, {"Text26", "DS bit 3 lamp"}, {"Text27", "DS bit 2 lamp"},
+    {"Text28", "DS bit 1 lamp"}, {"Text29", "DS bit 0 lamp"},
+};
+
 // Writes a grid's row labels into column 0, row by row through the current cell.
 void writeLabels(toolkit::Grid& grid, const GridLabels& labels);
 

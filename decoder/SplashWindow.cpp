@@ -19,6 +19,7 @@ Form1::Form1(Module1& module)
       Label7(*this, "Label7", "Revised 01/20/2007"), Timer1("Timer1", kSplashMs, true), module_(module)
 {
     setCaption("");
+    toolkit::describeControls(*this, kSplashDescriptions);
     setFont(fonts::timesNewRoman(14.25));
     setClientSize(6225, 3765);
 

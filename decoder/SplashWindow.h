@@ -35,4 +35,9 @@ private:
     Module1& module_;
 };
 
+// The splash's box, for assistive technology.
+inline constexpr toolkit::ControlDescription kSplashDescriptions[] = {
+    {"Text1", "web address"},
+};
+
 } // namespace runecast

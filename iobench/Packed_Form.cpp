@@ -63,6 +63,7 @@ Packed_Form::Packed_Form(AdapterDriver& driver, std::unique_ptr<carterm::SerialB
               [this] { return MSComm1.portOpen() ? MSComm1.outBufferCount() : 0; })
 {
     setCaption(kCaption);
+    toolkit::describeControls(*this, kPackedFormDescriptions);
 
     // The modem link as it is built; nothing in the window changes it.
     MSComm1.setCommPort(3);

@@ -210,4 +210,22 @@ private:
     bool loaded_ = false;
 };
 
+// What each control of the bench window without a caption is, for assistive technology.
+inline constexpr toolkit::ControlDescription kPackedFormDescriptions[] = {
+    {"boardid_textbox", "board ID or base I/O address"},
+    {"errormessage_textbox", "last error number"},
+    {"busnumber_textbox", "bus number"},
+    {"configmask_textbox", "configuration mask"},
+    {"Term", "modem terminal"},
+    {"txtAtemps", "attempt count"},
+    {"txtPassed", "pass count"},
+    {"Text1", "output lamp"},
+    {"Text2", "input lamp"},
+    {"muston_textbox", "must-on mask"},
+    {"mustoff_textbox", "must-off mask"},
+    {"writemask_textbox", "output mask"},
+    {"iostatus_textbox", "I/O status"},
+    {"Label1", "serial status line"},
+};
+
 } // namespace iobench

@@ -9,6 +9,8 @@
 #include <QPalette>
 #include <QWidget>
 
+#include <stdexcept>
+
 namespace toolkit {
 
 class Control::Filter : public QObject {
@@ -117,6 +119,24 @@ void Control::setFocus()
 bool Control::hasFocus() const { return window_.focused() == this; }
 
 void Control::setTabStop(bool stop) { widget_->setFocusPolicy(stop ? Qt::StrongFocus : Qt::NoFocus); }
+
+void Control::setDescription(std::string_view words) { widget_->setAccessibleDescription(toQt(words)); }
+
+void Control::makeHelper()
+{
+    widget_->setFocusPolicy(Qt::NoFocus);
+    widget_->setAccessibleDescription(QString());
+}
+
+void describeControls(Window& window, const ControlDescription* table, size_t count)
+{
+    for (size_t i = 0; i < count; ++i) {
+        Control* control = window.find(table[i].control);
+        if (!control)
+            throw std::logic_error(window.name() + " has no control " + table[i].control + " to describe");
+        control->setDescription(table[i].words);
+    }
+}
 
 void Control::bringToFront() { widget_->raise(); }
 

@@ -54,6 +54,11 @@ public:
     bool hasFocus() const;
     // Whether Tab stops here (hidden and disabled controls are skipped anyway).
     void setTabStop(bool stop);
+    // What the control is, in words, for assistive technology (controls without a caption).
+    void setDescription(std::string_view words);
+    // A hidden helper the program keeps for itself (the reply buffer): never takes the focus,
+    // so neither Tab nor assistive technology can reach it.
+    void makeHelper();
     // Lays the control over its overlapping siblings (an indicator over a grid cell).
     void bringToFront();
 
@@ -80,6 +85,21 @@ private:
     Color backColor_ = colors::white;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
 };
+
+// One line of a window's description table: a control's name and what it is, in words.
+struct ControlDescription {
+    const char* control;
+    const char* words;
+};
+
+// Gives each named control of the window its description. A name that is not a control of the
+// window is a mistake in the table and throws std::logic_error naming it.
+void describeControls(Window& window, const ControlDescription* table, size_t count);
+template <size_t N>
+void describeControls(Window& window, const ControlDescription (&table)[N])
+{
+    describeControls(window, table, N);
+}
 
 // Sets a widget's font: the family and size where given, bold as given.
 void applyFont(QWidget* widget, const Font& f);

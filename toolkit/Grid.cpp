@@ -1,6 +1,9 @@
 #include "Grid.h"
 
 #include "Bytes.h"
+#include "GridAccessible.h"
+
+#include <QAccessible>
 
 #include <QHeaderView>
 #include <QTableWidget>
@@ -9,8 +12,28 @@
 
 namespace toolkit {
 
+namespace {
+// The grid's view: an accessible table of exactly its cells, whose focus reports name the cell
+// by its place in that table.
+class GridView : public QTableWidget {
+public:
+    GridView(int rows, int cols) : QTableWidget(rows, cols) { makeGridAccessible(this); }
+
+protected:
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override
+    {
+        QAbstractItemView::currentChanged(current, previous); // the table view's report counts headers
+        if (QAccessible::isActive() && current.isValid() && hasFocus()) {
+            QAccessibleEvent event(this, QAccessible::Focus);
+            event.setChild(gridCellIndex(current.row(), current.column(), columnCount()));
+            QAccessible::updateAccessibility(&event);
+        }
+    }
+};
+} // namespace
+
 Grid::Grid(Container& parent, std::string name, int rows, int cols)
-    : Control(parent, std::move(name), new QTableWidget(rows, cols)), table_(static_cast<QTableWidget*>(widget())),
+    : Control(parent, std::move(name), new GridView(rows, cols)), table_(static_cast<QTableWidget*>(widget())),
       rows_(rows), cols_(cols), cells_(static_cast<size_t>(rows * cols))
 {
     table_->horizontalHeader()->hide();

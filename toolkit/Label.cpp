@@ -25,6 +25,13 @@ void Label::setCaption(std::string_view caption)
     setCaptionForAccessibility(caption_);
 }
 
+void Label::setAccessKeyTarget(Control& target)
+{
+    // With a buddy, Qt underlines the marked letter and focuses the buddy on Alt + that letter.
+    label_->setText(toQt(caption_));
+    label_->setBuddy(target.widget());
+}
+
 void Label::setAlignment(Align a)
 {
     const Qt::Alignment h = a == Align::Center ? Qt::AlignHCenter : a == Align::Right ? Qt::AlignRight : Qt::AlignLeft;

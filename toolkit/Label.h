@@ -14,6 +14,8 @@ public:
     void setCaption(std::string_view caption);
     void setAlignment(Align a);
     void setBorder(bool border);
+    // The control the caption's access key (Alt + the '&'-marked letter) gives the focus to.
+    void setAccessKeyTarget(Control& target);
     // A click on the label itself (never counted as a click on the window behind it).
     std::function<void()> onClick;
 

@@ -4,6 +4,7 @@
 #include "Dispatch.h"
 
 #include <QRadioButton>
+#include <QSignalBlocker>
 
 namespace toolkit {
 
@@ -21,7 +22,21 @@ OptionButton::OptionButton(Container& parent, std::string name, std::string capt
 {
     radio_->setText(toQt(caption_));
     setCaptionForAccessibility(caption_);
-    QObject::connect(radio_, &QRadioButton::clicked, radio_, [this] { dispatch(onClick); });
+    // A selection the widget makes (a click, Space, an accessible Toggle or Press) runs onClick
+    // once, from the toggle; a click on the button already selected changes nothing in the
+    // widget and runs onClick from the click itself.
+    QObject::connect(radio_, &QRadioButton::pressed, radio_, [this] { toggledSincePress_ = false; });
+    QObject::connect(radio_, &QRadioButton::toggled, radio_, [this](bool on) {
+        if (!on)
+            return;
+        toggledSincePress_ = true;
+        dispatch(onClick);
+    });
+    QObject::connect(radio_, &QRadioButton::clicked, radio_, [this] {
+        if (!toggledSincePress_)
+            dispatch(onClick);
+        toggledSincePress_ = false;
+    });
 }
 
 bool OptionButton::value() const { return radio_->isChecked(); }
@@ -29,7 +44,10 @@ bool OptionButton::value() const { return radio_->isChecked(); }
 void OptionButton::setValue(bool selected)
 {
     const bool was = radio_->isChecked();
-    radio_->setChecked(selected);
+    {
+        const QSignalBlocker quiet(radio_); // the handler runs below, nested in the assignment
+        radio_->setChecked(selected);
+    }
     if (selected && !was)
         onClick ? onClick() : void();
 }

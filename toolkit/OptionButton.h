@@ -18,6 +18,7 @@ public:
 private:
     QRadioButton* radio_;
     std::string caption_;
+    bool toggledSincePress_ = false;
 };
 
 } // namespace toolkit

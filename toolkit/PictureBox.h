@@ -1,5 +1,6 @@
 #pragma once
-// A plain panel with a background colour that reports clicks.
+// A plain panel with a background colour that reports clicks. Tab reaches it, and Space or
+// Enter there clicks it, so the keyboard can do what the mouse does.
 #include "Control.h"
 
 namespace toolkit {

@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace toolkit {
 
@@ -36,6 +37,41 @@ std::string fromDisplay(const QString& shown)
             out.push_back(byteOf(c));
     }
     return out;
+}
+
+// How many characters `now` lost from the front of `before` when it only lost its front and
+// gained a tail (the terminal's way); npos when it changed otherwise.
+size_t droppedFront(const std::string& before, const std::string& now)
+{
+    if (now.size() >= before.size() && now.compare(0, before.size(), before) == 0)
+        return 0;
+    for (size_t d = 1; d < before.size() && d <= 65536; ++d) {
+        const size_t keep = before.size() - d;
+        if (keep <= now.size() && now.compare(0, keep, before, d, keep) == 0)
+            return d;
+    }
+    return std::string::npos;
+}
+
+// The widget's edit of what it showed (`shown` became `edited`), applied to the box's newer
+// text. Returns the text and where the edit ends in it.
+std::pair<std::string, size_t> carryEdit(const std::string& shown, const std::string& edited, std::string text)
+{
+    size_t prefix = 0;
+    while (prefix < shown.size() && prefix < edited.size() && shown[prefix] == edited[prefix])
+        ++prefix;
+    size_t suffix = 0;
+    while (suffix < shown.size() - prefix && suffix < edited.size() - prefix &&
+           shown[shown.size() - 1 - suffix] == edited[edited.size() - 1 - suffix])
+        ++suffix;
+    const size_t dropped = droppedFront(shown, text);
+    const size_t shift = dropped == std::string::npos ? 0 : dropped;
+    const size_t removedEnd = shown.size() - suffix;
+    const size_t start = std::min(prefix > shift ? prefix - shift : 0, text.size());
+    const size_t end = std::clamp(removedEnd > shift ? removedEnd - shift : 0, start, text.size());
+    const std::string inserted = edited.substr(prefix, edited.size() - suffix - prefix);
+    text.replace(start, end - start, inserted);
+    return {std::move(text), start + inserted.size()};
 }
 } // namespace
 
@@ -77,7 +113,9 @@ TextBox::TextBox(Container& parent, std::string name, Kind kind, int scrollBars)
 {
     if (kind == Kind::SingleLine) {
         line_ = static_cast<QLineEdit*>(widget());
-        QObject::connect(line_, &QLineEdit::textEdited, line_, [this] { takeUserEdit(); });
+        // Every change the widget makes itself (keys the box leaves to it, paste, drag and drop,
+        // input methods, assistive technology) comes back here; the box's own updates are silent.
+        QObject::connect(line_, &QLineEdit::textChanged, line_, [this] { takeUserEdit(); });
         QObject::connect(line_, &QLineEdit::cursorPositionChanged, line_, [this] { takeUserCursor(); });
         QObject::connect(line_, &QLineEdit::selectionChanged, line_, [this] { takeUserCursor(); });
     } else {
@@ -221,20 +259,9 @@ void TextBox::showMultiLine()
     if (text_ != shown_) {
         // Text that only lost its front and gained a tail (the terminal's way) is applied as
         // two small edits; anything else is shown afresh.
-        size_t dropped = shown_.size();
-        if (text_.size() >= shown_.size() && text_.compare(0, shown_.size(), shown_) == 0) {
-            dropped = 0;
-        } else {
-            for (size_t d = 1; d < shown_.size(); ++d) {
-                const size_t keep = shown_.size() - d;
-                if (keep <= text_.size() && text_.compare(0, keep, shown_, d, keep) == 0) {
-                    dropped = d;
-                    break;
-                }
-                if (d > 65536)
-                    break;
-            }
-        }
+        size_t dropped = droppedFront(shown_, text_);
+        if (dropped == std::string::npos)
+            dropped = shown_.size();
         const bool incremental = dropped < shown_.size() && !(shown_.size() && shown_.back() == '\r') &&
                                  !(dropped && shown_[dropped - 1] == '\r' && shown_[dropped] == '\n');
         if (incremental) {
@@ -265,6 +292,27 @@ void TextBox::takeUserEdit()
     if (updatingWidget_)
         return;
     const std::string now = line_ ? fromQt(line_->text()) : fromDisplay(area_->toPlainText());
+    if (locked_ || !widget()->isEnabled()) {
+        // The box keeps its text against the operator: the widget goes back to it.
+        if (area_)
+            shown_ = now;
+        QMetaObject::invokeMethod(widget(), [this] { flushDisplay(); }, Qt::QueuedConnection);
+        return;
+    }
+    if (area_ && shown_ != text_) {
+        // A high-rate box whose widget was still behind: the edit applies to the newer text.
+        auto [edited, end] = carryEdit(shown_, now, text_);
+        shown_ = now;
+        if (edited == text_) {
+            scheduleDisplay();
+            return;
+        }
+        text_ = std::move(edited);
+        selStart_ = static_cast<long>(end);
+        selLength_ = 0;
+        textChangedBy(true);
+        return;
+    }
     if (area_)
         shown_ = now;
     if (now == text_)
@@ -359,6 +407,10 @@ bool TextBox::filterEvent(QEvent* event)
         }
         if (code == kKeyEscape && window().cancelButton()) {
             dispatch([this] { window().cancelButton()->click(); });
+            return true;
+        }
+        if (code == kKeyEscape && window().escapeCloses()) {
+            dispatch([this] { window().unload(); });
             return true;
         }
         dispatch([&] {

@@ -57,6 +57,10 @@ protected:
             owner_.cancelButton_->click();
             return;
         }
+        if (key == kKeyEscape && owner_.escapeCloses()) {
+            dispatch([this] { owner_.unload(); });
+            return;
+        }
         int ascii = asciiOf(*e);
         if (ascii && owner_.onKeyPress) {
             dispatch([&] { owner_.onKeyPress(ascii); });

@@ -58,6 +58,9 @@ public:
     void setDefaultButton(Button* b) { defaultButton_ = b; }
     void setCancelButton(Button* b) { cancelButton_ = b; }
     Button* defaultButton() const { return defaultButton_; }
+    // For a dialog without a cancel button: Escape closes it as closing its frame does.
+    void setEscapeCloses(bool closes) { escapeCloses_ = closes; }
+    bool escapeCloses() const { return escapeCloses_ && !cancelButton_; }
     Button* cancelButton() const { return cancelButton_; }
 
     // The order Tab moves the focus in, first to last; hidden and disabled controls are skipped.
@@ -91,6 +94,7 @@ private:
     Control* focused_ = nullptr;
     Button* defaultButton_ = nullptr;
     Button* cancelButton_ = nullptr;
+    bool escapeCloses_ = false;
     bool shown_ = false;
     bool unloaded_ = false;
 };

@@ -11,6 +11,7 @@ ScopeForm1::ScopeForm1(std::unique_ptr<SerialBackend> serialBackend)
     txtbbt.setText("11.31");
     Grid1.onRowColChange = [this] { Grid1_RowColChange(); };
     placeControls();
+    toolkit::describeControls(*this, kScopeForm1Descriptions);
 }
 
 // Positions in twips. The signal grid lies over the terminal pane; below it, left to right:

@@ -45,4 +45,10 @@ private:
     std::string shownVelocity_;
 };
 
+// carscope's own controls without a caption, for assistive technology.
+inline constexpr toolkit::ControlDescription kScopeForm1Descriptions[] = {
+    {"Grid1", "signal grid"},
+    {"Grid2", "fault register grid"},
+};
+
 } // namespace carterm

@@ -70,6 +70,19 @@ int SignalMatrix::leftOf(int column)
     return kValueLeft[valueIndex(column)];
 }
 
+// What a value label shows, for assistive technology: the signal named to its left.
+std::string SignalMatrix::valueDescription(int column, int row)
+{
+    if (column == 13)
+        return "table line 8 value, row " + std::to_string(row);
+    std::string name = nameCaption(column - 1, row);
+    name.erase(0, name.find_first_not_of(' '));
+    name.erase(name.find_last_not_of(' ') + 1);
+    if (name.empty())
+        return "unnamed value, row " + std::to_string(row);
+    return name + " value";
+}
+
 SignalMatrix::SignalMatrix(Container& window)
 {
     for (int row = 1; row <= kRows; ++row) {
@@ -84,6 +97,7 @@ SignalMatrix::SignalMatrix(Container& window)
             label->setFont(kMatrixFont);
             label->setBackColor(kValueGrey);
             label->move(leftOf(column), topOf(row), kCellWidth, kCellHeight);
+            label->setDescription(valueDescription(column, row));
             values_[valueIndex(column)][row - 1] = std::move(label);
         }
     }

@@ -27,6 +27,7 @@ public:
     static std::string nameLabelName(int column, int row);
     static std::string valueLabelName(int column, int row);
     static const char* nameCaption(int column, int row);
+    static std::string valueDescription(int column, int row);
     static int leftOf(int column);
     static int topOf(int row) { return 360 + 240 * (row - 1); }
     static constexpr int kCellWidth = 375;

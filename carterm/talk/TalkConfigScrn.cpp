@@ -18,12 +18,14 @@ TalkConfigScrn::TalkConfigScrn(TalkForm1& owner)
       owner_(owner)
 {
     setCaption("Configure Comm Port");
+    toolkit::describeControls(*this, kTalkConfigScrnDescriptions);
     setClientSize(3000, 1560);
     Label1.move(120, 120, 2760, 255);
     Text1.move(120, 360, 2760, 315);
     Label2.move(120, 840, 2760, 255);
     Text2.move(120, 1080, 1200, 315);
     setTabOrder({&Text1, &Text2});
+    setEscapeCloses(true); // no buttons: Escape closes it, and closing applies
     Text1.setFocus();
     onUnload = [this](int& cancel) { Form_Unload(cancel); };
     Form_Load();

@@ -28,4 +28,10 @@ private:
     TalkForm1& owner_;
 };
 
+// The dialog's boxes, for assistive technology.
+inline constexpr toolkit::ControlDescription kTalkConfigScrnDescriptions[] = {
+    {"Text1", "settings string"},
+    {"Text2", "port number"},
+};
+
 } // namespace carterm

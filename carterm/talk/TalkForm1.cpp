@@ -35,6 +35,7 @@ TalkForm1::TalkForm1(std::unique_ptr<SerialBackend> serialBackend)
     Timer5.onTimer = [this] { Timer5_Timer(); };
     MRplayLog->onClick = [this] { MRplayLog_Click(); };
     buildTalkLayout();
+    toolkit::describeControls(*this, kTalkForm1Descriptions);
 }
 
 TalkForm1::~TalkForm1() = default;

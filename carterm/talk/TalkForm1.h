@@ -66,4 +66,13 @@ private:
     void showTransmitting() { Label5.setBackColor(lamp::transmitGreen); }
 };
 
+// cabtalk's own controls without a caption, for assistive technology.
+inline constexpr toolkit::ControlDescription kTalkForm1Descriptions[] = {
+    {"Text5", "fault block"},
+    {"Picture1", "live view cover"},
+    {"Label3", "live poll lamp"},
+    {"Label4", "receive lamp"},
+    {"Label5", "transmit lamp"},
+};
+
 } // namespace carterm

@@ -21,6 +21,7 @@ frmLogin::frmLogin()
       Label2(*this, "Label2", "Hoistwise field service - login build")
 {
     setCaption("Password challenge");
+    toolkit::describeControls(*this, kFrmLoginDescriptions);
     setClientSize(4560, 2400);
     setSizable(false);
     lblLabels[0].move(120, 150, 1200, 270);
@@ -33,6 +34,8 @@ frmLogin::frmLogin()
     Label2.move(120, 2040, 4320, 255);
 
     txtPassword.setPasswordChar('*');
+    lblLabels[0].setAccessKeyTarget(txtPassword);
+    lblLabels[1].setAccessKeyTarget(txtUserName);
     cmdOK.makeDefault();
     cmdCancel.makeCancel();
     setTabOrder({&txtPassword, &txtUserName, &cmdOK, &cmdCancel});

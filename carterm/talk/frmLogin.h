@@ -38,4 +38,10 @@ private:
     bool leaving_ = false;
 };
 
+// The login boxes, for assistive technology.
+inline constexpr toolkit::ControlDescription kFrmLoginDescriptions[] = {
+    {"txtPassword", "password"},
+    {"txtUserName", "user name"},
+};
+
 } // namespace carterm
