@@ -2,8 +2,12 @@
 // What both car windows' reply parsing is checked against: the reply buffer as the rules build
 // it, the buffers the parser sees for one received piece, and the PMI table cell every display
 // cell must show, all computed from the wire layout without the program's own table code.
+#include "FakeSerialBackend.h"
 #include "FuzzCheck.h"
 #include "ReferenceAppend.h"
+#include "TestPlatform.h"
+
+#include <memory>
 
 #include <optional>
 #include <string>
@@ -96,6 +100,24 @@ inline void checkRequests(std::string sent, std::initializer_list<std::string_vi
         sent.erase(0, cr + 1);
     }
 }
+
+// A car window on the deterministic platform with an in-memory line, loaded, greeting taken.
+template <class Form>
+struct CarWindow {
+    toolkit::TestPlatform platform;
+    carterm::FakeSerialBackend* line;
+    std::unique_ptr<Form> form;
+
+    CarWindow()
+    {
+        startQt();
+        auto backend = std::make_unique<carterm::FakeSerialBackend>();
+        line = backend.get();
+        form = std::make_unique<Form>(std::move(backend));
+        form->load();
+        line->takeSent();
+    }
+};
 
 // One step of a car target's input: a piece that begins with byte 1 first lets 250 ms pass.
 struct CarStep {

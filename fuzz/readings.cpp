@@ -9,18 +9,9 @@ using iobench::ReadingKind;
 
 namespace {
 
-std::string_view trim(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 std::optional<int64_t> hex(std::string_view s, int64_t max)
 {
-    s = trim(s);
+    s = fuzz::trimmed(s);
     if (s.empty())
         return std::nullopt;
     int64_t v = 0;
@@ -39,7 +30,7 @@ std::optional<int64_t> hex(std::string_view s, int64_t max)
 
 std::optional<int64_t> dec(std::string_view s, int64_t min, int64_t max)
 {
-    s = trim(s);
+    s = fuzz::trimmed(s);
     bool negative = false;
     if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
         negative = s[0] == '-';

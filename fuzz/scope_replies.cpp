@@ -4,9 +4,7 @@
 // text); the velocity box shows the first velocity reply or the table's "  0"; a table display
 // copies every cell from the header's wire layout; the requests follow the zero-velocity chain.
 #include "CarReplies.h"
-#include "FakeSerialBackend.h"
 #include "ScopeForm1.h"
-#include "TestPlatform.h"
 
 using namespace fuzz;
 
@@ -28,13 +26,9 @@ void checkTable(const carterm::ScopeForm1& form, const std::string& buffer)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    startQt();
-    toolkit::TestPlatform platform;
-    auto backend = std::make_unique<carterm::FakeSerialBackend>();
-    carterm::FakeSerialBackend& line = *backend;
-    carterm::ScopeForm1 form(std::move(backend));
-    form.load();
-    line.takeSent(); // the greeting
+    CarWindow<carterm::ScopeForm1> window;
+    carterm::ScopeForm1& form = *window.form;
+    carterm::FakeSerialBackend& line = *window.line;
 
     ReferencePane pane;
     int bbtRequests = 0, velRequests = 0;
@@ -43,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             const bool displays = form.Timer1.enabled();
             const std::string buffer = form.Text1.text();
             const int velBefore = velRequests;
-            platform.advance(250);
+            window.platform.advance(250);
             checkRequests(line.takeSent(), {"vel", "bbt", "flt0"}, bbtRequests, velRequests);
             if (displays && firstAt(buffer, kPmiHeader)) {
                 checkTable(form, buffer);

@@ -11,15 +11,6 @@ using carterm::StopBits;
 
 namespace {
 
-std::string_view trim(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 // Four comma-separated fields: decimal baud 1..INT_MAX, parity n/e/o/m/s in either case, data
 // bits 5-8, stop bits 1, 1.5 or 2; blanks and tabs around each field.
 std::optional<SerialSettings> reference(std::string_view s)
@@ -28,7 +19,7 @@ std::optional<SerialSettings> reference(std::string_view s)
     size_t start = 0;
     for (size_t i = 0; i <= s.size(); ++i)
         if (i == s.size() || s[i] == ',') {
-            f.push_back(trim(s.substr(start, i - start)));
+            f.push_back(fuzz::trimmed(s.substr(start, i - start)));
             start = i + 1;
         }
     if (f.size() != 4 || f[0].empty())

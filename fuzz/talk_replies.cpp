@@ -3,9 +3,7 @@
 // "> PMII" is in the buffer parsed; a table display copies every cell from the header's wire
 // layout and asks for the velocity as the SM value says; the requests follow the stop count.
 #include "CarReplies.h"
-#include "FakeSerialBackend.h"
 #include "TalkForm1.h"
-#include "TestPlatform.h"
 
 using namespace fuzz;
 
@@ -28,13 +26,9 @@ void checkDisplay(carterm::TalkForm1& form, const std::string& buffer, const std
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    startQt();
-    toolkit::TestPlatform platform;
-    auto backend = std::make_unique<carterm::FakeSerialBackend>();
-    carterm::FakeSerialBackend& line = *backend;
-    carterm::TalkForm1 form(std::move(backend));
-    form.load();
-    line.takeSent(); // the greeting
+    CarWindow<carterm::TalkForm1> window;
+    carterm::TalkForm1& form = *window.form;
+    carterm::FakeSerialBackend& line = *window.line;
 
     ReferencePane pane;
     int bbtRequests = 0, velRequests = 0;
@@ -44,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             const std::string buffer = form.Text1.text();
             const std::string velocityShown = form.txtvel.text();
             const int velBefore = velRequests;
-            platform.advance(250);
+            window.platform.advance(250);
             checkRequests(line.takeSent(), {"vel", "bbt", "flt0", "pmii"}, bbtRequests, velRequests);
             if (displays && firstAt(buffer, kPmiHeader))
                 checkDisplay(form, buffer, velocityShown, velRequests - velBefore);
