@@ -1,5 +1,6 @@
 #include "AtCommandParser.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace modemsim {
@@ -28,8 +29,8 @@ public:
         std::optional<unsigned> result;
         while (!atEnd() && std::isdigit(static_cast<unsigned char>(text_[pos_]))) {
             unsigned digit = static_cast<unsigned>(text_[pos_++] - '0');
-            unsigned sofar = result.value_or(0);
-            result = sofar >= kNumberCeiling ? kNumberCeiling : sofar * 10 + digit;
+            // Held at the ceiling from the digit that passes it, so no number overflows.
+            result = std::min(kNumberCeiling, result.value_or(0) * 10 + digit);
         }
         return result;
     }

@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Long-running soak: the real carscope polls carsim ("pmi 1", every 250 ms) with a session log
+# open, on a private virtual X display, COM1 mapped to carsim's pseudo-terminal. Every minute it
+# samples carscope's resident memory (VmRSS) and CPU time; at the end it prints the memory growth
+# from the first minute to the end (target: under 2 MB) and the CPU seconds per minute.
+#
+#   bench/soak/soak.sh [seconds]     (default 3600; needs Xvfb and xdotool)
+#
+# The programs run from copies in a temporary folder, so rebuilding during a soak is safe.
+# BIN=<folder> takes carscope and carsim from elsewhere than build/bin.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+seconds=${1:-3600}
+[[ $seconds =~ ^[0-9]+$ && $seconds -ge 120 ]] || { echo "usage: $0 [seconds, at least 120]" >&2; exit 2; }
+bin=${BIN:-$root/build/bin}
+for p in carsim carscope; do
+  [[ -x $bin/$p ]] || { echo "build $p first: cmake --build build -j2 --target carscope carsim" >&2; exit 1; }
+done
+
+run=$(mktemp -d /tmp/hoistwise-soak.XXXXXX)
+xvfb=; sim=; app=
+cleanup() {
+  set +e
+  for p in $app $sim $xvfb; do
+    kill "$p" 2>/dev/null
+    wait "$p" 2>/dev/null
+  done
+  rm -rf "$run"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM HUP
+
+mkdir "$run/bin"
+cp "$bin/carsim" "$bin/carscope" "$run/bin/"
+
+# A display of our own, so nothing else on the machine clicks into the soak.
+exec 3>"$run/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$run/xvfb.log" 2>&1 &
+xvfb=$!
+exec 3>&-
+for _ in $(seq 100); do [[ -s $run/display ]] && break; sleep 0.1; done
+[[ -s $run/display ]] || { echo "Xvfb did not start" >&2; cat "$run/xvfb.log" >&2; exit 1; }
+export DISPLAY=:$(head -1 "$run/display")
+
+"$run/bin/carsim" --link "$run/com1" --seed 1 >"$run/carsim.log" 2>&1 &
+sim=$!
+for _ in $(seq 50); do [[ -e $run/com1 ]] && break; sleep 0.1; done
+[[ -e $run/com1 ]] || { echo "carsim did not start" >&2; cat "$run/carsim.log" >&2; exit 1; }
+
+HOISTWISE_COM1="$run/com1" "$run/bin/carscope" >"$run/carscope.log" 2>&1 &
+app=$!
+
+wait_for_window() { # title regex -> window id
+  local id
+  for _ in $(seq 150); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
+    [[ -n $id ]] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  echo "window '$1' did not appear" >&2; return 1
+}
+
+car=$(wait_for_window '^Hoistwise Car$')   # after the splash (10 s at most)
+sleep 0.5
+
+# File > Open Log..., typed into the file dialog as an operator would.
+log=$run/soak.log
+xdotool windowfocus --sync "$car"
+xdotool key --clearmodifiers alt+f
+sleep 0.3
+xdotool key o
+dialog=$(wait_for_window '^Open Communications Log File$')
+xdotool windowfocus --sync "$dialog"
+sleep 0.3
+xdotool type --delay 5 "$log"
+xdotool key Return
+for _ in $(seq 50); do [[ $(xdotool getwindowname "$car") == "MSComm Terminal - soak.log" ]] && break; sleep 0.1; done
+[[ $(xdotool getwindowname "$car") == "MSComm Terminal - soak.log" ]] || { echo "the log did not open" >&2; exit 1; }
+
+# "pmi 1" stands at the left of the row under the pane (client area under the menu bar).
+menubar=$(( $(xdotool getwindowgeometry --shell "$car" | sed -n 's/^HEIGHT=//p') - 496 ))
+xdotool mousemove --window "$car" 40 $((342 + menubar)) click 1
+sleep 1
+before=$(stat -c %s "$log")
+sleep 2
+(( $(stat -c %s "$log") > before )) || { echo "polling did not start: the log stopped growing" >&2; exit 1; }
+
+rss_kb() { awk '/^VmRSS/ { print $2 }' "/proc/$app/status"; }
+ticks() { awk '{ print $14 + $15 }' "/proc/$app/stat"; }
+hz=$(getconf CLK_TCK)
+alive() { kill -0 "$app" 2>/dev/null && kill -0 "$sim" 2>/dev/null; }
+
+echo "soak: carscope (pid $app) polling carsim for $seconds s with the log open; one sample a minute"
+printf '%6s %10s %12s %12s\n' minute "RSS kB" "CPU s/min" "log kB"
+start=$(date +%s)
+t_prev=$(ticks); first_rss=; last_rss=; t_first=; minute=0
+while (( $(date +%s) - start < seconds )); do
+  sleep $(( 60 - ( $(date +%s) - start ) % 60 ))
+  alive || { echo "FAILED: carscope or carsim ended during the soak (minute $minute)" >&2; exit 1; }
+  minute=$((minute + 1))
+  t=$(ticks); last_rss=$(rss_kb)
+  printf '%6d %10d %12.2f %12d\n' "$minute" "$last_rss" "$(awk -v t=$((t - t_prev)) -v hz="$hz" 'BEGIN { print t / hz }')" \
+    $(( $(stat -c %s "$log") / 1024 ))
+  t_prev=$t
+  if [[ -z $first_rss ]]; then first_rss=$last_rss; t_first=$t; fi
+done
+
+growth=$((last_rss - first_rss))
+awk -v a="$first_rss" -v b="$last_rss" 'BEGIN {
+  printf "memory: %d kB after the first minute, %d kB at the end: growth %d kB (%.2f MB; target under 2 MB)\n", a, b, b - a, (b - a) / 1024 }'
+if (( minute > 1 )); then
+  awk -v t=$((t_prev - t_first)) -v hz="$hz" -v m=$((minute - 1)) -v last=$minute 'BEGIN {
+    printf "CPU: %.2f s per minute over minutes 2 to %d (%.2f%% of one core)\n", t / hz / m, last, 100 * t / hz / m / 60 }'
+fi
+echo "log: $(( $(stat -c %s "$log") / 1024 )) kB received and logged"
+(( growth < 2048 )) || { echo "FAILED: memory grew by 2 MB or more" >&2; exit 1; }

@@ -1,0 +1,81 @@
+// The bench's command recogniser, fed received pieces: text without a command does nothing and
+// stays in the terminal; a command acts at most once per piece that brings it; the rows that
+// clear the terminal leave it empty; the modem commands go out only for their reports.
+#include "FakeAdapterDriver.h"
+#include "FakeSerialBackend.h"
+#include "FuzzCheck.h"
+#include "Packed_Form.h"
+#include "ReferenceAppend.h"
+#include "RemoteCommands.h"
+#include "TestPlatform.h"
+
+using namespace fuzz;
+namespace remote = iobench::remote;
+
+namespace {
+
+size_t count(std::string_view text, std::string_view what)
+{
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string_view::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+bool holds(std::string_view text, std::string_view what) { return text.find(what) != std::string_view::npos; }
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    startQt();
+    toolkit::TestPlatform platform;
+    iobench::FakeAdapterDriver driver;
+    auto backend = std::make_unique<carterm::FakeSerialBackend>();
+    carterm::FakeSerialBackend& line = *backend;
+    iobench::Packed_Form form(driver, std::move(backend));
+    form.load();
+    line.takeSent();
+
+    const std::string_view clearing[] = {remote::kConfigPoints, remote::kWriteZero, remote::kWriteOne,
+                                         remote::kCloseAdapter, remote::kNoCarrier};
+    const std::string_view everyCommand[] = {remote::kOpenKx9, remote::kConfigPoints, remote::kWriteZero,
+                                             remote::kWriteOne, remote::kCloseAdapter, remote::kRing,
+                                             remote::kNoCarrier, remote::kDisconnect};
+    for (const std::string& piece : pieces(data, size)) {
+        if (piece.empty())
+            continue;
+        ReferencePane pane{form.Term.text(), form.termSize};
+        pane.append(piece);
+        const std::string& shown = pane.text; // what the recogniser finds after the append
+        const bool openable = form.open_kx9_button.enabled();
+        driver.clearCalls();
+        line.feed(piece);
+        const std::string sent = line.takeSent();
+
+        bool anyCommand = false;
+        for (std::string_view c : everyCommand)
+            anyCommand = anyCommand || holds(shown, c);
+        if (!anyCommand) {
+            check(sent.empty() && driver.calls().empty(), "text without a command does nothing", sent, shown);
+            checkEqual(form.Term.text(), shown, "text without a command stays in the terminal");
+            continue;
+        }
+
+        const bool opens = openable && holds(shown, remote::kOpenKx9);
+        check(count(sent, "base_io_textbox.Text = ") == (opens ? 1u : 0u), "an open command echoes once", sent, shown);
+        check(count(sent, "at&s0=1\r") <= (holds(shown, remote::kRing) ? 1u : 0u),
+              "a ring report is answered at most once per piece", sent, shown);
+        check(count(sent, "ath0\r") <= size_t{holds(shown, remote::kNoCarrier)} + holds(shown, remote::kDisconnect),
+              "a hang-up goes out only for a lost carrier or a disconnect", sent, shown);
+
+        bool clears = opens;
+        for (std::string_view c : clearing)
+            clears = clears || holds(shown, c);
+        if (clears)
+            checkEqual(form.Term.text(), "", "a command that clears leaves the terminal empty");
+        else
+            checkEqual(form.Term.text(), shown, "the terminal keeps what no row clears");
+    }
+    return 0;
+}
