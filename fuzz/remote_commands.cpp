@@ -64,8 +64,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
         const bool opens = openable && holds(shown, remote::kOpenKx9);
         check(count(sent, "base_io_textbox.Text = ") == (opens ? 1u : 0u), "an open command echoes once", sent, shown);
-        check(count(sent, "at&s0=1\r") <= (holds(shown, remote::kRing) ? 1u : 0u),
-              "a ring report is answered at most once per piece", sent, shown);
+        // Each RING report gets its own answer, so two reports in one piece may get two; never
+        // more answers than reports in sight.
+        check(count(sent, "at&s0=1\r") <= count(shown, remote::kRing),
+              "a ring report is answered at most once", sent, shown);
         check(count(sent, "ath0\r") <= size_t{holds(shown, remote::kNoCarrier)} + holds(shown, remote::kDisconnect),
               "a hang-up goes out only for a lost carrier or a disconnect", sent, shown);
 
