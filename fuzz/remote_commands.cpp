@@ -63,7 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
 
         const bool opens = openable && holds(shown, remote::kOpenKx9);
-        check(count(sent, "base_io_textbox.Text = ") == (opens ? 1u : 0u), "an open command echoes once", sent, shown);
+        // A hang-up under way keeps the line silent, so an open's echo may be held back.
+        const size_t echoes = count(sent, "base_io_textbox.Text = ");
+        check(form.hangingUp() ? echoes <= (opens ? 1u : 0u) : echoes == (opens ? 1u : 0u),
+              "an open command echoes once", sent, shown);
         // Each RING report gets its own answer, so two reports in one piece may get two; never
         // more answers than reports in sight.
         check(count(sent, "at&s0=1\r") <= count(shown, remote::kRing),

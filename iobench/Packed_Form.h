@@ -43,6 +43,8 @@ public:
     // Loads the window (once): opens the modem port.
     void load();
     bool isLoaded() const { return loaded_; }
+    // True while a "Disconnect" hang-up waits out its silences; the bench sends nothing else then.
+    bool hangingUp() const { return hangUp_.busy(); }
 
     // Adapter operations.
     void openadapter_button_Click();
