@@ -1,8 +1,8 @@
-#include "ConfigScrn.h"
+#include "carterm/ConfigScrn.h"
 
-#include "Bytes.h"
-#include "Form1.h"
-#include "Platform.h"
+#include "toolkit/Bytes.h"
+#include "carterm/Form1.h"
+#include "toolkit/Platform.h"
 
 #include <charconv>
 

@@ -3,10 +3,10 @@
 // window's serial control, edited as plain text. Modeless; showing it again while it is up
 // brings it forward with the edits kept, and each fresh showing loads the control's values.
 // It uses only the car window's public side, so either build can show it.
-#include "Button.h"
-#include "Frame.h"
-#include "TextBox.h"
-#include "Window.h"
+#include "toolkit/Button.h"
+#include "toolkit/Frame.h"
+#include "toolkit/TextBox.h"
+#include "toolkit/Window.h"
 
 #include <optional>
 #include <string>

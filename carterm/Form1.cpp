@@ -1,11 +1,11 @@
-#include "Form1.h"
+#include "carterm/Form1.h"
 
-#include "Bytes.h"
-#include "CommEventTable.h"
-#include "Form2.h"
-#include "Platform.h"
-#include "ReplyText.h"
-#include "TerminalAppend.h"
+#include "toolkit/Bytes.h"
+#include "serial/CommEventTable.h"
+#include "carterm/Form2.h"
+#include "toolkit/Platform.h"
+#include "carterm/reply/ReplyText.h"
+#include "serial/TerminalAppend.h"
 
 #include <cmath>
 

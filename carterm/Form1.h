@@ -3,13 +3,13 @@
 // text-file transmission and the command buttons and boxes that both car terminals share.
 // What differs between carscope and cabtalk (the car display, the lamps, the timers' work)
 // lives in the two builds' subclasses and reaches this class through the hooks below.
-#include "CommControl.h"
-#include "Timer.h"
-#include "Window.h"
+#include "serial/CommControl.h"
+#include "toolkit/Timer.h"
+#include "toolkit/Window.h"
 
-#include "Button.h"
-#include "Label.h"
-#include "TextBox.h"
+#include "toolkit/Button.h"
+#include "toolkit/Label.h"
+#include "toolkit/TextBox.h"
 
 #include <memory>
 #include <string>

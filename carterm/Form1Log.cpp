@@ -1,8 +1,8 @@
 // The session log of the car window.
-#include "Form1.h"
+#include "carterm/Form1.h"
 
-#include "LogFile.h"
-#include "Platform.h"
+#include "carterm/LogFile.h"
+#include "toolkit/Platform.h"
 
 namespace carterm {
 

@@ -1,10 +1,10 @@
 // Text-file transmission from the car window.
-#include "Form1.h"
+#include "carterm/Form1.h"
 
-#include "Bytes.h"
-#include "Form2.h"
-#include "LogFile.h"
-#include "Platform.h"
+#include "toolkit/Bytes.h"
+#include "carterm/Form2.h"
+#include "carterm/LogFile.h"
+#include "toolkit/Platform.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "Form2.h"
+#include "carterm/Form2.h"
 
-#include "Form1.h"
+#include "carterm/Form1.h"
 
 #include <QApplication>
 

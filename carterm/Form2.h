@@ -2,9 +2,9 @@
 // The progress window shown while a text file is transmitted: it stays on top of the car window
 // and comes back to the front while a transmission runs. Cancel (or Escape, or closing the
 // window) stops the transmission after the chunk that is going out.
-#include "Button.h"
-#include "Label.h"
-#include "Window.h"
+#include "toolkit/Button.h"
+#include "toolkit/Label.h"
+#include "toolkit/Window.h"
 
 namespace carterm {
 

@@ -1,6 +1,6 @@
-#include "Form3.h"
+#include "carterm/Form3.h"
 
-#include "Platform.h"
+#include "toolkit/Platform.h"
 
 namespace carterm {
 

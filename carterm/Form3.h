@@ -1,7 +1,7 @@
 #pragma once
 // The small menu window from which the car window is opened.
-#include "Menu.h"
-#include "Window.h"
+#include "toolkit/Menu.h"
+#include "toolkit/Window.h"
 
 #include <functional>
 

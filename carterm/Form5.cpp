@@ -1,4 +1,4 @@
-#include "Form5.h"
+#include "carterm/Form5.h"
 
 namespace carterm {
 

@@ -2,9 +2,9 @@
 // The splash window both car terminals start with. It takes no focus of its own, so a key
 // pressed while it is up reaches the window; a click on its background, a key, or the first
 // tick of its 10-second timer makes it go, once.
-#include "Label.h"
-#include "Timer.h"
-#include "Window.h"
+#include "toolkit/Label.h"
+#include "toolkit/Timer.h"
+#include "toolkit/Window.h"
 
 #include <functional>
 #include <memory>

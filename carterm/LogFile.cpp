@@ -1,4 +1,4 @@
-#include "LogFile.h"
+#include "carterm/LogFile.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -2,10 +2,10 @@
 // What both car windows' reply parsing is checked against: the reply buffer as the rules build
 // it, the buffers the parser sees for one received piece, and the PMI table cell every display
 // cell must show, all computed from the wire layout without the program's own table code.
-#include "FakeSerialBackend.h"
-#include "FuzzCheck.h"
-#include "ReferenceAppend.h"
-#include "TestPlatform.h"
+#include "tests/support/FakeSerialBackend.h"
+#include "fuzz/FuzzCheck.h"
+#include "fuzz/ReferenceAppend.h"
+#include "toolkit/TestPlatform.h"
 
 #include <memory>
 

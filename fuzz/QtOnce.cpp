@@ -1,4 +1,4 @@
-#include "FuzzCheck.h"
+#include "fuzz/FuzzCheck.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
 #pragma once
 // A plain reference of the terminal append routine's rules, written step by step as the rules
 // read, for the targets that feed received text through the real one.
-#include "TerminalAppend.h"
+#include "serial/TerminalAppend.h"
 
 #include <algorithm>
 #include <string>

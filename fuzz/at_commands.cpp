@@ -1,8 +1,8 @@
 // The modem's command-line parser, by its invariants: case does not matter, numbers stay under
 // their ceiling, A, O and Z end a line, and the commands read print back to a line that reads
 // as the same commands.
-#include "AtCommandParser.h"
-#include "FuzzCheck.h"
+#include "sim/modemsim/AtCommandParser.h"
+#include "fuzz/FuzzCheck.h"
 
 #include <cctype>
 #include <optional>

@@ -1,11 +1,11 @@
 // The decoder's lookups against references: the status-byte texts each flag bank accepts, the
 // mode names, the fault numbers, the number box's reading for the stepper, and the fault table
 // parser, whose result must print back to a table that parses the same.
-#include "FaultTable.h"
-#include "FuzzCheck.h"
-#include "ModeTable.h"
-#include "StatusByte.h"
-#include "TypedFaultNumber.h"
+#include "runecast/FaultTable.h"
+#include "fuzz/FuzzCheck.h"
+#include "runecast/ModeTable.h"
+#include "runecast/StatusByte.h"
+#include "runecast/TypedFaultNumber.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,7 +1,7 @@
 // The bench's numeric fields against a reference of each accepted form: blanks around, then
 // hexadecimal digits (16 or 32 bits) or a signed decimal number within its range.
-#include "FuzzCheck.h"
-#include "Readings.h"
+#include "fuzz/FuzzCheck.h"
+#include "iobench/Readings.h"
 
 #include <optional>
 

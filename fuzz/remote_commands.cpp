@@ -1,13 +1,13 @@
 // The bench's command recogniser, fed received pieces: text without a command does nothing and
 // stays in the terminal; a command acts at most once per piece that brings it; the rows that
 // clear the terminal leave it empty; the modem commands go out only for their reports.
-#include "FakeAdapterDriver.h"
-#include "FakeSerialBackend.h"
-#include "FuzzCheck.h"
-#include "Packed_Form.h"
-#include "ReferenceAppend.h"
-#include "RemoteCommands.h"
-#include "TestPlatform.h"
+#include "iobench/driver/FakeAdapterDriver.h"
+#include "tests/support/FakeSerialBackend.h"
+#include "fuzz/FuzzCheck.h"
+#include "iobench/Packed_Form.h"
+#include "fuzz/ReferenceAppend.h"
+#include "iobench/RemoteCommands.h"
+#include "toolkit/TestPlatform.h"
 
 using namespace fuzz;
 namespace remote = iobench::remote;

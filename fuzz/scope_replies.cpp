@@ -3,8 +3,8 @@
 // and the fault grid show what the first marker of the last buffer parsed says (or keep their
 // text); the velocity box shows the first velocity reply or the table's "  0"; a table display
 // copies every cell from the header's wire layout; the requests follow the zero-velocity chain.
-#include "CarReplies.h"
-#include "ScopeForm1.h"
+#include "fuzz/CarReplies.h"
+#include "carscope/ScopeForm1.h"
 
 using namespace fuzz;
 

@@ -1,7 +1,7 @@
 // The settings string parser against a reference of the accepted form, and its canonical text:
 // whatever is accepted prints as "baud,parity,data,stop" and reads back as the same settings.
-#include "FuzzCheck.h"
-#include "SerialSettings.h"
+#include "fuzz/FuzzCheck.h"
+#include "serial/SerialSettings.h"
 
 #include <climits>
 #include <optional>

@@ -2,8 +2,8 @@
 // against the marker rules of this build: velocity, BBT and the "FLT0" block are read only while
 // "> PMII" is in the buffer parsed; a table display copies every cell from the header's wire
 // layout and asks for the velocity as the SM value says; the requests follow the stop count.
-#include "CarReplies.h"
-#include "TalkForm1.h"
+#include "fuzz/CarReplies.h"
+#include "cabtalk/TalkForm1.h"
 
 using namespace fuzz;
 

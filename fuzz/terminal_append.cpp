@@ -2,12 +2,12 @@
 // keeps under 16384 characters by dropping its oldest 4096 at a time, a backspace erases the
 // character before it (a leading one the pane's last character), line feeds go, and every
 // carriage return gains one line feed. The first input byte sets how full the pane starts.
-#include "FuzzCheck.h"
-#include "ReferenceAppend.h"
-#include "TerminalAppend.h"
-#include "TestPlatform.h"
-#include "TextBox.h"
-#include "Window.h"
+#include "fuzz/FuzzCheck.h"
+#include "fuzz/ReferenceAppend.h"
+#include "serial/TerminalAppend.h"
+#include "toolkit/TestPlatform.h"
+#include "toolkit/TextBox.h"
+#include "toolkit/Window.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "FieldRefusal.h"
+#include "iobench/FieldRefusal.h"
 
 namespace iobench {
 

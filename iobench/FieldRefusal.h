@@ -1,6 +1,6 @@
 #pragma once
 // The text that refuses an operation because a field cannot be read as its number.
-#include "Readings.h"
+#include "iobench/Readings.h"
 
 #include <string>
 #include <string_view>

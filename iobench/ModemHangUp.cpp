@@ -1,6 +1,6 @@
-#include "ModemHangUp.h"
+#include "iobench/ModemHangUp.h"
 
-#include "RemoteCommands.h"
+#include "iobench/RemoteCommands.h"
 
 namespace iobench {
 

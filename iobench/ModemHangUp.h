@@ -4,7 +4,7 @@
 // "ath0" without the escape would only reach the caller as text. The waits run on a timer, so
 // the window stays live; while the sequence runs `busy()` is true and the bench must send
 // nothing else, or the modem would not take the escape.
-#include "Timer.h"
+#include "toolkit/Timer.h"
 
 #include <functional>
 #include <string_view>

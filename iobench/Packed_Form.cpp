@@ -1,6 +1,6 @@
-#include "Packed_Form.h"
+#include "iobench/Packed_Form.h"
 
-#include "Platform.h"
+#include "toolkit/Platform.h"
 
 namespace iobench {
 

@@ -7,19 +7,19 @@
 // states), Packed_FormTestCycle.cpp (Start/Stop, the poll, the status evaluation, the
 // write/read cycle), Packed_FormRemote.cpp (the serial link, the terminal and the command
 // recogniser), Packed_FormLayout.cpp (where every control sits).
-#include "AdapterDriver.h"
-#include "CommControl.h"
-#include "ModemHangUp.h"
-#include "Readings.h"
-#include "RemoteCommands.h"
-#include "ReportTally.h"
+#include "iobench/driver/AdapterDriver.h"
+#include "serial/CommControl.h"
+#include "iobench/ModemHangUp.h"
+#include "iobench/Readings.h"
+#include "iobench/RemoteCommands.h"
+#include "iobench/ReportTally.h"
 
-#include "Button.h"
-#include "Frame.h"
-#include "Label.h"
-#include "TextBox.h"
-#include "Timer.h"
-#include "Window.h"
+#include "toolkit/Button.h"
+#include "toolkit/Frame.h"
+#include "toolkit/Label.h"
+#include "toolkit/TextBox.h"
+#include "toolkit/Timer.h"
+#include "toolkit/Window.h"
 
 #include <cstdint>
 #include <memory>

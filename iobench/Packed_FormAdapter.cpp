@@ -1,10 +1,10 @@
 // The adapter operations behind the bench's buttons, the two window states, and how a field
 // that cannot be read or a driver call that cannot be made is refused.
-#include "Packed_Form.h"
+#include "iobench/Packed_Form.h"
 
-#include "Bytes.h"
-#include "FieldRefusal.h"
-#include "Platform.h"
+#include "toolkit/Bytes.h"
+#include "iobench/FieldRefusal.h"
+#include "toolkit/Platform.h"
 
 namespace iobench {
 

@@ -2,7 +2,7 @@
 // controls relative to their frame. The lower parts of the Select Bus, MOMO I/O and Read I/O
 // frames lie below the window's first size; the border is sizable so they can be brought into
 // view, and nothing moves when it is resized.
-#include "Packed_Form.h"
+#include "iobench/Packed_Form.h"
 
 namespace iobench {
 

@@ -1,12 +1,12 @@
 // The modem link: the port opened at load, serial events, the terminal and the recogniser that
 // turns command strings found in the terminal into the bench's operations.
-#include "Packed_Form.h"
+#include "iobench/Packed_Form.h"
 
-#include "CommEventTable.h"
-#include "CommEvents.h"
-#include "Platform.h"
-#include "RemoteCommands.h"
-#include "TerminalAppend.h"
+#include "serial/CommEventTable.h"
+#include "serial/CommEvents.h"
+#include "toolkit/Platform.h"
+#include "iobench/RemoteCommands.h"
+#include "serial/TerminalAppend.h"
 
 namespace iobench {
 

@@ -2,10 +2,10 @@
 // the write/read cycle the panel carries. Start runs only the poll; the write step (Timer1)
 // and the read-and-reset step (Timer3) are there for whoever enables Timer1, and Stop ends
 // all three.
-#include "Packed_Form.h"
+#include "iobench/Packed_Form.h"
 
-#include "Bytes.h"
-#include "Platform.h"
+#include "toolkit/Bytes.h"
+#include "toolkit/Platform.h"
 
 namespace iobench {
 

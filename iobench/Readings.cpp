@@ -1,4 +1,4 @@
-#include "Readings.h"
+#include "iobench/Readings.h"
 
 #include <cstdio>
 #include <limits>

@@ -1,7 +1,7 @@
 // iobench: the digital-I/O adapter bench, with remote control over a modem on COM3.
-#include "KestrelDriver.h"
-#include "Packed_Form.h"
-#include "ProgramEntry.h"
+#include "iobench/driver/KestrelDriver.h"
+#include "iobench/Packed_Form.h"
+#include "launch/ProgramEntry.h"
 
 #include <QApplication>
 

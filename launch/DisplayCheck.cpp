@@ -1,4 +1,4 @@
-#include "DisplayCheck.h"
+#include "launch/DisplayCheck.h"
 
 #include <cstdlib>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "HelpText.h"
+#include "launch/HelpText.h"
 
 namespace launch {
 

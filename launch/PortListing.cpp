@@ -1,4 +1,4 @@
-#include "PortListing.h"
+#include "launch/PortListing.h"
 
 #include <QSerialPortInfo>
 

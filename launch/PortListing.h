@@ -1,8 +1,8 @@
 #pragma once
 // What --list-ports prints: the serial devices present, the ports file's problems, and the
 // device behind each port number the program uses or that is mapped.
-#include "PortMap.h"
-#include "ProgramEntry.h"
+#include "serial/PortMap.h"
+#include "launch/ProgramEntry.h"
 
 #include <string>
 

@@ -1,10 +1,10 @@
-#include "ProgramEntry.h"
+#include "launch/ProgramEntry.h"
 
-#include "DisplayCheck.h"
-#include "HelpText.h"
-#include "PortListing.h"
-#include "PortMap.h"
-#include "QtPlatform.h"
+#include "launch/DisplayCheck.h"
+#include "launch/HelpText.h"
+#include "launch/PortListing.h"
+#include "serial/PortMap.h"
+#include "toolkit/QtPlatform.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

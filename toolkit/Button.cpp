@@ -1,8 +1,8 @@
-#include "Button.h"
+#include "toolkit/Button.h"
 
-#include "Bytes.h"
-#include "Dispatch.h"
-#include "Window.h"
+#include "toolkit/Bytes.h"
+#include "toolkit/Dispatch.h"
+#include "toolkit/Window.h"
 
 #include <QPushButton>
 

@@ -1,4 +1,4 @@
-#include "Bytes.h"
+#include "toolkit/Bytes.h"
 
 namespace toolkit {
 

@@ -2,7 +2,7 @@
 // Text in the kit is a byte string in an 8-bit code page: one char per received or sent byte,
 // CR LF counting as two characters. These helpers convert at the edge to Qt's text model;
 // TextOps.h has the substring, search and number operations.
-#include "TextOps.h"
+#include "toolkit/TextOps.h"
 
 #include <QString>
 #include <string>

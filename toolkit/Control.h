@@ -1,7 +1,7 @@
 #pragma once
 // The base of every control: a name, the Qt widget that draws it, and the properties all
 // controls share (visibility, enabled state, colour, font, position in twips, focus).
-#include "Geometry.h"
+#include "toolkit/Geometry.h"
 
 #include <QObject>
 #include <QPointer>

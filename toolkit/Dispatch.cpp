@@ -1,6 +1,6 @@
-#include "Dispatch.h"
+#include "toolkit/Dispatch.h"
 
-#include "Platform.h"
+#include "toolkit/Platform.h"
 
 #include <exception>
 #include <string>

@@ -1,6 +1,6 @@
-#include "Frame.h"
+#include "toolkit/Frame.h"
 
-#include "Bytes.h"
+#include "toolkit/Bytes.h"
 
 #include <QGroupBox>
 

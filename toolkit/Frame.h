@@ -1,6 +1,6 @@
 #pragma once
 // A captioned frame that holds controls; disabling it disables everything inside.
-#include "Control.h"
+#include "toolkit/Control.h"
 
 class QGroupBox;
 

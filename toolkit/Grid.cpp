@@ -1,7 +1,7 @@
-#include "Grid.h"
+#include "toolkit/Grid.h"
 
-#include "Bytes.h"
-#include "GridAccessible.h"
+#include "toolkit/Bytes.h"
+#include "toolkit/GridAccessible.h"
 
 #include <QAccessible>
 

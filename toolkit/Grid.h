@@ -1,6 +1,6 @@
 #pragma once
 // A grid that works on a current cell: select the row and column, then set or read the text.
-#include "Control.h"
+#include "toolkit/Control.h"
 
 #include <vector>
 

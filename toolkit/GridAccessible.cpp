@@ -1,4 +1,4 @@
-#include "GridAccessible.h"
+#include "toolkit/GridAccessible.h"
 
 #include <QAbstractItemModel>
 #include <QAccessible>

@@ -1,4 +1,4 @@
-#include "KeyCodes.h"
+#include "toolkit/KeyCodes.h"
 
 #include <QKeyEvent>
 

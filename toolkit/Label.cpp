@@ -1,7 +1,7 @@
-#include "Label.h"
+#include "toolkit/Label.h"
 
-#include "Bytes.h"
-#include "Dispatch.h"
+#include "toolkit/Bytes.h"
+#include "toolkit/Dispatch.h"
 
 #include <QEvent>
 #include <QLabel>

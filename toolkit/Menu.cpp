@@ -1,7 +1,7 @@
-#include "Menu.h"
+#include "toolkit/Menu.h"
 
-#include "Bytes.h"
-#include "Dispatch.h"
+#include "toolkit/Bytes.h"
+#include "toolkit/Dispatch.h"
 
 #include <QAction>
 #include <QMenu>

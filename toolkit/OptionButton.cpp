@@ -1,7 +1,7 @@
-#include "OptionButton.h"
+#include "toolkit/OptionButton.h"
 
-#include "Bytes.h"
-#include "Dispatch.h"
+#include "toolkit/Bytes.h"
+#include "toolkit/Dispatch.h"
 
 #include <QRadioButton>
 #include <QSignalBlocker>

@@ -1,5 +1,5 @@
 #pragma once
-#include "Control.h"
+#include "toolkit/Control.h"
 
 class QRadioButton;
 

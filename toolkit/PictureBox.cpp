@@ -1,6 +1,6 @@
-#include "PictureBox.h"
+#include "toolkit/PictureBox.h"
 
-#include "Dispatch.h"
+#include "toolkit/Dispatch.h"
 
 #include <QEvent>
 #include <QFrame>

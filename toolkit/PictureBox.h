@@ -1,7 +1,7 @@
 #pragma once
 // A plain panel with a background colour that reports clicks. Tab reaches it, and Space or
 // Enter there clicks it, so the keyboard can do what the mouse does.
-#include "Control.h"
+#include "toolkit/Control.h"
 
 namespace toolkit {
 

@@ -1,6 +1,6 @@
-#include "QtPlatform.h"
+#include "toolkit/QtPlatform.h"
 
-#include "Bytes.h"
+#include "toolkit/Bytes.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>

@@ -1,5 +1,5 @@
 #pragma once
-#include "Platform.h"
+#include "toolkit/Platform.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "ScrollBar.h"
+#include "toolkit/ScrollBar.h"
 
-#include "Dispatch.h"
+#include "toolkit/Dispatch.h"
 
 #include <QScrollBar>
 #include <QSignalBlocker>

@@ -2,7 +2,7 @@
 // A vertical scroll bar used as a stepper: the top arrow lowers the value, the bottom raises it.
 // Every change of the value, by the operator or by code, runs onChange at once; setting the
 // value it already has runs nothing.
-#include "Control.h"
+#include "toolkit/Control.h"
 
 class QScrollBar;
 

@@ -1,4 +1,4 @@
-#include "TestPlatform.h"
+#include "toolkit/TestPlatform.h"
 
 #include <algorithm>
 

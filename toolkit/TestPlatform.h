@@ -2,7 +2,7 @@
 // A deterministic platform for tests: a virtual clock whose timers fire in order as a test
 // advances it, scripted answers to message boxes and file dialogs, and a record of what the
 // program showed, beeped and asked.
-#include "Platform.h"
+#include "toolkit/Platform.h"
 
 #include <deque>
 #include <optional>

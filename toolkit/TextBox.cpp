@@ -1,10 +1,10 @@
-#include "TextBox.h"
+#include "toolkit/TextBox.h"
 
-#include "Button.h"
-#include "Bytes.h"
-#include "Dispatch.h"
-#include "KeyCodes.h"
-#include "Window.h"
+#include "toolkit/Button.h"
+#include "toolkit/Bytes.h"
+#include "toolkit/Dispatch.h"
+#include "toolkit/KeyCodes.h"
+#include "toolkit/Window.h"
 
 #include <QEvent>
 #include <QKeyEvent>

@@ -4,8 +4,8 @@
 // the assignment; assigning the same text runs nothing. The operator's edits run the same
 // handler. Keys reach onKeyDown, onKeyPress (which may consume the key by setting it to 0, or
 // change it) and onKeyUp before the box applies its own edit.
-#include "Control.h"
-#include "Label.h"
+#include "toolkit/Control.h"
+#include "toolkit/Label.h"
 
 class QLineEdit;
 class QPlainTextEdit;

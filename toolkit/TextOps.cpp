@@ -1,4 +1,4 @@
-#include "TextOps.h"
+#include "toolkit/TextOps.h"
 
 #include <cctype>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-#include "Timer.h"
+#include "toolkit/Timer.h"
 
-#include "Dispatch.h"
+#include "toolkit/Dispatch.h"
 
 namespace toolkit {
 

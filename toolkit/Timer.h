@@ -1,7 +1,7 @@
 #pragma once
 // A timer control: Interval and Enabled. Enabling a timer that is already enabled does not
 // restart its countdown; disabling and enabling it does. Ticks arrive between other events.
-#include "Platform.h"
+#include "toolkit/Platform.h"
 
 #include <functional>
 #include <memory>

@@ -1,9 +1,9 @@
-#include "Window.h"
+#include "toolkit/Window.h"
 
-#include "Button.h"
-#include "Bytes.h"
-#include "Dispatch.h"
-#include "KeyCodes.h"
+#include "toolkit/Button.h"
+#include "toolkit/Bytes.h"
+#include "toolkit/Dispatch.h"
+#include "toolkit/KeyCodes.h"
 
 #include <QApplication>
 #include <QCloseEvent>

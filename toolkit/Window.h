@@ -1,8 +1,8 @@
 #pragma once
 // A top-level window: caption, client area measured in twips, menus, the focus it remembers,
 // and the window-level events (load/unload, activate, click on the background, keys).
-#include "Control.h"
-#include "Menu.h"
+#include "toolkit/Control.h"
+#include "toolkit/Menu.h"
 
 #include <functional>
 #include <memory>

@@ -1,9 +1,9 @@
 // What one received piece costs carscope: the append to the pane and the reply buffer, the
 // marker search over the buffer, and the table display. Runs on the offscreen platform.
-#include "FakeSerialBackend.h"
-#include "ScopeForm1.h"
-#include "TestPlatform.h"
-#include "scope_replies.h"
+#include "tests/support/FakeSerialBackend.h"
+#include "carscope/ScopeForm1.h"
+#include "toolkit/TestPlatform.h"
+#include "tests/carterm/scope_replies.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

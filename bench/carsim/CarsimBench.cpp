@@ -1,8 +1,8 @@
 // How much of the controller's time one poll and one simulated minute cost: the terminals poll
 // every 250 ms, so both must be far below that to leave the line loop idle.
-#include "CarModel.h"
-#include "CommandSession.h"
-#include "ReplyShaper.h"
+#include "sim/carsim/CarModel.h"
+#include "sim/carsim/CommandSession.h"
+#include "sim/carsim/ReplyShaper.h"
 
 #include <benchmark/benchmark.h>
 

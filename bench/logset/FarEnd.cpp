@@ -9,7 +9,7 @@
 //
 // `logset_far_end --flood-copy <bytes> <file>` instead writes the bytes bench/terminal's
 // flood_writer sends for that size, to check a session log of its flood byte for byte.
-#include "PseudoTerminal.h"
+#include "sim/common/PseudoTerminal.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,8 +1,8 @@
 // How fast received bytes get from a pseudo-terminal through CommControl to an onComm handler
 // that takes them with input(). The writer thread plays the far end; the control runs on the
 // main thread's event loop as in the programs.
-#include "CommControl.h"
-#include "PseudoTerminal.h"
+#include "serial/CommControl.h"
+#include "sim/common/PseudoTerminal.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 // program on the other side keeps up: the writer's wall time is the drain time, since writes to
 // the pseudo-terminal block while the reader lags. Reports MB/s, the reader's CPU seconds per MB
 // and its peak memory.
-#include "PseudoTerminal.h"
+#include "sim/common/PseudoTerminal.h"
 
 #include <chrono>
 #include <cstdio>

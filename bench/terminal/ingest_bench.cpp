@@ -1,12 +1,12 @@
 // In-process terminal ingest: received pieces through the car window's receive event, the
 // append routine, the reply buffer and its parser, and the pane, with the pane's widget brought
 // up to date at a screen frame's pace.
-#include "FakeSerialBackend.h"
-#include "ScopeForm1.h"
-#include "TerminalAppend.h"
-#include "TestPlatform.h"
-#include "TextBox.h"
-#include "Window.h"
+#include "tests/support/FakeSerialBackend.h"
+#include "carscope/ScopeForm1.h"
+#include "serial/TerminalAppend.h"
+#include "toolkit/TestPlatform.h"
+#include "toolkit/TextBox.h"
+#include "toolkit/Window.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

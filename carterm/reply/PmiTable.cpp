@@ -1,6 +1,6 @@
-#include "PmiTable.h"
+#include "carterm/reply/PmiTable.h"
 
-#include "TextOps.h"
+#include "toolkit/TextOps.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "ReplyText.h"
+#include "carterm/reply/ReplyText.h"
 
-#include "TextOps.h"
+#include "toolkit/TextOps.h"
 
 namespace carterm::reply {
 

@@ -1,6 +1,6 @@
-#include "ScopeReply.h"
+#include "carterm/reply/ScopeReply.h"
 
-#include "TextOps.h"
+#include "toolkit/TextOps.h"
 
 namespace carterm::reply {
 

@@ -2,8 +2,8 @@
 // What carscope reads from the reply buffer. Recognition (on every change of the buffer) finds
 // each marker's first occurrence on its own: "> PMII", the velocity, BBT and the four fault
 // registers. The table display reads the first PMI table and the POP, R1, R2, R4 cells.
-#include "PmiTable.h"
-#include "ReplyText.h"
+#include "carterm/reply/PmiTable.h"
+#include "carterm/reply/ReplyText.h"
 
 #include <array>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "TalkReply.h"
+#include "carterm/reply/TalkReply.h"
 
-#include "TextOps.h"
+#include "toolkit/TextOps.h"
 
 namespace carterm::reply {
 

@@ -2,8 +2,8 @@
 // What cabtalk reads from the reply buffer. Velocity, BBT and the fault block count only while
 // "> PMII" is in the buffer, each marker's first occurrence winning; the fault block is the 76
 // characters 8 after "FLT0". The table display reads the first PMI table whatever the marker.
-#include "PmiTable.h"
-#include "ReplyText.h"
+#include "carterm/reply/PmiTable.h"
+#include "carterm/reply/ReplyText.h"
 
 #include <optional>
 #include <string>

@@ -4,7 +4,7 @@
 // KestrelDriver reaches the real library; FakeAdapterDriver stands in for it in window tests.
 #include <cstdint>
 
-#include "DriverResult.h"
+#include "iobench/driver/DriverResult.h"
 
 namespace iobench {
 

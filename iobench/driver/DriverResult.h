@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "EntryPoints.h"
+#include "iobench/driver/EntryPoints.h"
 
 namespace iobench {
 

@@ -1,4 +1,4 @@
-#include "EntryPoints.h"
+#include "iobench/driver/EntryPoints.h"
 
 namespace iobench {
 

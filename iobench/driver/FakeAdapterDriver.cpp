@@ -1,4 +1,4 @@
-#include "FakeAdapterDriver.h"
+#include "iobench/driver/FakeAdapterDriver.h"
 
 namespace iobench {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "AdapterDriver.h"
+#include "iobench/driver/AdapterDriver.h"
 
 namespace iobench {
 

@@ -1,4 +1,4 @@
-#include "KestrelDriver.h"
+#include "iobench/driver/KestrelDriver.h"
 
 #include <utility>
 

@@ -7,9 +7,9 @@
 #include <array>
 #include <string>
 
-#include "AdapterDriver.h"
-#include "LibrarySearch.h"
-#include "SharedLibrary.h"
+#include "iobench/driver/AdapterDriver.h"
+#include "iobench/driver/LibrarySearch.h"
+#include "iobench/driver/SharedLibrary.h"
 
 namespace iobench {
 

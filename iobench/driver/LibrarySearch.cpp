@@ -1,4 +1,4 @@
-#include "LibrarySearch.h"
+#include "iobench/driver/LibrarySearch.h"
 
 #include <cerrno>
 #include <cstdlib>

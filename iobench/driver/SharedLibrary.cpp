@@ -1,4 +1,4 @@
-#include "SharedLibrary.h"
+#include "iobench/driver/SharedLibrary.h"
 
 #include <dlfcn.h>
 #include <link.h>

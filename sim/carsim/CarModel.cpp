@@ -1,4 +1,4 @@
-#include "CarModel.h"
+#include "sim/carsim/CarModel.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
-#include "CommandSession.h"
+#include "sim/carsim/CommandSession.h"
 
-#include "ReplyFormat.h"
-#include "SignalTable.h"
+#include "sim/carsim/ReplyFormat.h"
+#include "sim/carsim/SignalTable.h"
 
 #include <algorithm>
 #include <cctype>

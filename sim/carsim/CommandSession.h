@@ -2,8 +2,8 @@
 // The controller's command line: echoes what it receives, collects a line up to its CR and
 // answers the command. Pure: bytes in, bytes out, against a car model that the caller keeps
 // up to date with the clock.
-#include "CarModel.h"
-#include "ReplyShaper.h"
+#include "sim/carsim/CarModel.h"
+#include "sim/carsim/ReplyShaper.h"
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
-#include "LineLoop.h"
+#include "sim/carsim/LineLoop.h"
 
-#include "StopSignals.h"
+#include "sim/common/StopSignals.h"
 
 #include <algorithm>
 #include <cerrno>

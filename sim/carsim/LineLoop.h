@@ -2,9 +2,9 @@
 // The controller's side of the line: reads what arrives, lets the command session answer,
 // writes the answers (paced at the line rate in the slow scenario), keeps the car's clock,
 // and hangs up when told to. Waits in ppoll with a timeout; never spins.
-#include "CarModel.h"
-#include "CommandSession.h"
-#include "Scenario.h"
+#include "sim/carsim/CarModel.h"
+#include "sim/carsim/CommandSession.h"
+#include "sim/carsim/Scenario.h"
 
 #include <csignal>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 // Command line of carsim. Parsing is pure: it never prints or exits, so every message can be
 // checked by a test.
-#include "Scenario.h"
+#include "sim/carsim/Scenario.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "ReplyFormat.h"
+#include "sim/carsim/ReplyFormat.h"
 
 #include <algorithm>
 #include <cstdio>

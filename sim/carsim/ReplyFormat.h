@@ -1,8 +1,8 @@
 #pragma once
 // The controller's replies, byte for byte. Every line ends in CR LF. The terminals cut values out
 // of these replies at fixed offsets from their marker strings, so the widths here are fixed.
-#include "CarModel.h"
-#include "SignalTable.h"
+#include "sim/carsim/CarModel.h"
+#include "sim/carsim/SignalTable.h"
 
 #include <string>
 #include <string_view>

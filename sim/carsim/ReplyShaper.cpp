@@ -1,6 +1,6 @@
-#include "ReplyShaper.h"
+#include "sim/carsim/ReplyShaper.h"
 
-#include "ReplyFormat.h"
+#include "sim/carsim/ReplyFormat.h"
 
 namespace carsim {
 

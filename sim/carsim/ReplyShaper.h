@@ -2,7 +2,7 @@
 // Applies the chosen scenario to what the controller sends: silence swallows everything, garbage
 // adds random bursts after replies, partial cuts I/O tables short. Timing (slow, hangup) belongs
 // to the line loop. Seeded, so a run can be repeated byte for byte.
-#include "Scenario.h"
+#include "sim/carsim/Scenario.h"
 
 #include <cstdint>
 #include <random>

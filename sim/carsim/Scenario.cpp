@@ -1,4 +1,4 @@
-#include "Scenario.h"
+#include "sim/carsim/Scenario.h"
 
 #include <array>
 #include <utility>

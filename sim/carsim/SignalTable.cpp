@@ -1,4 +1,4 @@
-#include "SignalTable.h"
+#include "sim/carsim/SignalTable.h"
 
 #include <cmath>
 

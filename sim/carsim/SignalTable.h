@@ -2,7 +2,7 @@
 // The controller's I/O table as the car would show it: eight lines of sixteen one-digit values.
 // Lines 1-4 carry the named signals the terminals display, 5-7 the call and door-operator
 // registers, 8 the position indicator outputs.
-#include "CarModel.h"
+#include "sim/carsim/CarModel.h"
 
 #include <array>
 

@@ -1,13 +1,13 @@
 // carsim: an elevator car controller on a serial line, for training and for the terminals' tests.
-#include "CarModel.h"
-#include "CommandSession.h"
-#include "ConnectHint.h"
-#include "LineLoop.h"
-#include "Options.h"
-#include "PseudoTerminal.h"
-#include "ReplyShaper.h"
-#include "SerialDevice.h"
-#include "StopSignals.h"
+#include "sim/carsim/CarModel.h"
+#include "sim/carsim/CommandSession.h"
+#include "sim/common/ConnectHint.h"
+#include "sim/carsim/LineLoop.h"
+#include "sim/carsim/Options.h"
+#include "sim/common/PseudoTerminal.h"
+#include "sim/carsim/ReplyShaper.h"
+#include "sim/common/SerialDevice.h"
+#include "sim/common/StopSignals.h"
 
 #include <cstdio>
 #include <exception>

@@ -1,4 +1,4 @@
-#include "ConnectHint.h"
+#include "sim/common/ConnectHint.h"
 
 namespace sim {
 

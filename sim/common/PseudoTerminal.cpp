@@ -1,4 +1,4 @@
-#include "PseudoTerminal.h"
+#include "sim/common/PseudoTerminal.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "SerialDevice.h"
+#include "sim/common/SerialDevice.h"
 
-#include "PseudoTerminal.h"
+#include "sim/common/PseudoTerminal.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "StopSignals.h"
+#include "sim/common/StopSignals.h"
 
 namespace sim {
 

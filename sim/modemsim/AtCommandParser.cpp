@@ -1,4 +1,4 @@
-#include "AtCommandParser.h"
+#include "sim/modemsim/AtCommandParser.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,6 @@
-#include "BenchPort.h"
+#include "sim/modemsim/BenchPort.h"
 
-#include "SerialDevice.h"
+#include "sim/common/SerialDevice.h"
 
 #include <cerrno>
 #include <fcntl.h>

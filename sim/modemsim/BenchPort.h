@@ -1,8 +1,8 @@
 #pragma once
 // The bench's side of the modem: the master of a pseudo-terminal the modem creates, or a
 // terminal device it is given. Non-blocking; what the bench has not read yet waits in `output`.
-#include "OutputQueue.h"
-#include "PseudoTerminal.h"
+#include "sim/modemsim/OutputQueue.h"
+#include "sim/common/PseudoTerminal.h"
 
 #include <memory>
 #include <string>

@@ -1,4 +1,4 @@
-#include "CallerLine.h"
+#include "sim/modemsim/CallerLine.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

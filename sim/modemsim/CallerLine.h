@@ -1,7 +1,7 @@
 #pragma once
 // The remote caller's side: a TCP listener on 127.0.0.1 and at most one connected caller.
 // A connection is a call; closing it is hanging up.
-#include "OutputQueue.h"
+#include "sim/modemsim/OutputQueue.h"
 
 #include <cstdint>
 #include <string>

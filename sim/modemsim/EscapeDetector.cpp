@@ -1,4 +1,4 @@
-#include "EscapeDetector.h"
+#include "sim/modemsim/EscapeDetector.h"
 
 namespace modemsim {
 

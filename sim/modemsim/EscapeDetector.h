@@ -2,7 +2,7 @@
 // Watches the bench's data for the "+++" escape: a guard time of silence, three escape
 // characters each within the guard time of the one before, then a guard time of silence.
 // The characters themselves still travel to the caller; only the silence after them decides.
-#include "ModemClock.h"
+#include "sim/modemsim/ModemClock.h"
 
 #include <optional>
 

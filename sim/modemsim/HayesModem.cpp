@@ -1,4 +1,4 @@
-#include "HayesModem.h"
+#include "sim/modemsim/HayesModem.h"
 
 #include <algorithm>
 #include <cctype>

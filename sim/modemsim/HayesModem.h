@@ -3,10 +3,10 @@
 // (ringing, answering by ATA or after S0 rings), data mode with the "+++" escape, and hang-up
 // from either end. It does no I/O: bytes go in through the calls below, and what the modem
 // sends waits in two outboxes that the I/O loop empties. Time comes in as `now`.
-#include "AtCommandParser.h"
-#include "EscapeDetector.h"
-#include "ModemClock.h"
-#include "SRegisters.h"
+#include "sim/modemsim/AtCommandParser.h"
+#include "sim/modemsim/EscapeDetector.h"
+#include "sim/modemsim/ModemClock.h"
+#include "sim/modemsim/SRegisters.h"
 
 #include <chrono>
 #include <optional>

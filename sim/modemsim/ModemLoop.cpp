@@ -1,4 +1,4 @@
-#include "ModemLoop.h"
+#include "sim/modemsim/ModemLoop.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -2,10 +2,10 @@
 // Moves bytes between the bench port, the caller's socket and the modem, and lets the modem's
 // time run, in one poll() loop that sleeps until a descriptor or the modem's next deadline
 // needs it.
-#include "BenchPort.h"
-#include "CallerLine.h"
-#include "HayesModem.h"
-#include "TrafficLog.h"
+#include "sim/modemsim/BenchPort.h"
+#include "sim/modemsim/CallerLine.h"
+#include "sim/modemsim/HayesModem.h"
+#include "sim/modemsim/TrafficLog.h"
 
 #include <csignal>
 #include <signal.h>

@@ -1,4 +1,4 @@
-#include "ModemOptions.h"
+#include "sim/modemsim/ModemOptions.h"
 
 #include <algorithm>
 #include <charconv>

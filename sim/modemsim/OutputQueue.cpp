@@ -1,4 +1,4 @@
-#include "OutputQueue.h"
+#include "sim/modemsim/OutputQueue.h"
 
 #include <cerrno>
 #include <unistd.h>

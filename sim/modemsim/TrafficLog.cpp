@@ -1,4 +1,4 @@
-#include "TrafficLog.h"
+#include "sim/modemsim/TrafficLog.h"
 
 #include <cstdio>
 

@@ -1,13 +1,13 @@
 // modemsim: a Hayes-style modem for the bench's modem port, with a TCP caller on loopback.
-#include "BenchPort.h"
-#include "CallerLine.h"
-#include "HayesModem.h"
-#include "ModemLoop.h"
-#include "ModemOptions.h"
-#include "TrafficLog.h"
+#include "sim/modemsim/BenchPort.h"
+#include "sim/modemsim/CallerLine.h"
+#include "sim/modemsim/HayesModem.h"
+#include "sim/modemsim/ModemLoop.h"
+#include "sim/modemsim/ModemOptions.h"
+#include "sim/modemsim/TrafficLog.h"
 
-#include "ConnectHint.h"
-#include "StopSignals.h"
+#include "sim/common/ConnectHint.h"
+#include "sim/common/StopSignals.h"
 
 #include <csignal>
 #include <cstdio>

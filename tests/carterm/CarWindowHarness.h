@@ -1,8 +1,8 @@
 #pragma once
 // carscope's car window on the deterministic platform with an in-memory serial device.
-#include "FakeSerialBackend.h"
-#include "ScopeForm1.h"
-#include "TestPlatform.h"
+#include "tests/support/FakeSerialBackend.h"
+#include "carscope/ScopeForm1.h"
+#include "toolkit/TestPlatform.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 // The session log: choosing the file, appending or replacing, what is written, write failures.
-#include "CarWindowHarness.h"
-#include "log_test_files.h"
+#include "tests/carterm/CarWindowHarness.h"
+#include "tests/carterm/log_test_files.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,9 +1,9 @@
 // carscope's car window against the real carsim over a real pseudo-terminal: the window runs
 // in-process on the real serial backend, its timers on the virtual clock driven in step with
 // real time while Qt's events are pumped.
-#include "ScopeForm1.h"
-#include "SimulatorProcess.h"
-#include "TestPlatform.h"
+#include "carscope/ScopeForm1.h"
+#include "sim/common/testing/SimulatorProcess.h"
+#include "toolkit/TestPlatform.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // carscope's buttons, polling and stress test on the virtual clock, and the window's layout.
-#include "CarWindowHarness.h"
+#include "tests/carterm/CarWindowHarness.h"
 
 #include <QApplication>
 #include <QFontMetrics>

@@ -1,8 +1,8 @@
 // carscope's reply parser and car display, driven through the harness: replies fed on the fake
 // line, the display timer run on the virtual clock.
-#include "CarWindowHarness.h"
-#include "ReplyText.h"
-#include "scope_replies.h"
+#include "tests/carterm/CarWindowHarness.h"
+#include "carterm/reply/ReplyText.h"
+#include "tests/carterm/scope_replies.h"
 
 #include <gtest/gtest.h>
 

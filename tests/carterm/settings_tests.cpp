@@ -1,7 +1,7 @@
 // The communication settings dialog: loading, OK around an open port, refused values, Cancel,
 // and the keys.
-#include "CarWindowHarness.h"
-#include "ConfigScrn.h"
+#include "tests/carterm/CarWindowHarness.h"
+#include "carterm/ConfigScrn.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
 // carscope's start-up: the splash, the car window loaded behind it, and the three ways out.
-#include "FakeSerialBackend.h"
-#include "Module21.h"
-#include "TestPlatform.h"
+#include "tests/support/FakeSerialBackend.h"
+#include "carscope/Module21.h"
+#include "toolkit/TestPlatform.h"
 
 #include <QWidget>
 #include <gtest/gtest.h>

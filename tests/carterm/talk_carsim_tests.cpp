@@ -1,8 +1,8 @@
 // cabtalk's car window in live mode against the real carsim over a real pseudo-terminal: the
 // window runs in-process on the real serial backend while virtual and real time run together.
-#include "SimulatorProcess.h"
-#include "TalkForm1.h"
-#include "TestPlatform.h"
+#include "sim/common/testing/SimulatorProcess.h"
+#include "cabtalk/TalkForm1.h"
+#include "toolkit/TestPlatform.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // cabtalk's buttons, the poll/rest hand-over and the stress test, with the port open and closed.
-#include "talk_harness.h"
+#include "tests/carterm/talk_harness.h"
 
 #include <gtest/gtest.h>
 

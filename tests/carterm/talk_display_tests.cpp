@@ -1,8 +1,8 @@
 // cabtalk's car picture: the signal matrix, the replies it reads while a poll's answer is in the
 // buffer, the fault block, the SM check and the lamps.
-#include "talk_harness.h"
+#include "tests/carterm/talk_harness.h"
 
-#include "Bytes.h"
+#include "toolkit/Bytes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #pragma once
 // cabtalk's car window and start-up on the deterministic platform with an in-memory serial
 // device, and a builder for controller replies in the wire layout.
-#include "FakeSerialBackend.h"
-#include "TalkForm1.h"
-#include "TalkModule21.h"
-#include "TestPlatform.h"
+#include "tests/support/FakeSerialBackend.h"
+#include "cabtalk/TalkForm1.h"
+#include "cabtalk/TalkModule21.h"
+#include "toolkit/TestPlatform.h"
 
 #include <array>
 #include <memory>

@@ -1,9 +1,9 @@
 // cabtalk's serial path where it differs from carscope's: the port controls at load and on the
 // toggle, the ring indication, the disabled file items, and the settings dialog that applies its
 // values when it closes.
-#include "talk_harness.h"
+#include "tests/carterm/talk_harness.h"
 
-#include "TalkConfigScrn.h"
+#include "cabtalk/TalkConfigScrn.h"
 
 #include <QApplication>
 #include <QAction>

@@ -1,6 +1,6 @@
 // cabtalk's way in: the splash, the password window and its maintenance path, the menu window,
 // and the two ways out that end the program.
-#include "talk_harness.h"
+#include "tests/carterm/talk_harness.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 // The car window's serial link and terminal pane, driven through the harness.
-#include "CarWindowHarness.h"
-#include "Bytes.h"
-#include "CommEventTable.h"
-#include "TerminalAppend.h"
+#include "tests/carterm/CarWindowHarness.h"
+#include "toolkit/Bytes.h"
+#include "serial/CommEventTable.h"
+#include "serial/TerminalAppend.h"
 
 #include <gtest/gtest.h>
 

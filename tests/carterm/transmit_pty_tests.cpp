@@ -1,12 +1,12 @@
 // Text-file transmission over a real pseudo-terminal, with the real serial backend and the real
 // event loop: the far end is a thread reading the master side, at a chosen pace, and talking
 // back. Message boxes and the file dialog are scripted; everything else is the program's own.
-#include "Form2.h"
-#include "PseudoTerminal.h"
-#include "QtPlatform.h"
-#include "ScopeForm1.h"
-#include "Timer.h"
-#include "log_test_files.h"
+#include "carterm/Form2.h"
+#include "sim/common/PseudoTerminal.h"
+#include "toolkit/QtPlatform.h"
+#include "carscope/ScopeForm1.h"
+#include "toolkit/Timer.h"
+#include "tests/carterm/log_test_files.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
 // Text-file transmission: the file dialog, exact chunks, the drain wait, Cancel, the progress
 // window and what happens when the port goes away.
-#include "CarWindowHarness.h"
-#include "ConfigScrn.h"
-#include "Form2.h"
-#include "log_test_files.h"
+#include "tests/carterm/CarWindowHarness.h"
+#include "carterm/ConfigScrn.h"
+#include "carterm/Form2.h"
+#include "tests/carterm/log_test_files.h"
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>

@@ -1,10 +1,10 @@
 #pragma once
 // The bench window on the deterministic platform, with a scripted driver and an in-memory modem
 // line. `comm3Works` false makes the port fail to open at load.
-#include "FakeAdapterDriver.h"
-#include "FakeSerialBackend.h"
-#include "Packed_Form.h"
-#include "TestPlatform.h"
+#include "iobench/driver/FakeAdapterDriver.h"
+#include "tests/support/FakeSerialBackend.h"
+#include "iobench/Packed_Form.h"
+#include "toolkit/TestPlatform.h"
 
 #include <memory>
 #include <string>

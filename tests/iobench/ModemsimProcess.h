@@ -2,7 +2,7 @@
 // The real modemsim as a child process: its first two stdout lines (the pseudo-terminal's path
 // and the caller's port) are read at start; its verbose traffic log goes to a file the test can
 // read. The child is stopped when the object goes, whatever the test did.
-#include "SimulatorProcess.h"
+#include "sim/common/testing/SimulatorProcess.h"
 
 #include <fstream>
 #include <sstream>

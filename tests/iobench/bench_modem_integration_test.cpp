@@ -1,9 +1,9 @@
 // The bench window in-process with the real serial backend and the real libKestrel.so, its COM3
 // on a real modemsim, and a remote operator calling in over loopback TCP.
-#include "KestrelDriver.h"
-#include "ModemsimProcess.h"
-#include "Packed_Form.h"
-#include "TestPlatform.h"
+#include "iobench/driver/KestrelDriver.h"
+#include "tests/iobench/ModemsimProcess.h"
+#include "iobench/Packed_Form.h"
+#include "toolkit/TestPlatform.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The bench window's adapter operations: what each passes to the driver, the two window states,
 // the Driver Errors box, and how unreadable fields and a missing driver are refused.
-#include "BenchHarness.h"
-#include "Geometry.h"
+#include "tests/iobench/BenchHarness.h"
+#include "toolkit/Geometry.h"
 
 #include <QWidget>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The scripted stand-in that window tests rely on: it must behave like a library at its edges.
-#include "FakeAdapterDriver.h"
-#include "driver_test_support.h"
+#include "iobench/driver/FakeAdapterDriver.h"
+#include "tests/iobench/driver_test_support.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <fstream>
 #include <future>
 
-#include "KestrelDriver.h"
-#include "ResultCodes.h"
-#include "driver_test_support.h"
+#include "iobench/driver/KestrelDriver.h"
+#include "sim/kestrel/ResultCodes.h"
+#include "tests/iobench/driver_test_support.h"
 
 namespace {
 

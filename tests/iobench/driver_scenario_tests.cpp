@@ -1,9 +1,9 @@
 // Faults injected through KESTREL_SCENARIO, seen through the driver interface, and the reading
 // of the scenario text itself.
-#include "KestrelDriver.h"
-#include "ResultCodes.h"
-#include "Scenario.h"
-#include "driver_test_support.h"
+#include "iobench/driver/KestrelDriver.h"
+#include "sim/kestrel/ResultCodes.h"
+#include "sim/kestrel/Scenario.h"
+#include "tests/iobench/driver_test_support.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 // the bench's standard test, the point model and the library's refusals.
 #include <set>
 
-#include "KestrelDriver.h"
-#include "ResultCodes.h"
-#include "driver_test_support.h"
+#include "iobench/driver/KestrelDriver.h"
+#include "sim/kestrel/ResultCodes.h"
+#include "tests/iobench/driver_test_support.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // How the bench reads its fields and shows a read value, and how a refusal is worded.
-#include "FieldRefusal.h"
-#include "Readings.h"
+#include "iobench/FieldRefusal.h"
+#include "iobench/Readings.h"
 
 #include <gtest/gtest.h>
 

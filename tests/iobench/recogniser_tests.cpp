@@ -1,7 +1,7 @@
 // The command recogniser: what each string found in the terminal does, in which order, and how
 // long a string keeps acting.
-#include "BenchHarness.h"
-#include "RemoteCommands.h"
+#include "tests/iobench/BenchHarness.h"
+#include "iobench/RemoteCommands.h"
 
 #include <gtest/gtest.h>
 

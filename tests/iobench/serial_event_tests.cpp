@@ -1,8 +1,8 @@
 // The bench's modem port: opening at load, and the serial events with the bench's own
 // differences from the car terminals (ONLINE on DSR, an overrun reported, not recovered).
-#include "BenchHarness.h"
-#include "CommEventTable.h"
-#include "CommEvents.h"
+#include "tests/iobench/BenchHarness.h"
+#include "serial/CommEventTable.h"
+#include "serial/CommEvents.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The test panel: Start/Stop, the status poll, the evaluation of every new status (passes, the
 // input lamp, the status line to the remote end) and the write/read cycle.
-#include "BenchHarness.h"
+#include "tests/iobench/BenchHarness.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The four windowed programs' command line, run as the real programs.
-#include "PseudoTerminal.h"
+#include "sim/common/PseudoTerminal.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

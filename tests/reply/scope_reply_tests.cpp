@@ -1,7 +1,7 @@
 // carscope's reading of the reply buffer: buffers as they stand after normalisation, and what
 // each marker and the PMI table yield.
-#include "ScopeReply.h"
-#include "scope_replies.h"
+#include "carterm/reply/ScopeReply.h"
+#include "tests/carterm/scope_replies.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // cabtalk's reading of the reply buffer: nothing but the table counts without "> PMII", and the
 // fault reply is one 76-character block.
-#include "TalkReply.h"
-#include "scope_replies.h"
+#include "carterm/reply/TalkReply.h"
+#include "tests/carterm/scope_replies.h"
 
 #include <gtest/gtest.h>
 

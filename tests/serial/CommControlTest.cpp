@@ -1,10 +1,10 @@
 // The control's own rules, driven through the fake device.
-#include "CommControl.h"
-#include "FakeSerialBackend.h"
+#include "serial/CommControl.h"
+#include "tests/support/FakeSerialBackend.h"
 
 #include <cstdlib>
 #include <functional>
-#include "Succeeded.h"
+#include "tests/serial/Succeeded.h"
 
 #include <gtest/gtest.h>
 #include <vector>

@@ -1,11 +1,11 @@
 // One device, one user: a second control or a second program is told the port is in use.
-#include "CommControl.h"
-#include "PseudoTerminal.h"
+#include "serial/CommControl.h"
+#include "sim/common/PseudoTerminal.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <cstdio>
-#include "Succeeded.h"
+#include "tests/serial/Succeeded.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

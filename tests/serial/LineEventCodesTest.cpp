@@ -1,5 +1,5 @@
-#include "CommEvents.h"
-#include "PortDevice.h"
+#include "serial/CommEvents.h"
+#include "serial/PortDevice.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Holds a serial port open for a while, the way another terminal program would.
 // Usage: serial_port_holder <port number> <milliseconds>
 // Prints "open" once the port is open, or "error: <text>" and exits with 1.
-#include "CommControl.h"
+#include "serial/CommControl.h"
 
 #include <QCoreApplication>
 #include <QTimer>

@@ -1,5 +1,5 @@
 // Which device a port number names, and what the ports file may hold.
-#include "PortMap.h"
+#include "serial/PortMap.h"
 
 #include <gtest/gtest.h>
 

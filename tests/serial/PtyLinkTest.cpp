@@ -1,13 +1,13 @@
 // The control on real pseudo-terminals: the test holds the master side, as carsim would.
-#include "CommControl.h"
-#include "EventLoop.h"
-#include "PseudoTerminal.h"
+#include "serial/CommControl.h"
+#include "tests/serial/EventLoop.h"
+#include "sim/common/PseudoTerminal.h"
 
 #include <QElapsedTimer>
 #include <asm/ioctls.h>
 #include <fcntl.h>
 #include <fstream>
-#include "Succeeded.h"
+#include "tests/serial/Succeeded.h"
 
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>

@@ -1,4 +1,4 @@
-#include "SerialSettings.h"
+#include "serial/SerialSettings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 // ASSERT_TRUE(succeeded(control.setPortOpen(true))) shows the error text when it fails.
-#include "CommError.h"
+#include "serial/CommError.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "FakeSerialBackend.h"
+#include "tests/support/FakeSerialBackend.h"
 
 namespace carterm {
 

@@ -2,7 +2,7 @@
 // An in-memory device for window tests: the test plays the far end of the line and the driver.
 // Everything happens at once, on the calling thread: feeding bytes raises the receive event
 // before feed() returns.
-#include "SerialBackend.h"
+#include "serial/SerialBackend.h"
 
 #include <string>
 #include <vector>

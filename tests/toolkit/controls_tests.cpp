@@ -1,15 +1,15 @@
 // Controls whose rules windows lean on: the stepper's nested change handling, the grid's
 // current cell, menu items, buttons, scripted message boxes, and exceptions in handlers.
-#include "Button.h"
-#include "Dispatch.h"
-#include "Grid.h"
-#include "Label.h"
-#include "OptionButton.h"
-#include "QtPlatform.h"
-#include "ScrollBar.h"
-#include "TextBox.h"
-#include "TestPlatform.h"
-#include "Window.h"
+#include "toolkit/Button.h"
+#include "toolkit/Dispatch.h"
+#include "toolkit/Grid.h"
+#include "toolkit/Label.h"
+#include "toolkit/OptionButton.h"
+#include "toolkit/QtPlatform.h"
+#include "toolkit/ScrollBar.h"
+#include "toolkit/TextBox.h"
+#include "toolkit/TestPlatform.h"
+#include "toolkit/Window.h"
 
 #include <QApplication>
 #include <QMainWindow>

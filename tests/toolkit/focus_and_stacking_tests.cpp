@@ -1,8 +1,8 @@
 // Tab order set by the window, Tab leaving a grid, and a control laid over an overlapping one.
-#include "Grid.h"
-#include "TestPlatform.h"
-#include "TextBox.h"
-#include "Window.h"
+#include "toolkit/Grid.h"
+#include "toolkit/TestPlatform.h"
+#include "toolkit/TextBox.h"
+#include "toolkit/Window.h"
 
 #include <QApplication>
 #include <QKeyEvent>

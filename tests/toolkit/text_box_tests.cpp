@@ -1,9 +1,9 @@
 // The text box's exact model: change handlers nested in assignments, selections counted in
 // characters with CR LF as two, key handling, and the widget following the model.
-#include "KeyCodes.h"
-#include "TestPlatform.h"
-#include "TextBox.h"
-#include "Window.h"
+#include "toolkit/KeyCodes.h"
+#include "toolkit/TestPlatform.h"
+#include "toolkit/TextBox.h"
+#include "toolkit/Window.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>

@@ -1,7 +1,7 @@
 // Timers on the virtual clock: re-enabling an enabled timer does not restart its countdown,
 // disabling and enabling does, and due timers fire in time order.
-#include "TestPlatform.h"
-#include "Timer.h"
+#include "toolkit/TestPlatform.h"
+#include "toolkit/Timer.h"
 
 #include <gtest/gtest.h>
 

@@ -2,14 +2,14 @@
 // accessibility interfaces a screen reader or test tool uses, and the widget's own paste)
 // changes the control and runs its handler exactly once; the program's own assignments run the
 // handler nested and only on a change, and never echo back from the widget.
-#include "Grid.h"
-#include "GridAccessible.h"
-#include "Menu.h"
-#include "OptionButton.h"
-#include "ScrollBar.h"
-#include "TestPlatform.h"
-#include "TextBox.h"
-#include "Window.h"
+#include "toolkit/Grid.h"
+#include "toolkit/GridAccessible.h"
+#include "toolkit/Menu.h"
+#include "toolkit/OptionButton.h"
+#include "toolkit/ScrollBar.h"
+#include "toolkit/TestPlatform.h"
+#include "toolkit/TextBox.h"
+#include "toolkit/Window.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>

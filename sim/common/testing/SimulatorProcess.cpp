@@ -1,4 +1,4 @@
-#include "SimulatorProcess.h"
+#include "sim/common/testing/SimulatorProcess.h"
 
 #include <csignal>
 #include <fcntl.h>

@@ -1,5 +1,5 @@
-#include "CarModel.h"
-#include "SignalTable.h"
+#include "sim/carsim/CarModel.h"
+#include "sim/carsim/SignalTable.h"
 
 #include <gtest/gtest.h>
 

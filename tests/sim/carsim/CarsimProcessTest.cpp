@@ -1,7 +1,7 @@
 // The real program on a real pseudo-terminal, as the terminals' end-to-end tests use it.
-#include "SimulatorProcess.h"
-#include "LineEnds.h"
-#include "ScopeReply.h"
+#include "sim/common/testing/SimulatorProcess.h"
+#include "serial/LineEnds.h"
+#include "carterm/reply/ScopeReply.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "CommandSession.h"
-#include "ReplyFormat.h"
-#include "LineEnds.h"
-#include "ScopeReply.h"
+#include "sim/carsim/CommandSession.h"
+#include "sim/carsim/ReplyFormat.h"
+#include "serial/LineEnds.h"
+#include "carterm/reply/ScopeReply.h"
 
 #include <gtest/gtest.h>
 

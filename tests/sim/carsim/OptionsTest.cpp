@@ -1,4 +1,4 @@
-#include "Options.h"
+#include "sim/carsim/Options.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // carsim's replies read by the car terminals' own line-end normalisation and reply parsers.
-#include "LineEnds.h"
-#include "ReplyFormat.h"
-#include "ScopeReply.h"
-#include "TalkReply.h"
-#include "TextOps.h"
+#include "serial/LineEnds.h"
+#include "sim/carsim/ReplyFormat.h"
+#include "carterm/reply/ScopeReply.h"
+#include "carterm/reply/TalkReply.h"
+#include "toolkit/TextOps.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The printed command is pasted into a shell as it stands.
-#include "ConnectHint.h"
+#include "sim/common/ConnectHint.h"
 
 #include <gtest/gtest.h>
 

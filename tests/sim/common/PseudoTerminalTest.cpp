@@ -1,5 +1,5 @@
 // linkTo is handed a path the operator typed: it may replace an old link, never anything else.
-#include "PseudoTerminal.h"
+#include "sim/common/PseudoTerminal.h"
 
 #include <gtest/gtest.h>
 

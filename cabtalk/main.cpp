@@ -1,0 +1,23 @@
+// cabtalk: the password-gated car terminal.
+#include "launch/ProgramEntry.h"
+#include "cabtalk/TalkModule21.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    const launch::Program cabtalk{
+        .name = "cabtalk",
+        .summary = "Password-gated car terminal: the earlier build of carscope's car diagnostics.",
+        .platformTitle = "Hoistwise",
+        .ports = {1},
+        .portUse = "talks to the car controller on port 1 (COM1); its CommPort > Settings...\n"
+                   "  window can choose another port number",
+        .run = [] {
+            carterm::CabtalkProgram program;
+            program.Main();
+            return QApplication::exec();
+        },
+    };
+    return launch::runProgram(cabtalk, argc, argv);
+}

@@ -1,0 +1,138 @@
+// The car status display: the reply parser's findings and the I/O table copied into the
+// signal grid, the fault grid and the boxes, and the requests they lead to.
+#include "carscope/ScopeForm1.h"
+
+#include "carterm/reply/ScopeReply.h"
+
+#include <array>
+#include <string_view>
+
+namespace carterm {
+
+namespace {
+
+struct SignalName {
+    int col;
+    int row;
+    const char* name;
+};
+
+// In the order they are written at load; every name but "4.SD2" carries a trailing blank.
+constexpr SignalName kSignalNames[] = {
+    {0, 1, "1.SU1 "},   {0, 2, "2.SD1 "},   {0, 3, "3.SU2 "},   {0, 4, "4.SD2"},    {0, 8, "8.MC "},
+    {0, 9, "9.UT "},    {0, 10, "10.DT "},  {0, 11, "11.UR "},  {0, 12, "12.DR "},  {0, 13, "13.RUN "},
+    {0, 14, "14.GL "},  {0, 15, "15.AU "},  {0, 16, "16.TRIP "},
+    {2, 1, "GV "},      {2, 2, "HS "},      {2, 3, "CS "},      {2, 4, "ICS "},     {2, 5, "GL1 "},
+    {2, 6, "ICA "},     {2, 7, "LRS "},     {2, 8, "DD "},      {2, 9, "DOL "},     {2, 10, "DCL "},
+    {2, 11, "DL6 "},    {2, 12, "IC "},     {2, 13, "ULZ "},    {2, 14, "DLZ "},    {2, 15, "LZM "},
+    {2, 16, "LZF "},
+    {4, 1, "DOB "},     {4, 2, "SE "},      {4, 3, "LR "},      {4, 4, "DCB "},     {4, 5, "RSB "},
+    {4, 6, "FC "},      {4, 7, "FR "},      {4, 8, "FAL "},     {4, 9, "FBP "},     {4, 11, "LVE "},
+    {4, 12, "BZ "},     {4, 13, "HBZ "},    {4, 14, "SM "},
+    {6, 1, "POP "},     {6, 2, "R1 "},      {6, 3, "R2 "},      {6, 4, "R4 "},      {6, 8, "BCR "},
+    {6, 9, "UP "},      {6, 10, "DP "},     {6, 11, "DO "},     {6, 12, "DC "},     {6, 13, "NR "},
+    {6, 14, "FSL "},    {6, 15, "UDL "},    {6, 16, "DDL "},
+};
+static_assert(std::size(kSignalNames) == 55);
+
+constexpr std::array<const char*, 4> kFaultLabels = {"FLT0=", "FLT1=", "FLT2=", "FLT3="};
+
+} // namespace
+
+void ScopeForm1::loadDisplay()
+{
+    for (const SignalName& s : kSignalNames) {
+        Grid1.setRow(s.row);
+        Grid1.setCol(s.col);
+        Grid1.setText(s.name);
+    }
+    Grid2.setCol(0);
+    for (int n = 0; n < 4; ++n) {
+        Grid2.setRow(n);
+        Grid2.setText(kFaultLabels[static_cast<size_t>(n)]);
+    }
+}
+
+void ScopeForm1::Text1_Change()
+{
+    const std::string buffer = Text1.text();
+    const reply::ScopeMarkers found = reply::readScopeMarkers(buffer);
+
+    if (found.pollAnswer)
+        Timer1.setEnabled(true);
+
+    // A velocity reply is shown once. Shown again after the table display has set the box to
+    // "  0", a reply still lingering in the buffer would make one stop count twice.
+    trackBuffer(buffer);
+    if (found.velocity) {
+        const long long at = bufferStart_ + found.velocity->markerAt;
+        if (at != shownVelocityAt_ || found.velocity->text != shownVelocity_) {
+            shownVelocityAt_ = at;
+            shownVelocity_ = found.velocity->text;
+            txtvel.setText(found.velocity->text);
+        }
+    }
+
+    if (found.bbt)
+        txtbbt.setText(*found.bbt);
+
+    for (int n = 0; n < 4; ++n) {
+        const auto& fault = found.faults[static_cast<size_t>(n)];
+        if (!fault)
+            continue;
+        Grid2.setRow(n);
+        Grid2.setCol(1);
+        Grid2.setText(fault->code);
+        Grid2.setCol(2);
+        Grid2.setText(fault->floor);
+    }
+}
+
+void ScopeForm1::trackBuffer(const std::string& buffer)
+{
+    const std::string& before = trackedBuffer_;
+    const bool grew = buffer.size() >= before.size() && buffer.compare(0, before.size(), before) == 0;
+    const bool lostFront = !grew && before.size() > buffer.size() &&
+                           before.compare(before.size() - buffer.size(), buffer.size(), buffer) == 0;
+    if (lostFront)
+        bufferStart_ += static_cast<long long>(before.size() - buffer.size());
+    else if (!grew)
+        bufferStart_ += static_cast<long long>(before.size()); // replaced outright: all of it is new
+    trackedBuffer_ = buffer;
+}
+
+void ScopeForm1::Timer1_Timer()
+{
+    if (const auto table = reply::readScopeTable(Text1.text())) {
+        for (const pmi::ValueColumn& col : pmi::valueColumns()) {
+            // The SM check comes between columns 5 and 7, as the table is read: while the car
+            // runs ask for its speed; at rest the speed is zero.
+            if (col.column == pmi::kPositionColumn) {
+                if (pmi::smValue(table->values) == 1)
+                    send("vel\r");
+                else
+                    txtvel.setText("  0");
+            }
+            for (int row = 1; row <= pmi::kRows; ++row)
+                if (col.hasRow(row)) {
+                    Grid1.setRow(row);
+                    Grid1.setCol(col.column);
+                    Grid1.setText(table->values.value(col.column, row));
+                }
+        }
+
+        // A POP, R1, R2 or R4 cell without a number (a table cut short) keeps the last value and
+        // leaves the position alone for this table.
+        int* const positionValues[] = {&popValue, &r1Value, &r2Value, &r4Value};
+        for (size_t i = 0; i < 4; ++i)
+            if (const auto bit = table->positionBits[i])
+                *positionValues[i] = *bit;
+        if (table->floor)
+            txtpos.setText(std::to_string(*table->floor));
+    }
+    Timer1.setEnabled(false);
+}
+
+void ScopeForm1::txtbbt_Change() { send("flt0\r"); }
+
+} // namespace carterm

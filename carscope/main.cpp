@@ -1,0 +1,23 @@
+// carscope: the car diagnostics terminal.
+#include "carscope/Module21.h"
+#include "launch/ProgramEntry.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    const launch::Program carscope{
+        .name = "carscope",
+        .summary = "Car diagnostics terminal for elevator car controllers, over a serial line.",
+        .platformTitle = "Hoistwise",
+        .ports = {1},
+        .portUse = "talks to the car controller on port 1 (COM1); its CommPort > Settings...\n"
+                   "  window can choose another port number",
+        .run = [] {
+            carterm::CarscopeProgram program;
+            program.Main();
+            return QApplication::exec();
+        },
+    };
+    return launch::runProgram(carscope, argc, argv);
+}

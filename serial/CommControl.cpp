@@ -1,0 +1,204 @@
+#include "serial/CommControl.h"
+
+#include "serial/PortMap.h"
+#include "serial/QtSerialBackend.h"
+
+#include <algorithm>
+
+namespace carterm {
+
+namespace {
+constexpr int portLost = 0;
+constexpr int portBack = -1;
+}
+
+CommControl::CommControl(std::unique_ptr<SerialBackend> backend)
+    : backend_(backend ? std::move(backend) : std::make_unique<QtSerialBackend>())
+{
+    backend_->onReadyRead = [this] { post(comEvReceive); };
+    backend_->onLineEvent = [this](int code) { post(code); };
+    backend_->onDeviceLost = [this](const std::string& systemText) {
+        backend_->watchForReturn(openDevice_);
+        post(portLost, describe(systemText + ". The device was disconnected and the port has been closed.",
+                                openDevice_));
+    };
+    backend_->onDeviceBack = [this] { reopenReturnedDevice(); };
+}
+
+CommControl::~CommControl()
+{
+    *alive_ = false;
+    backend_->onReadyRead = nullptr;
+    backend_->onLineEvent = nullptr;
+    backend_->onDeviceLost = nullptr;
+    backend_->onDeviceBack = nullptr;
+    backend_->stopWatching();
+    backend_->close();
+}
+
+std::string CommControl::deviceForPort(int n)
+{
+    return PortMap::current().lookup(n).device;
+}
+
+std::string CommControl::portLabel() const
+{
+    return "COM" + std::to_string(port_) + " (" + (backend_->isOpen() ? openDevice_ : deviceName()) + ")";
+}
+
+// "COM1 (/dev/ttyS0) is in use ..." or "COM1 (/dev/ttyS0): No such file or directory".
+std::string CommControl::describe(const std::string& what, const std::string& device) const
+{
+    const std::string label = device.empty() ? portLabel() : "COM" + std::to_string(port_) + " (" + device + ")";
+    const bool phrase = what.rfind("is ", 0) == 0 || what.rfind("cannot ", 0) == 0;
+    return label + (phrase ? " " : ": ") + what;
+}
+
+CommError CommControl::setCommPort(int n)
+{
+    if (n < 1)
+        return {errInvalidValue, "Port number " + std::to_string(n) + " is not valid: port numbers start at 1"};
+    if (n == port_)
+        return {};
+    if (backend_->isOpen())
+        return {errPortAlreadyOpen, describe("is open: close the port before choosing another port number")};
+    backend_->stopWatching();   // a device lost on the old port number is no longer wanted
+    port_ = n;
+    return {};
+}
+
+CommError CommControl::setSettings(std::string_view s)
+{
+    SerialSettings parsed;
+    if (CommError error = SerialSettings::parse(s, parsed))
+        return error;
+    if (CommError error = backend_->check(parsed))
+        return {error.number, describe(error.text + "; \"" + settings_.text() + "\" stays in force")};
+    if (backend_->isOpen()) {
+        if (CommError error = backend_->apply(parsed))
+            return {error.number, describe(error.text + "; \"" + settings_.text() + "\" stays in force")};
+    }
+    settings_ = parsed;
+    return {};
+}
+
+bool CommControl::portOpen() const
+{
+    return backend_->isOpen();
+}
+
+CommError CommControl::setPortOpen(bool open)
+{
+    if (!open)
+        backend_->stopWatching();
+    if (open == backend_->isOpen())
+        return {};
+    if (!open) {
+        backend_->close();
+        // Line events belong to the session just ended; received data and a loss report stay.
+        std::erase_if(pending_, [](const Pending& p) { return p.code != comEvReceive && p.code != portLost; });
+        return {};
+    }
+    const PortMapping mapping = PortMap::current().lookup(port_);
+    if (CommError error = backend_->open(mapping.device, settings_)) {
+        // Where the device came from tells the technician which setting to mend.
+        const std::string named = mapping.origin.empty() ? mapping.device : mapping.device + ", from " + mapping.origin;
+        return {error.number, describe(error.text, named)};
+    }
+    backend_->stopWatching();
+    openDevice_ = mapping.device;
+    return {};
+}
+
+// Quietly leaves the port closed (and the watch on) when the device that came back cannot be
+// opened: not a terminal, still in use, or refusing the settings.
+void CommControl::reopenReturnedDevice()
+{
+    if (backend_->isOpen() || backend_->open(openDevice_, settings_))
+        return;
+    backend_->stopWatching();
+    post(portBack, "COM" + std::to_string(port_) + " reconnected");
+}
+
+CommError CommControl::output(std::string_view bytes)
+{
+    if (!backend_->isOpen())
+        return {errPortNotOpen, describe("is not open: nothing was sent")};
+    if (CommError error = backend_->write(bytes))
+        return {error.number, describe(error.text)};
+    return {};
+}
+
+std::string CommControl::input()
+{
+    return backend_->readAll();
+}
+
+void CommControl::setInBufferSize(int size)
+{
+    if (size > 0)
+        inBufferSize_ = size;
+}
+
+void CommControl::setOutBufferSize(int size)
+{
+    if (size > 0)
+        outBufferSize_ = size;
+}
+
+int CommControl::inBufferCount() const
+{
+    return backend_->bytesAvailable();
+}
+
+int CommControl::outBufferCount() const
+{
+    return backend_->isOpen() ? backend_->bytesWaitingToSend() : 0;
+}
+
+void CommControl::post(int code, std::string text)
+{
+    // A kind of event already waiting is not queued twice: one report covers both.
+    const bool waiting = code != portLost && code != portBack
+        && std::any_of(pending_.begin(), pending_.end(), [code](const Pending& p) { return p.code == code; });
+    if (!waiting)
+        pending_.push_back({code, std::move(text)});
+    deliver();
+}
+
+void CommControl::deliver()
+{
+    if (delivering_)
+        return;
+    delivering_ = true;
+    const std::weak_ptr<bool> alive = alive_;
+    try {
+        while (!pending_.empty()) {
+            Pending next = std::move(pending_.front());
+            pending_.pop_front();
+            if (next.code == portLost) {
+                if (auto handler = onPortLost)
+                    handler(next.text);
+            } else if (next.code == portBack) {
+                if (auto handler = onPortReconnected)
+                    handler(next.text);
+            } else {
+                // The receive event is only worth raising while something is still waiting.
+                if (next.code == comEvReceive && backend_->bytesAvailable() == 0)
+                    continue;
+                commEvent_ = next.code;
+                if (auto handler = onComm)
+                    handler();
+            }
+            if (alive.expired())
+                return;   // a handler destroyed the control
+        }
+    } catch (...) {
+        if (!alive.expired())
+            delivering_ = false;
+        throw;
+    }
+    delivering_ = false;
+}
+
+} // namespace carterm

@@ -1,0 +1,198 @@
+#include "serial/PortMap.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace carterm {
+
+namespace {
+
+constexpr std::string_view kEnvironmentPrefix = "HOISTWISE_COM";
+
+std::string_view trimmed(std::string_view s)
+{
+    const auto space = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    while (!s.empty() && space(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && space(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// A comment may also end a line: "COM1=/dev/ttyUSB0   # the FTDI cable".
+std::string_view withoutTrailingComment(std::string_view line)
+{
+    for (std::size_t i = 1; i < line.size(); ++i) {
+        if ((line[i] == '#' || line[i] == ';') && std::isspace(static_cast<unsigned char>(line[i - 1])))
+            return line.substr(0, i);
+    }
+    return line;
+}
+
+// What is wrong with one line of the file, or nothing when it maps a port (then `number` and
+// `device` are set) or maps nothing (blank, comment, the section header).
+std::optional<std::string> readLine(std::string_view raw, int& number, std::string& device)
+{
+    const std::string_view line = trimmed(withoutTrailingComment(raw));
+    number = 0;
+    if (line.empty() || line.front() == '#' || line.front() == ';')
+        return {};
+    if (line.front() == '[') {
+        if (line.back() == ']' && equalsIgnoringCase(trimmed(line.substr(1, line.size() - 2)), "ports"))
+            return {};
+        return "\"" + std::string(line) + "\" is not the file's one section, [ports]";
+    }
+    const auto equals = line.find('=');
+    if (equals == std::string_view::npos)
+        return "\"" + std::string(line) + "\" is not a port mapping: write COM<n>=DEVICE, for example "
+               "COM1=/dev/ttyUSB0";
+    const std::string_view key = trimmed(line.substr(0, equals));
+    const std::optional<int> n = parsePortNumber(key);
+    if (!n)
+        return "\"" + std::string(key) + "\" is not a port: ports are named COM1, COM2 and so on";
+    const std::string_view value = trimmed(line.substr(equals + 1));
+    if (value.empty())
+        return "COM" + std::to_string(*n) + " names no device";
+    number = *n;
+    device = value;
+    return {};
+}
+
+} // namespace
+
+std::optional<int> parsePortNumber(std::string_view text)
+{
+    if (text.size() > 3 && equalsIgnoringCase(text.substr(0, 3), "com"))
+        text.remove_prefix(3);
+    int n = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), n);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || n < 1)
+        return std::nullopt;
+    return n;
+}
+
+std::string PortsFile::defaultPath()
+{
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/')
+        return std::string(config) + "/hoistwise/ports.conf";
+    const char* home = std::getenv("HOME");
+    return std::string(home ? home : "") + "/.config/hoistwise/ports.conf";
+}
+
+PortsFile PortsFile::read(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) {
+        PortsFile none;
+        none.path = path;
+        return none;
+    }
+    std::string text;
+    int failure = fd < 0 ? errno : 0;
+    if (fd >= 0) {
+        char buffer[4096];
+        for (;;) {
+            const ssize_t got = ::read(fd, buffer, sizeof buffer);
+            if (got > 0)
+                text.append(buffer, static_cast<std::size_t>(got));
+            else if (got == 0 || errno != EINTR) {
+                failure = got < 0 ? errno : 0;
+                break;
+            }
+        }
+        ::close(fd);
+    }
+    if (failure) {
+        PortsFile unreadable;
+        unreadable.path = path;
+        unreadable.problems.push_back(std::string("cannot be read (") + std::strerror(failure) +
+                                      "); no port is mapped by it");
+        return unreadable;
+    }
+    return parse(text, path);
+}
+
+PortsFile PortsFile::parse(std::string_view text, std::string path)
+{
+    PortsFile file;
+    file.path = std::move(path);
+    int lineNumber = 0;
+    while (!text.empty()) {
+        ++lineNumber;
+        const auto end = text.find('\n');
+        const std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+
+        int n = 0;
+        std::string device;
+        std::optional<std::string> problem = readLine(line, n, device);
+        if (!problem && n) {
+            if (const auto earlier = file.ports.find(n); earlier != file.ports.end())
+                problem = "COM" + std::to_string(n) + " is already mapped on line " +
+                          std::to_string(earlier->second.line);
+            else
+                file.ports[n] = {device, lineNumber};
+        }
+        if (problem)
+            file.problems.push_back("line " + std::to_string(lineNumber) + ": " + *problem + "; the line is ignored");
+    }
+    return file;
+}
+
+PortMap& PortMap::current()
+{
+    static PortMap map(PortsFile::read(PortsFile::defaultPath()));
+    return map;
+}
+
+PortMapping PortMap::lookup(int n) const
+{
+    if (const auto given = commandLine_.find(n); given != commandLine_.end())
+        return {given->second, "--port"};
+    const std::string variable = std::string(kEnvironmentPrefix) + std::to_string(n);
+    if (const char* device = std::getenv(variable.c_str()); device && *device)
+        return {device, variable};
+    if (const auto entry = file_.ports.find(n); entry != file_.ports.end())
+        return {entry->second.device, "ports.conf line " + std::to_string(entry->second.line)};
+    return {"/dev/ttyS" + std::to_string(n - 1), {}};
+}
+
+std::vector<int> PortMap::mappedNumbers() const
+{
+    std::vector<int> numbers;
+    for (const auto& [n, device] : commandLine_)
+        numbers.push_back(n);
+    for (const auto& [n, entry] : file_.ports)
+        numbers.push_back(n);
+    for (char** variable = environ; variable && *variable; ++variable) {
+        const std::string_view entry(*variable);
+        const auto equals = entry.find('=');
+        if (entry.rfind(kEnvironmentPrefix, 0) != 0 || equals == std::string_view::npos || equals + 1 == entry.size())
+            continue;
+        const std::string_view digits = entry.substr(kEnvironmentPrefix.size(), equals - kEnvironmentPrefix.size());
+        // Only the exact name that lookup() reads: HOISTWISE_COM7, not HOISTWISE_COM07.
+        const auto n = parsePortNumber(digits);
+        if (n && std::to_string(*n) == digits)
+            numbers.push_back(*n);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    return numbers;
+}
+
+} // namespace carterm

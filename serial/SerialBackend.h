@@ -1,0 +1,56 @@
+#pragma once
+// One device the serial control talks to. The control owns exactly one backend: the Qt SerialPort
+// backend for real devices, the fake for window tests.
+#include "serial/CommError.h"
+#include "serial/SerialSettings.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace carterm {
+
+// "cannot use the settings "...": <why>", the refusal of settings a device cannot run with.
+CommError settingsRefused(const SerialSettings& settings, const std::string& why);
+
+class SerialBackend {
+public:
+    virtual ~SerialBackend() = default;
+
+    // Opens `device` with `settings`. On failure the backend stays closed and the text says what
+    // happened without naming the port (the control adds "COM<n> (<device>)").
+    virtual CommError open(const std::string& device, const SerialSettings& settings) = 0;
+    // Closes the device. Characters not yet sent are discarded; characters already received
+    // stay readable through readAll().
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    // Changes the settings while open. On failure the device keeps its previous settings.
+    virtual CommError apply(const SerialSettings& settings) = 0;
+    virtual CommError write(std::string_view bytes) = 0;
+    // Returns and removes every received byte.
+    virtual std::string readAll() = 0;
+    virtual int bytesAvailable() const = 0;
+    // Bytes not yet on the line: the backend's own buffer plus what the system still holds.
+    virtual int bytesWaitingToSend() const = 0;
+
+    // Refuses settings that no device of this system can run with, before they are stored or
+    // tried on a device (the text says why, without naming the port).
+    virtual CommError check(const SerialSettings& settings) const;
+
+    // After a loss: looks about once a second whether `device` (the path the port was opened
+    // by) is back as a character device other than the one that vanished, and calls
+    // onDeviceBack each time it is, until stopWatching(). Never busy: a timer, not a loop.
+    virtual void watchForReturn(const std::string& device) = 0;
+    virtual void stopWatching() = 0;
+    virtual bool watching() const = 0;
+
+    // Set by the control. onReadyRead: new bytes are waiting. onLineEvent: a line event or error
+    // code (3..7, 1001..). onDeviceLost: the device vanished; the backend has already closed.
+    std::function<void()> onReadyRead;
+    std::function<void(int code)> onLineEvent;
+    std::function<void(const std::string& systemText)> onDeviceLost;
+    // The watched device is back; the control tries to reopen it.
+    std::function<void()> onDeviceBack;
+};
+
+} // namespace carterm
