@@ -1,5 +1,6 @@
 // cabtalk: the password-gated car terminal.
 #include "launch/ProgramEntry.h"
+#include "launch/SignalEnd.h"
 #include "cabtalk/TalkModule21.h"
 
 #include <QApplication>
@@ -16,6 +17,12 @@ int main(int argc, char** argv)
         .run = [] {
             carterm::CabtalkProgram program;
             program.Main();
+            // A signal ends the program the way the car window's E&xit does; before the car
+            // window was opened there is no port or log to close.
+            launch::setOrderlyEnd([&program] {
+                if (program.form1.isLoaded())
+                    program.form1.MFileExit_Click();
+            });
             return QApplication::exec();
         },
     };

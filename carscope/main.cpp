@@ -1,6 +1,7 @@
 // carscope: the car diagnostics terminal.
 #include "carscope/Module21.h"
 #include "launch/ProgramEntry.h"
+#include "launch/SignalEnd.h"
 
 #include <QApplication>
 
@@ -16,6 +17,8 @@ int main(int argc, char** argv)
         .run = [] {
             carterm::CarscopeProgram program;
             program.Main();
+            // A signal ends the program the way E&xit does.
+            launch::setOrderlyEnd([&program] { program.form1.MFileExit_Click(); });
             return QApplication::exec();
         },
     };

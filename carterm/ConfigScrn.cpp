@@ -102,6 +102,10 @@ void ConfigScrn::OKButton_Click()
         // stays closed until then.
         reopenAfterCorrection_ = wasOpen;
         owner_.refreshPortState();
+        if (wasOpen)
+            note("COM" + decimal(comm.commPort()) + " is closed. OK opens it again once the value is corrected; "
+                 "after Cancel, CommPort > Port Open opens it again with \"" + comm.settings() +
+                 "\", the settings in force.");
         showWarning(refused);
         return;
     }

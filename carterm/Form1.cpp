@@ -54,6 +54,8 @@ Form1::Form1(std::unique_ptr<SerialBackend> serialBackend, bool withReplayItem)
     MSComm1.onComm = [this] { MSComm1_OnComm(); };
     MSComm1.onPortLost = [this](const std::string& text) { portLost(text); };
     MSComm1.onPortReconnected = [this](const std::string& text) { portReconnected(text); };
+    MSComm1.onSettingsInForce = [this](const std::string& text) { Label1.setCaption(text); };
+    MSComm1.onOpenChanged = [this] { showPortState(); };
 
     // The pane takes a fast line: its widget follows at most once per frame.
     Term.setHighRate(true);
@@ -205,8 +207,11 @@ void Form1::portLost(const std::string& text)
     // A transmission under way has lost what was waiting: it ends, even if the device is back
     // before its wait notices.
     cancelSend = true;
+    sendCutByLoss = true;
     showPortState();
-    showWarning(text);
+    // One box per port however often the device goes and comes back; it does not wait for OK,
+    // so the return is shown as soon as it happens.
+    platform().showNotice("lost COM" + decimal(MSComm1.commPort()), text);
 }
 
 // The lost device came back and the control reopened it: the controls show it open, as after

@@ -103,6 +103,7 @@ public:
     long zeroVelCount = 0;
     int stressStep = 0;
     bool cancelSend = false;
+    bool sendCutByLoss = false;   // the device was lost during the transmission under way
     std::unique_ptr<Form2> progress;
     // The settings dialog, kept once loaded so that showing it again keeps the operator's edits.
     std::unique_ptr<toolkit::Window> settingsDialog;

@@ -2,6 +2,7 @@
 #include "carterm/Form1.h"
 
 #include "carterm/LogFile.h"
+#include "serial/OutsideText.h"
 #include "toolkit/Platform.h"
 
 namespace carterm {
@@ -29,10 +30,11 @@ void Form1::MOpenLog_Click()
         if (!found.exists)
             break;
         if (found.isDirectory) {
-            showWarning(path + " is a folder: choose a file for the log");
+            showWarning(printable(path) + " is a folder: choose a file for the log");
             return;
         }
-        const MsgResult r = platform().messageBox("Replace existing file - " + path + "?", MsgButtons::YesNoCancel,
+        const MsgResult r = platform().messageBox("Replace existing file - " + printable(path) + "?",
+                                                  MsgButtons::YesNoCancel,
                                                   MsgIcon::Question, {});
         if (r == MsgResult::Cancel)
             continue;
@@ -51,7 +53,7 @@ void Form1::MOpenLog_Click()
         showWarning(error);
         return;
     }
-    setCaption("MSComm Terminal - " + logfile::baseName(path));
+    setCaption("MSComm Terminal - " + printable(logfile::baseName(path)));
     MOpenLog.setEnabled(false);
     MCloseLog.setEnabled(true);
 }

@@ -4,6 +4,7 @@
 #include "toolkit/Bytes.h"
 #include "carterm/Form2.h"
 #include "carterm/LogFile.h"
+#include "serial/OutsideText.h"
 #include "toolkit/Platform.h"
 
 #include <cerrno>
@@ -34,13 +35,13 @@ public:
         // Non-blocking while opening, so that a pipe cannot hang the window.
         fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
         if (fd_ < 0)
-            return path + ": " + std::strerror(errno);
+            return printable(path) + ": " + std::strerror(errno);
         struct stat st {};
         if (::fstat(fd_, &st) != 0)
-            return path + ": " + std::strerror(errno);
+            return printable(path) + ": " + std::strerror(errno);
         // A device or pipe has no end to send up to.
         if (!S_ISREG(st.st_mode))
-            return path + " is not a file: choose a text file to transmit";
+            return printable(path) + " is not a file: choose a text file to transmit";
         ::fcntl(fd_, F_SETFL, 0);
         length_ = static_cast<long long>(st.st_size);
         return {};
@@ -106,7 +107,7 @@ void Form1::MSendText_Click()
         }
         if (found.exists)
             break;
-        showWarning(path + " not found!");
+        showWarning(printable(path) + " not found!");
     }
 
     FileToSend file;
@@ -116,9 +117,10 @@ void Form1::MSendText_Click()
         if (!progress)
             progress = std::make_unique<Form2>(*this);
         cancelSend = false;
+        sendCutByLoss = false;
         progress->cancelPressed = false;
         progress->running = true;
-        progress->Label1.setCaption("Transmitting Text File - " + path);
+        progress->Label1.setCaption("Transmitting Text File - " + printable(path));
         progress->show();
         const int chunkSize = MSComm1.outBufferSize();
 
@@ -126,7 +128,7 @@ void Form1::MSendText_Click()
             std::string readError;
             const std::string chunk = file.next(chunkSize, readError);
             if (!readError.empty()) {
-                showWarning(path + ": " + readError + "\n" + progressNote(file));
+                showWarning(printable(path) + ": " + readError + "\n" + progressNote(file));
                 break;
             }
             if (chunk.empty())
@@ -136,15 +138,26 @@ void Form1::MSendText_Click()
                 showWarning(error.text + "\n" + progressNote(file));
                 break;
             }
-            do
+            // What still waited at the last look is what a loss throws away.
+            long long waiting = MSComm1.outBufferCount();
+            do {
                 platform().doEvents();
-            while (MSComm1.outBufferCount() > 0 && !cancelSend);
+                if (MSComm1.portOpen() && !sendCutByLoss)
+                    waiting = MSComm1.outBufferCount();
+            } while (MSComm1.outBufferCount() > 0 && !cancelSend);
             // Whatever ran meanwhile (a port toggle, say) must not offer a second transmission.
             MSendText.setEnabled(false);
 
+            if (sendCutByLoss) {
+                showWarning("COM" + decimal(MSComm1.commPort()) + " was lost while " + printable(path) +
+                            " was being transmitted: " + decimal(std::max(0LL, file.sent() - waiting)) + " of its " +
+                            decimal(file.length()) + " bytes went out.");
+                break;
+            }
             // Closing the port throws away what was still waiting: the file did not all arrive.
             if (!MSComm1.portOpen() || (cancelSend && !progress->cancelPressed)) {
-                showWarning("The port was closed while " + path + " was being transmitted.\n" + progressNote(file));
+                showWarning("The port was closed while " + printable(path) + " was being transmitted.\n" +
+                            progressNote(file));
                 break;
             }
         }

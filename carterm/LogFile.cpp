@@ -1,5 +1,7 @@
 #include "carterm/LogFile.h"
 
+#include "serial/OutsideText.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -12,7 +14,7 @@ namespace carterm::logfile {
 namespace {
 std::string systemText(const std::string& path, int error)
 {
-    return path + ": " + std::strerror(error);
+    return printable(path) + ": " + std::strerror(error);
 }
 } // namespace
 
@@ -57,7 +59,7 @@ int openForAppend(const std::string& path, std::string& error)
         return 0;
     }
     if (!S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode)) {
-        error = path + " is not a file: choose a file for the log";
+        error = printable(path) + " is not a file: choose a file for the log";
         ::close(fd);
         return 0;
     }
@@ -76,9 +78,29 @@ int openForAppend(const std::string& path, std::string& error)
     return fd;
 }
 
+namespace {
+// The log's path as the system knows it now (it follows a rename), for the error texts.
+std::string nameOf(int fileNumber)
+{
+    char link[64];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fileNumber);
+    char target[4096];
+    const ssize_t len = ::readlink(link, target, sizeof target - 1);
+    std::string name = len > 0 ? std::string(target, static_cast<size_t>(len)) : "the session log";
+    constexpr std::string_view deleted = " (deleted)";
+    if (name.ends_with(deleted))
+        name.resize(name.size() - deleted.size());
+    return printable(name);
+}
+} // namespace
+
 std::string write(int fileNumber, std::string_view data, std::size_t& written)
 {
     written = 0;
+    // A log deleted while open takes every byte and keeps none where anyone can read it.
+    struct stat st {};
+    if (::fstat(fileNumber, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 0)
+        return "Cannot write to " + nameOf(fileNumber) + ": the file was deleted while the log was open";
     while (written < data.size()) {
         const ssize_t n = ::write(fileNumber, data.data() + written, data.size() - written);
         if (n > 0) {
@@ -88,12 +110,7 @@ std::string write(int fileNumber, std::string_view data, std::size_t& written)
         if (n < 0 && errno == EINTR)
             continue;
         const int error = n < 0 ? errno : EIO;
-        char link[64];
-        std::snprintf(link, sizeof link, "/proc/self/fd/%d", fileNumber);
-        char target[4096];
-        const ssize_t len = ::readlink(link, target, sizeof target - 1);
-        const std::string name = len > 0 ? std::string(target, static_cast<size_t>(len)) : "the session log";
-        return "Cannot write to " + name + ": " + std::strerror(error);
+        return "Cannot write to " + nameOf(fileNumber) + ": " + std::strerror(error);
     }
     return {};
 }

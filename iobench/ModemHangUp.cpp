@@ -12,11 +12,17 @@ ModemHangUp::ModemHangUp(std::function<void(std::string_view)> send, std::functi
 
 void ModemHangUp::start()
 {
-    if (!busy())
-        enter(Step::DrainBeforeEscape, kDrainPollMs);
+    if (busy())
+        return;
+    ended_ = false;
+    enter(Step::DrainBeforeEscape, kDrainPollMs);
 }
 
-void ModemHangUp::cancel() { enter(Step::Idle, 0); }
+void ModemHangUp::cancel()
+{
+    ended_ = false;
+    enter(Step::Idle, 0);
+}
 
 void ModemHangUp::enter(Step step, int intervalMs)
 {
@@ -49,6 +55,7 @@ void ModemHangUp::tick()
         break;
     case Step::GuardAfterEscape:
         enter(Step::Idle, 0);
+        ended_ = true;
         send_(remote::kHangUp);
         send_(remote::kNoAutoAnswer);
         break;

@@ -22,6 +22,10 @@ public:
     // Drops a sequence under way (the call has ended some other way); nothing more is sent.
     void cancel();
     bool busy() const { return step_ != Step::Idle; }
+    // The sequence has sent "ath0" and "at&s0=0": the modem's "NO CARRIER" that follows is its
+    // answer to them, not a caller hanging up. Until the next start, cancel or forgetEnd.
+    bool ended() const { return ended_; }
+    void forgetEnd() { ended_ = false; }
 
     // Longer than the modem's usual guard time of one second (S12 = 50), with a margin for a
     // timer that fires a little early.
@@ -42,6 +46,7 @@ private:
     toolkit::Timer timer_;
     Step step_ = Step::Idle;
     int drainingMs_ = 0;
+    bool ended_ = false;
 };
 
 } // namespace iobench

@@ -99,6 +99,7 @@ Packed_Form::~Packed_Form()
     MSComm1.onComm = nullptr;
     MSComm1.onPortLost = nullptr;
     MSComm1.onPortReconnected = nullptr;
+    MSComm1.onSettingsInForce = nullptr;
 }
 
 void Packed_Form::wireHandlers()
@@ -124,8 +125,10 @@ void Packed_Form::wireHandlers()
     txtPassed.onChange = [this] { txtPassed_Change(); };
 
     MSComm1.onComm = [this] { MSComm1_OnComm(); };
-    MSComm1.onPortLost = [this](const std::string& text) { showWarning(text); };
+    // One box per loss at most: a later loss while it is up updates it.
+    MSComm1.onPortLost = [this](const std::string& text) { platform().showNotice("lost modem port", text); };
     MSComm1.onPortReconnected = [this](const std::string& text) { Label1.setCaption(text); };
+    MSComm1.onSettingsInForce = [this](const std::string& text) { Label1.setCaption(text); };
     Term.onKeyPress = [this](int& ascii) { Term_KeyPress(ascii); };
     Term.onChange = [this] { Term_Change(); };
 

@@ -1,7 +1,7 @@
 // Where every control of the bench window sits, in twips: frames relative to the client area,
-// controls relative to their frame. The lower parts of the Select Bus, MOMO I/O and Read I/O
-// frames lie below the window's first size; the border is sizable so they can be brought into
-// view, and nothing moves when it is resized.
+// controls relative to their frame. The window opens tall enough for the lowest frame (MOMO I/O)
+// so that nothing Tab reaches is hidden; the border is sizable, and nothing moves when it is
+// resized.
 #include "iobench/Packed_Form.h"
 
 namespace iobench {
@@ -11,7 +11,8 @@ void Packed_Form::buildLayout()
     // The captions were sized for a small 8-point sans face (Arial's metrics); a wider one wraps
     // and clips them. Where that face is missing Qt picks the nearest.
     setFont(toolkit::Font{"Liberation Sans", 8});
-    setClientSize(8505, 5700);
+    // Down to the MOMO I/O frame's lower edge (5160 + 2175) and a margin like the one above it.
+    setClientSize(8505, 7455);
     setSizable(true);
 
     openadapter_frame.move(0, 0, 2895, 2295);

@@ -109,16 +109,21 @@ void Packed_Form::Term_Change()
     // A ring report acts once, when it arrives; one still in view acts no more (answering it
     // on every later change floods the modem, which echoes each command back into the terminal).
     for (int report = ringReports_.fresh(Term.text()); report > 0; --report) {
+        hangUp_.forgetEnd();   // a new call: its "NO CARRIER" is the caller's
         if (Timer2.enabled())
             Timer2.setEnabled(false);
         send(kAnswerNextRing);
     }
     if (holds(kNoCarrier)) {
-        // The call has ended already: a hang-up under way has nothing left to do.
+        // The call has ended already: a hang-up under way has nothing left to do. After the
+        // bench's own hang-up this is the modem's answer to it: the commands went out already.
+        const bool answersOwnHangUp = hangUp_.ended();
         hangUp_.cancel();
-        send(kHangUp);
+        if (!answersOwnHangUp)
+            send(kHangUp);
         clear();
-        send(kNoAutoAnswer);
+        if (!answersOwnHangUp)
+            send(kNoAutoAnswer);
     }
     // The remote operator's "Disconnect" ends the call: escape to command mode, then hang up.
     if (disconnectReports_.fresh(Term.text()) > 0 && MSComm1.portOpen())

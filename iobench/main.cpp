@@ -2,6 +2,7 @@
 #include "iobench/driver/KestrelDriver.h"
 #include "iobench/Packed_Form.h"
 #include "launch/ProgramEntry.h"
+#include "launch/SignalEnd.h"
 
 #include <QApplication>
 
@@ -21,6 +22,8 @@ int main(int argc, char** argv)
             iobench::Packed_Form form(driver);
             form.load();
             form.show();
+            // A signal ends the program the way "Exit Packed" does.
+            launch::setOrderlyEnd([&form] { form.Exit_Packed_Click(); });
             return QApplication::exec();
         },
     };

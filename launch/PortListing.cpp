@@ -1,5 +1,7 @@
 #include "launch/PortListing.h"
 
+#include "serial/OutsideText.h"
+
 #include <QSerialPortInfo>
 
 #include <algorithm>
@@ -10,6 +12,7 @@
 namespace launch {
 
 namespace fs = std::filesystem;
+using carterm::printable;
 
 namespace {
 
@@ -46,13 +49,13 @@ std::multimap<std::string, std::string> stableNames()
 
 std::string deviceLine(const QSerialPortInfo& port)
 {
-    std::string line = "  " + port.systemLocation().toStdString();
+    std::string line = "  " + printable(port.systemLocation().toStdString());
     std::vector<std::string> facts;
     for (const QString& fact : {port.description(), port.manufacturer()})
         if (!fact.isEmpty() && fact.toStdString() != "n/a")
-            facts.push_back(fact.toStdString());
+            facts.push_back(printable(fact.toStdString()));
     if (!port.serialNumber().isEmpty())
-        facts.push_back("serial number " + port.serialNumber().toStdString());
+        facts.push_back("serial number " + printable(port.serialNumber().toStdString()));
     for (std::size_t i = 0; i < facts.size(); ++i)
         line += (i == 0 ? "  " : ", ") + facts[i];
     return line + "\n";
@@ -76,7 +79,7 @@ std::string devices()
         text += deviceLine(port);
         const auto [first, last] = names.equal_range(resolved(port.systemLocation().toStdString()));
         for (auto name = first; name != last; ++name)
-            text += "      " + name->second + "\n";
+            text += "      " + printable(name->second) + "\n";
     }
     return text;
 }
@@ -84,7 +87,7 @@ std::string devices()
 std::string portsFile(const carterm::PortsFile& file)
 {
     std::error_code error;
-    std::string text = "\nPorts file: " + file.path + (fs::exists(file.path, error) ? "" : " (none)") + "\n";
+    std::string text = "\nPorts file: " + printable(file.path) + (fs::exists(file.path, error) ? "" : " (none)") + "\n";
     for (const std::string& problem : file.problems)
         text += "  " + problem + "\n";
     return text;
@@ -92,11 +95,13 @@ std::string portsFile(const carterm::PortsFile& file)
 
 std::string mappingLine(int n, const carterm::PortMapping& mapping)
 {
-    std::string line = "  COM" + std::to_string(n) + "  " + mapping.device;
-    const std::string target = resolved(mapping.device);
+    std::string line = "  COM" + std::to_string(n) + "  " + printable(mapping.device);
+    const std::string target = mapping.refusal.empty() ? resolved(mapping.device) : std::string();
     if (!target.empty() && target != mapping.device)
-        line += " -> " + target;
+        line += " -> " + printable(target);
     line += "  " + (mapping.origin.empty() ? std::string("default") : "from " + mapping.origin);
+    if (!mapping.refusal.empty())
+        return line + ", refused: it " + mapping.refusal + "\n";
     return line + (target.empty() ? ", not present\n" : "\n");
 }
 

@@ -3,6 +3,8 @@
 #include "launch/DisplayCheck.h"
 #include "launch/HelpText.h"
 #include "launch/PortListing.h"
+#include "launch/SignalEnd.h"
+#include "serial/OutsideText.h"
 #include "serial/PortMap.h"
 #include "toolkit/QtPlatform.h"
 
@@ -11,6 +13,7 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <map>
 
 namespace launch {
 
@@ -20,13 +23,16 @@ constexpr int kExitBadUse = 2;
 
 int refuse(const Program& program, const std::string& what)
 {
-    std::fprintf(stderr, "%s: %s Try '%s --help'.\n", program.name.c_str(), what.c_str(), program.name.c_str());
+    // The text quotes what was typed: escaped, and only its start.
+    std::fprintf(stderr, "%s: %s Try '%s --help'.\n", program.name.c_str(), carterm::printable(what, 1000).c_str(),
+                 program.name.c_str());
     return kExitBadUse;
 }
 
-// Puts each --port N=DEVICE into the map; the text of the first malformed one, if any.
+// Puts each --port N=DEVICE into the map; the text of the first malformed or repeated one, if any.
 std::string mapCommandLinePorts(const QStringList& values, carterm::PortMap& map)
 {
+    std::map<int, std::string> given;
     for (const QString& value : values) {
         const std::string text = value.toStdString();
         const auto equals = text.find('=');
@@ -34,6 +40,11 @@ std::string mapCommandLinePorts(const QStringList& values, carterm::PortMap& map
         if (equals == std::string::npos || !n || equals + 1 == text.size())
             return "--port \"" + text + "\" is not valid: write --port N=DEVICE with N from 1 up, for example "
                    "--port 1=/dev/ttyUSB0.";
+        // Which of two would be meant cannot be known: the technician says it once.
+        if (const auto earlier = given.find(*n); earlier != given.end())
+            return "--port " + std::to_string(*n) + " is given twice (\"" + carterm::printable(earlier->second, 80) +
+                   "\" and \"" + carterm::printable(text.substr(equals + 1), 80) + "\"): give each port once.";
+        given[*n] = text.substr(equals + 1);
         map.mapFromCommandLine(*n, text.substr(equals + 1));
     }
     return {};
@@ -82,7 +93,8 @@ int runProgram(const Program& program, int argc, char** argv)
             return 0;
         }
         for (const std::string& problem : map.file().problems)
-            std::fprintf(stderr, "%s: %s %s\n", program.name.c_str(), map.file().path.c_str(), problem.c_str());
+            std::fprintf(stderr, "%s: %s %s\n", program.name.c_str(), carterm::printable(map.file().path).c_str(),
+                         problem.c_str());
     }
 
     if (const std::string missing = missingDisplay(program.name, parser.value(platform).toStdString());
@@ -97,6 +109,7 @@ int runProgram(const Program& program, int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(program.quitOnLastWindowClosed);
     toolkit::QtPlatform platformServices(program.platformTitle);
     toolkit::setPlatform(&platformServices);
+    watchEndSignals(platformServices);
     return program.run();
 }
 

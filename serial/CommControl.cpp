@@ -1,7 +1,9 @@
 #include "serial/CommControl.h"
 
+#include "serial/OutsideText.h"
 #include "serial/PortMap.h"
 #include "serial/QtSerialBackend.h"
+#include "serial/SettingsInForce.h"
 
 #include <algorithm>
 
@@ -19,8 +21,10 @@ CommControl::CommControl(std::unique_ptr<SerialBackend> backend)
     backend_->onLineEvent = [this](int code) { post(code); };
     backend_->onDeviceLost = [this](const std::string& systemText) {
         backend_->watchForReturn(openDevice_);
+        if (auto changed = onOpenChanged)
+            changed();
         post(portLost, describe(systemText + ". The device was disconnected and the port has been closed.",
-                                openDevice_));
+                                printable(openDevice_)));
     };
     backend_->onDeviceBack = [this] { reopenReturnedDevice(); };
 }
@@ -43,7 +47,7 @@ std::string CommControl::deviceForPort(int n)
 
 std::string CommControl::portLabel() const
 {
-    return "COM" + std::to_string(port_) + " (" + (backend_->isOpen() ? openDevice_ : deviceName()) + ")";
+    return "COM" + std::to_string(port_) + " (" + printable(backend_->isOpen() ? openDevice_ : deviceName()) + ")";
 }
 
 // "COM1 (/dev/ttyS0) is in use ..." or "COM1 (/dev/ttyS0): No such file or directory".
@@ -79,7 +83,20 @@ CommError CommControl::setSettings(std::string_view s)
             return {error.number, describe(error.text + "; \"" + settings_.text() + "\" stays in force")};
     }
     settings_ = parsed;
+    if (backend_->isOpen())
+        readBackSettings();
     return {};
+}
+
+void CommControl::readBackSettings()
+{
+    const std::optional<SerialSettings> inForce = backend_->settingsInForce();
+    const std::string text = inForce ? settingsInForceText(port_, settings_, *inForce) : std::string();
+    if (text == settingsInForceTold_)
+        return;
+    settingsInForceTold_ = text;
+    if (!text.empty() && onSettingsInForce)
+        onSettingsInForce(text);
 }
 
 bool CommControl::portOpen() const
@@ -100,13 +117,15 @@ CommError CommControl::setPortOpen(bool open)
         return {};
     }
     const PortMapping mapping = PortMap::current().lookup(port_);
-    if (CommError error = backend_->open(mapping.device, settings_)) {
-        // Where the device came from tells the technician which setting to mend.
-        const std::string named = mapping.origin.empty() ? mapping.device : mapping.device + ", from " + mapping.origin;
+    // Where the device came from tells the technician which setting to mend.
+    const std::string named = printable(mapping.device) + (mapping.origin.empty() ? "" : ", from " + mapping.origin);
+    if (!mapping.refusal.empty())
+        return {errDeviceFailure, describe(mapping.refusal, named)};
+    if (CommError error = backend_->open(mapping.device, settings_))
         return {error.number, describe(error.text, named)};
-    }
     backend_->stopWatching();
     openDevice_ = mapping.device;
+    readBackSettings();
     return {};
 }
 
@@ -117,6 +136,9 @@ void CommControl::reopenReturnedDevice()
     if (backend_->isOpen() || backend_->open(openDevice_, settings_))
         return;
     backend_->stopWatching();
+    readBackSettings();
+    if (auto changed = onOpenChanged)
+        changed();
     post(portBack, "COM" + std::to_string(port_) + " reconnected");
 }
 

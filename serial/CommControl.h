@@ -69,6 +69,13 @@ public:
     // port or choosing another port number ends the wait.
     std::function<void(const std::string& text)> onPortReconnected;
     bool awaitingReconnect() const { return backend_->watching(); }
+    // The port closed by a loss or reopened after one. Runs at once, not in turn with the events
+    // above, so that a control showing the port's state is right even while a handler's box is up.
+    std::function<void()> onOpenChanged;
+    // The device runs with other values than the settings asked for (a pseudo-terminal keeps
+    // 8 data bits and no parity): the text says which are in force (settingsInForceText). Runs
+    // after the open or change that found it, once for the same finding.
+    std::function<void(const std::string& text)> onSettingsInForce;
 
     // Device of the current port number, as PortMap maps it. A failed open names the device and
     // where its mapping came from.
@@ -88,13 +95,16 @@ private:
     void post(int code, std::string text = {});
     void deliver();
     void reopenReturnedDevice();
-    // Prefixes `what` with the port label; `device` overrides the device named in it.
+    void readBackSettings();
+    // Prefixes `what` with the port label; `device` (already made printable) overrides the
+    // device named in it.
     std::string describe(const std::string& what, const std::string& device = {}) const;
 
     std::unique_ptr<SerialBackend> backend_;
     int port_ = 1;
     SerialSettings settings_;
     std::string openDevice_;
+    std::string settingsInForceTold_;
     int inBufferSize_ = 1024;
     int outBufferSize_ = 512;
     int commEvent_ = 0;

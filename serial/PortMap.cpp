@@ -1,5 +1,7 @@
 #include "serial/PortMap.h"
 
+#include "serial/OutsideText.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -7,6 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -55,16 +60,16 @@ std::optional<std::string> readLine(std::string_view raw, int& number, std::stri
     if (line.front() == '[') {
         if (line.back() == ']' && equalsIgnoringCase(trimmed(line.substr(1, line.size() - 2)), "ports"))
             return {};
-        return "\"" + std::string(line) + "\" is not the file's one section, [ports]";
+        return "\"" + printable(line) + "\" is not the file's one section, [ports]";
     }
     const auto equals = line.find('=');
     if (equals == std::string_view::npos)
-        return "\"" + std::string(line) + "\" is not a port mapping: write COM<n>=DEVICE, for example "
+        return "\"" + printable(line) + "\" is not a port mapping: write COM<n>=DEVICE, for example "
                "COM1=/dev/ttyUSB0";
     const std::string_view key = trimmed(line.substr(0, equals));
     const std::optional<int> n = parsePortNumber(key);
     if (!n)
-        return "\"" + std::string(key) + "\" is not a port: ports are named COM1, COM2 and so on";
+        return "\"" + printable(key) + "\" is not a port: ports are named COM1, COM2 and so on";
     const std::string_view value = trimmed(line.substr(equals + 1));
     if (value.empty())
         return "COM" + std::to_string(*n) + " names no device";
@@ -73,7 +78,80 @@ std::optional<std::string> readLine(std::string_view raw, int& number, std::stri
     return {};
 }
 
+const char* kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISFIFO(mode))
+        return "a FIFO";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    if (S_ISCHR(mode))
+        return "a character device";
+    if (S_ISBLK(mode))
+        return "a block device";
+    return S_ISREG(mode) ? "a file" : "something other than a file";
+}
+
+// The program's controlling terminal, as /proc tells it: nothing is opened to find it.
+std::optional<dev_t> controllingTerminal()
+{
+    std::ifstream stat("/proc/self/stat");
+    std::string line;
+    if (!std::getline(stat, line) || line.rfind(')') == std::string::npos)
+        return std::nullopt;
+    // After the command name: state, parent, group, session, then the terminal.
+    std::string_view fields = std::string_view(line).substr(line.rfind(')') + 1);
+    long long number = 0;
+    for (int field = 0; field < 5; ++field) {
+        while (!fields.empty() && fields.front() == ' ')
+            fields.remove_prefix(1);
+        const auto end = fields.find(' ');
+        const std::string_view value = fields.substr(0, end);
+        if (field == 4 && std::from_chars(value.data(), value.data() + value.size(), number).ec != std::errc())
+            return std::nullopt;
+        fields = end == std::string_view::npos ? std::string_view() : fields.substr(end);
+    }
+    if (number == 0)
+        return std::nullopt;
+    const auto major = static_cast<unsigned>((number >> 8) & 0xfff);
+    const auto minor = static_cast<unsigned>((number & 0xff) | ((number >> 12) & 0xfff00));
+    return makedev(major, minor);
+}
+
+bool isOwnTerminal(dev_t device)
+{
+    if (device == makedev(5, 0))   // /dev/tty: whoever opens it gets their own terminal
+        return true;
+    if (const auto own = controllingTerminal(); own && *own == device)
+        return true;
+    for (int fd = 0; fd <= 2; ++fd) {
+        struct stat standard {};
+        if (::fstat(fd, &standard) == 0 && S_ISCHR(standard.st_mode) && standard.st_rdev == device && ::isatty(fd))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
+
+std::string mappingRefusal(const std::string& device)
+{
+    if (device.size() > kMaxMappingLength)
+        return "is " + std::to_string(device.size()) + " bytes long: a device path or endpoint has at most " +
+               std::to_string(kMaxMappingLength);
+    if (device.find("://") != std::string::npos)
+        return {};   // a network endpoint: nothing on this machine to look at
+    struct stat info {};
+    if (::stat(device.c_str(), &info) != 0)
+        return {};
+    if (!S_ISCHR(info.st_mode))
+        return std::string("is not a serial device (it is ") + kindOf(info.st_mode) + ")";
+    if (isOwnTerminal(info.st_rdev))
+        return "is the terminal this program was started from: as a port it would take over the shell "
+               "there; map the port to a serial device";
+    return {};
+}
 
 std::optional<int> parsePortNumber(std::string_view text)
 {
@@ -96,11 +174,22 @@ std::string PortsFile::defaultPath()
 
 PortsFile PortsFile::read(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) {
-        PortsFile none;
-        none.path = path;
-        return none;
+    PortsFile refused;
+    refused.path = path;
+    // A FIFO would block the open (and the start-up) until a writer came; a device could block
+    // or never end. Only a regular file is read, and the open itself never waits.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        refused.problems.push_back(std::string("is ") + kindOf(info.st_mode) + ", not a file; no port is mapped by it");
+        return refused;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0 && (errno == ENOENT || errno == ENOTDIR))
+        return refused;
+    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+        ::close(fd);
+        refused.problems.push_back(std::string("is ") + kindOf(info.st_mode) + ", not a file; no port is mapped by it");
+        return refused;
     }
     std::string text;
     int failure = fd < 0 ? errno : 0;
@@ -162,14 +251,16 @@ PortMap& PortMap::current()
 
 PortMapping PortMap::lookup(int n) const
 {
-    if (const auto given = commandLine_.find(n); given != commandLine_.end())
-        return {given->second, "--port"};
+    PortMapping mapping{"/dev/ttyS" + std::to_string(n - 1), {}, {}};
     const std::string variable = std::string(kEnvironmentPrefix) + std::to_string(n);
-    if (const char* device = std::getenv(variable.c_str()); device && *device)
-        return {device, variable};
-    if (const auto entry = file_.ports.find(n); entry != file_.ports.end())
-        return {entry->second.device, "ports.conf line " + std::to_string(entry->second.line)};
-    return {"/dev/ttyS" + std::to_string(n - 1), {}};
+    if (const auto given = commandLine_.find(n); given != commandLine_.end())
+        mapping = {given->second, "--port", {}};
+    else if (const char* device = std::getenv(variable.c_str()); device && *device)
+        mapping = {device, variable, {}};
+    else if (const auto entry = file_.ports.find(n); entry != file_.ports.end())
+        mapping = {entry->second.device, "ports.conf line " + std::to_string(entry->second.line), {}};
+    mapping.refusal = mappingRefusal(mapping.device);
+    return mapping;
 }
 
 std::vector<int> PortMap::mappedNumbers() const

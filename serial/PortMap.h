@@ -15,7 +15,18 @@ struct PortMapping {
     // Where the mapping came from: "--port", "HOISTWISE_COM1", "ports.conf line 2"; empty for
     // the built-in /dev/ttyS<n-1>.
     std::string origin;
+    // Why no open may use this device, found without opening anything ("is not a serial device
+    // (a folder)"); empty when the port may be tried.
+    std::string refusal;
 };
+
+// The longest device path or endpoint a mapping may name.
+inline constexpr std::size_t kMaxMappingLength = 4096;
+
+// Why `device` can never serve as a port, judged by its length and by what the path names now
+// (the program's own terminal, something other than a character device); empty otherwise. A
+// missing path is no refusal: the adapter may be plugged in later.
+std::string mappingRefusal(const std::string& device);
 
 // "3" or "COM3" (any case) as a port number of 1 and up.
 std::optional<int> parsePortNumber(std::string_view text);
@@ -45,7 +56,7 @@ public:
     PortMap() = default;
     explicit PortMap(PortsFile file) : file_(std::move(file)) {}
 
-    // A --port N=DEVICE of the command line; the last one for a number wins.
+    // A --port N=DEVICE of the command line (the command line refuses a number given twice).
     void mapFromCommandLine(int n, std::string device) { commandLine_[n] = std::move(device); }
     PortMapping lookup(int n) const;
     // Every number that the command line, the environment or the file maps, in order.

@@ -190,6 +190,11 @@ CommError QtSerialBackend::apply(const SerialSettings& settings)
     return {};
 }
 
+std::optional<SerialSettings> QtSerialBackend::settingsInForce() const
+{
+    return port_.isOpen() ? device_.currentSettings() : std::nullopt;
+}
+
 std::string QtSerialBackend::setOnPort(const SerialSettings& settings)
 {
     const bool ok = port_.setBaudRate(settings.baudRate)

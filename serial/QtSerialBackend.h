@@ -22,6 +22,7 @@ public:
     void close() override;
     bool isOpen() const override;
     CommError apply(const SerialSettings& settings) override;
+    std::optional<SerialSettings> settingsInForce() const override;
     CommError write(std::string_view bytes) override;
     std::string readAll() override;
     int bytesAvailable() const override;

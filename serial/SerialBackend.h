@@ -5,6 +5,7 @@
 #include "serial/SerialSettings.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,10 @@ public:
     // Refuses settings that no device of this system can run with, before they are stored or
     // tried on a device (the text says why, without naming the port).
     virtual CommError check(const SerialSettings& settings) const;
+
+    // The settings the open device really runs with, read back from it; nullopt when the backend
+    // cannot tell (then what was asked is taken as in force).
+    virtual std::optional<SerialSettings> settingsInForce() const { return std::nullopt; }
 
     // After a loss: looks about once a second whether `device` (the path the port was opened
     // by) is back as a character device other than the one that vanished, and calls

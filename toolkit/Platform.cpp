@@ -17,6 +17,11 @@ Platform& platform()
 
 void setPlatform(Platform* p) { current = p; }
 
+void Platform::showNotice(const std::string&, std::string_view text)
+{
+    messageBox(text, MsgButtons::OK, MsgIcon::Exclamation, {});
+}
+
 void showWarning(std::string_view text)
 {
     platform().messageBox(text, MsgButtons::OK, MsgIcon::Exclamation, {});

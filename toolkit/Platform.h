@@ -38,6 +38,10 @@ public:
     // Blocks until the operator answers. An empty title means the program's own.
     virtual MsgResult messageBox(std::string_view text, MsgButtons buttons, MsgIcon icon,
                                  std::string_view title) = 0;
+    // A warning with an OK button that does not wait for the operator: the handler goes on at
+    // once. While the notice of the same `key` is still up, a new one updates it instead of
+    // stacking a second box. The base shows an ordinary warning box.
+    virtual void showNotice(const std::string& key, std::string_view text);
     // The open-file form of the file dialog. `filter` is "Description|pattern|Description|pattern".
     // Returns false when the operator cancelled; `fileName` is the chosen path otherwise.
     virtual bool openFileDialog(const std::string& title, const std::string& filter,

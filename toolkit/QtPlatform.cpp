@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -82,6 +83,20 @@ MsgResult resultOf(int button, MsgButtons set)
     }
 }
 
+// What a box answers while the program ends on a signal: whatever lets the end go on.
+MsgResult endingAnswer(MsgButtons set)
+{
+    switch (set) {
+    case MsgButtons::OK:
+    case MsgButtons::OKCancel: return MsgResult::OK;
+    case MsgButtons::AbortRetryIgnore: return MsgResult::Ignore;
+    case MsgButtons::YesNo: return MsgResult::No;
+    case MsgButtons::YesNoCancel:
+    case MsgButtons::RetryCancel: return MsgResult::Cancel;
+    }
+    return MsgResult::Cancel;
+}
+
 } // namespace
 
 QtPlatform::QtPlatform(std::string programTitle)
@@ -109,11 +124,34 @@ void QtPlatform::doEvents()
 
 MsgResult QtPlatform::messageBox(std::string_view text, MsgButtons buttons, MsgIcon icon, std::string_view title)
 {
+    if (endSignal_)
+        return endingAnswer(buttons);
     QMessageBox box(qtIcon(icon), toQt(title.empty() ? std::string_view(title_) : title), toQt(text),
                     standardButtons(buttons), QApplication::activeWindow());
     box.setObjectName("messageBox");
     return resultOf(box.exec(), buttons);
 }
+
+void QtPlatform::showNotice(const std::string& key, std::string_view text)
+{
+    if (endSignal_)
+        return;
+    Notice& notice = notices_[key];
+    if (notice.box) {
+        ++notice.times;
+        notice.box->setText(toQt(text) + QStringLiteral("\n\n(This has happened %1 times since this message first "
+                                                        "appeared.)").arg(notice.times));
+        return;
+    }
+    notice.times = 1;
+    notice.box = new QMessageBox(QMessageBox::Warning, toQt(title_), toQt(text), QMessageBox::Ok);
+    notice.box->setObjectName("messageBox");
+    notice.box->setAttribute(Qt::WA_DeleteOnClose);
+    notice.box->setWindowModality(Qt::NonModal);
+    notice.box->show();
+}
+
+void QtPlatform::endOnSignal(int signalNumber) { endSignal_ = signalNumber; }
 
 QString qtFileFilter(const std::string& filter)
 {
@@ -162,6 +200,10 @@ void QtPlatform::endProgram()
         w->hide();
     std::fflush(nullptr);
     // Every file the programs write goes straight to the system, so nothing is left to flush.
+    if (endSignal_) {
+        std::signal(endSignal_, SIG_DFL);
+        std::raise(endSignal_);
+    }
     ::_exit(0);
 }
 

@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 
 #include <algorithm>
 
@@ -122,7 +123,14 @@ void Window::setCaption(std::string_view caption)
 
 void Window::setClientSize(int widthTwips, int heightTwips)
 {
-    client_->setMinimumSize(px(widthTwips), px(heightTwips));
+    // Never beyond the screen's free area: what lay past its edge could not be reached. The
+    // margin leaves room for the frame's title bar and borders.
+    QSize size(px(widthTwips), px(heightTwips));
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QSize room = screen->availableGeometry().size() - QSize(16, 64);
+        size = size.boundedTo(room.expandedTo(QSize(1, 1)));
+    }
+    client_->setMinimumSize(size);
     frame_->adjustSize();
     client_->setMinimumSize(0, 0);
 }

@@ -165,6 +165,7 @@ std::string usageText()
     return "Usage: carsim [options]\n"
            "Simulates an elevator car controller on a serial line.\n"
            "\n"
+           "Options:\n"
            "  --link PATH       also make PATH a symbolic link to the pseudo-terminal created\n"
            "  --device PATH     run on an existing serial device instead of creating a pseudo-terminal\n"
            "  --scenario NAME   line conditions: " + scenarioNameList() + " (default normal)\n"
@@ -173,6 +174,7 @@ std::string usageText()
            "  --after SECONDS   with --scenario hangup: close the line this long after start (default 10)\n"
            "  --seed N          seed for every random choice, to repeat a run exactly\n"
            "  --help            show this text\n"
+           "  --version         show the version and exit\n"
            "\n"
            "The first line on standard output is the path of the line carsim talks on.\n"
            "Commands (each ended by CR): pmii, vel, bbt, flt0, stu, std, scc1-scc7, install.\n";

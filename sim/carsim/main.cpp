@@ -10,6 +10,7 @@
 #include "sim/common/StopSignals.h"
 
 #include <cstdio>
+#include <string_view>
 #include <exception>
 #include <fcntl.h>
 #include <memory>
@@ -90,6 +91,10 @@ int run(const carsim::Options& options, const sigset_t& waitMask)
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::fputs("carsim (Hoistwise kit) " HOISTWISE_VERSION "\n", stdout);
+        return 0;
+    }
     const carsim::ParsedOptions parsed = carsim::parseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.error.empty()) {
         std::fprintf(stderr, "carsim: %s\nTry 'carsim --help' for more information.\n", parsed.error.c_str());

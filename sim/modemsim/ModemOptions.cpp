@@ -152,6 +152,7 @@ std::string modemUsage()
            "A Hayes-style modem: AT commands on a pseudo-terminal (its path is the first line\n"
            "printed), incoming calls from a TCP caller on 127.0.0.1.\n"
            "\n"
+           "Options:\n"
            "  --link PATH             also make PATH a symbolic link to the pseudo-terminal\n"
            "  --device PATH           use this terminal device instead of a pseudo-terminal\n"
            "  --listen PORT           TCP port for callers on 127.0.0.1 (default 5555, 0: any free)\n"
@@ -159,7 +160,8 @@ std::string modemUsage()
            "  --speed BPS             speed in CONNECT, and the line rate of --device (default 9600;\n"
            "                          one of " + speedList() + ")\n"
            "  --verbose               log everything that passes, and call and DSR changes, on stderr\n"
-           "  --help                  show this text\n";
+           "  --help                  show this text\n"
+           "  --version               show the version and exit\n";
 }
 
 } // namespace modemsim

@@ -11,12 +11,17 @@
 
 #include <csignal>
 #include <cstdio>
+#include <string_view>
 #include <exception>
 
 int main(int argc, char** argv)
 {
     using namespace modemsim;
 
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::fputs("modemsim (Hoistwise kit) " HOISTWISE_VERSION "\n", stdout);
+        return 0;
+    }
     ModemOptions options;
     std::string error;
     if (!parseModemOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {

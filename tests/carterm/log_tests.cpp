@@ -158,6 +158,19 @@ TEST_F(SessionLog, AWriteFailureAsksRetryOrCancelAndCancelClosesTheLogButRecepti
     EXPECT_EQ(::stat("/dev/full", &st), 0);
 }
 
+TEST_F(SessionLog, ALogDeletedWhileOpenIsAWriteErrorAtTheNextWrite)
+{
+    const std::string path = scratch.path("gone.log");
+    openLog(path);
+    ASSERT_EQ(::unlink(path.c_str()), 0);
+    h.platform.answer(MsgResult::Cancel);
+    h.line->feed("unseen\r");
+    ASSERT_EQ(h.platform.boxes.size(), 1u);
+    EXPECT_EQ(h.platform.boxes[0].buttons, MsgButtons::RetryCancel);
+    EXPECT_EQ(h.platform.boxes[0].text, "Cannot write to " + path + ": the file was deleted while the log was open");
+    EXPECT_EQ(f.logFileNumber, 0);
+}
+
 TEST_F(SessionLog, ReplacingADeviceNeverDeletesIt)
 {
     // A node of our own with /dev/null's numbers, so that a fault could harm nothing else.

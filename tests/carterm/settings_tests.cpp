@@ -124,6 +124,9 @@ TEST_F(Settings, RefusedSettingsStringsAndPortNumbersSayWhatIsAccepted)
         const std::string& text = h.platform.boxes.back().text;
         EXPECT_NE(text.find("\"" + std::string(value) + "\""), std::string::npos) << text;
         EXPECT_NE(text.find(reason), std::string::npos) << text;
+        EXPECT_NE(text.find("COM1 is closed. OK opens it again once the value is corrected; after Cancel, "
+                            "CommPort > Port Open opens it again with \"1200,n,8,1\", the settings in force."),
+                  std::string::npos) << text;
         EXPECT_EQ(f.MSComm1.settings(), "1200,n,8,1");
         EXPECT_TRUE(d.isShown());
         expectPortControls(false);

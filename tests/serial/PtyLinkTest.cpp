@@ -331,3 +331,22 @@ TEST_F(PtyLinkTest, ALostLineIsReopenedWhenItsPathComesBackAsATerminalAndOnlyThe
     ASSERT_EQ(::write(again.masterFd(), "back", 4), 4);
     EXPECT_TRUE(runUntil([&] { return received == "back"; }, 2000)) << received;
 }
+
+// A pseudo-terminal keeps 8 data bits and no parity whatever it is told: the values really in
+// force are read back and told once per finding, at the open and at each change.
+TEST_F(PtyLinkTest, SettingsThePtyDoesNotTakeAreToldOnceWithTheValuesInForce)
+{
+    std::vector<std::string> told;
+    control.onSettingsInForce = [&](const std::string& text) { told.push_back(text); };
+    EXPECT_TRUE(succeeded(control.setSettings("9600,m,8,1")));
+    EXPECT_TRUE(succeeded(control.setPortOpen(true)));
+    EXPECT_TRUE(succeeded(control.setSettings("9600,m,8,1")));   // the same finding: not again
+    EXPECT_TRUE(succeeded(control.setSettings("9600,n,5,1")));
+    EXPECT_TRUE(succeeded(control.setSettings("115200,e,7,2")));
+    EXPECT_TRUE(succeeded(control.setSettings("115200,n,8,2")));  // all in force: nothing to tell
+    EXPECT_EQ(told, (std::vector<std::string>{
+                        "COM7 runs at 9600,n,8,1: the device does not take parity m.",
+                        "COM7 runs at 9600,n,8,1: the device does not take 5 data bits.",
+                        "COM7 runs at 115200,n,8,2: the device does not take parity e or 7 data bits.",
+                    }));
+}
