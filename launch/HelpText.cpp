@@ -20,11 +20,11 @@ std::string portSections(const Program& p)
         return "\n" + p.name + " opens no serial port and no file.\n";
     return "\nPort mapping:\n"
            "  " + p.name + " " + p.portUse + ".\n"
-           "  Port N is the device that the first of these names:\n"
-           "    --port N=DEVICE           on the command line\n"
-           "    HOISTWISE_COM<N>=DEVICE   in the environment\n"
-           "    COM<N>=DEVICE             a line of the ports file\n"
-           "    /dev/ttyS<N-1>            otherwise\n"
+           // Prose, not a column list: a line starting with an option reads as one more option
+           // to help2man, which makes the manual pages from this text.
+           "  Port N is the device that the first of these names: the command line\n"
+           "  (--port N=DEVICE), the environment (HOISTWISE_COM<N>=DEVICE), a line\n"
+           "  COM<N>=DEVICE in the ports file, otherwise /dev/ttyS<N-1>.\n"
            "  A USB serial adapter keeps its /dev/serial/by-id/ name whatever order the\n"
            "  adapters were plugged in: " + p.name + " --list-ports shows those names. A port\n"
            "  that cannot open is named with its device and where that mapping came from.\n";

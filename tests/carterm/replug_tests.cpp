@@ -1,16 +1,13 @@
 // A car window on a device that vanishes and comes back, on real pseudo-terminals with the real
 // serial backend and the real (offscreen) boxes: what the technician sees through a re-plug
-// storm and a transmission cut short.
+// storm.
 #include "carscope/ScopeForm1.h"
-#include "carterm/Form2.h"
 #include "sim/common/PseudoTerminal.h"
-#include "tests/carterm/log_test_files.h"
 #include "toolkit/QtPlatform.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMessageBox>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -32,22 +29,17 @@ public:
         boxes.emplace_back(text);
         return MsgResult::OK;
     }
-    bool openFileDialog(const std::string&, const std::string&, std::string& fileName) override
-    {
-        fileName = file;
-        return !file.empty();
-    }
     void endProgram() override {}
     std::vector<std::string> boxes;
-    std::string file;
 };
 
-int boxesOnScreen()
+std::vector<QMessageBox*> boxesOnScreen()
 {
-    const auto widgets = QApplication::topLevelWidgets();
-    return static_cast<int>(std::count_if(widgets.begin(), widgets.end(), [](QWidget* w) {
-        return w->isVisible() && qobject_cast<QMessageBox*>(w);
-    }));
+    std::vector<QMessageBox*> boxes;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
+            boxes.push_back(box);
+    return boxes;
 }
 
 int openDescriptors()
@@ -88,7 +80,7 @@ struct Replug : ::testing::Test {
         QElapsedTimer clock;
         clock.start();
         for (;;) {
-            mostBoxes = std::max(mostBoxes, boxesOnScreen());
+            mostBoxes = std::max(mostBoxes, static_cast<int>(boxesOnScreen().size()));
             if (done())
                 return true;
             if (clock.elapsed() > ms)
@@ -114,22 +106,8 @@ TEST_F(Replug, TwentyReplugsShowOneBoxAndPortOpenFollowsEveryReturn)
         EXPECT_TRUE(form->MSComm1.portOpen());
         EXPECT_TRUE(form->Command6.enabled());
     }
-    EXPECT_EQ(mostBoxes, 1);
+    ASSERT_EQ(mostBoxes, 1);
+    EXPECT_TRUE(boxesOnScreen().front()->text().contains("This has happened 20 times"));
     EXPECT_EQ(openDescriptors(), descriptors);
     EXPECT_TRUE(platform.boxes.empty()) << platform.boxes.front();
-}
-
-TEST_F(Replug, ATransmissionCutShortByALossSaysHowMuchWentOut)
-{
-    ScratchFolder scratch;
-    const std::string bytes = patternBytes(1 << 20);
-    platform.file = scratch.write("long.txt", bytes);
-    // Nobody reads the far end: the line fills and stalls until the device goes.
-    QTimer::singleShot(1000, [&] { device.reset(); });
-    form->MSendText.click();
-    ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_NE(platform.boxes[0].find("COM1 was lost while " + platform.file + " was being transmitted: "),
-              std::string::npos) << platform.boxes[0];
-    EXPECT_NE(platform.boxes[0].find(" of its 1048576 bytes went out."), std::string::npos) << platform.boxes[0];
-    EXPECT_FALSE(form->progress->isShown());
 }

@@ -87,7 +87,7 @@ TEST(PortsFile, AMissingFileMapsNothingQuietlyAndAnUnreadableOneSaysSo)
 
     const PortsFile folderInstead = PortsFile::read(folder.string());
     ASSERT_EQ(folderInstead.problems.size(), 1u);
-    EXPECT_EQ(folderInstead.problems[0], "cannot be read (Is a directory); no port is mapped by it");
+    EXPECT_EQ(folderInstead.problems[0], "is a folder, not a file; no port is mapped by it");
 }
 
 TEST(PortsFile, LivesUnderXdgConfigHomeOrDotConfig)
