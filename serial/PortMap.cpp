@@ -133,6 +133,21 @@ bool isOwnTerminal(dev_t device)
     return false;
 }
 
+// Whether the system files a character device under another class than terminals (memory
+// devices such as /dev/null, sound, input), judged from sysfs so that nothing is opened.
+// Pseudo-terminal slaves have no sysfs entry; neither has anything when sysfs is missing.
+bool isOtherThanTerminal(dev_t device)
+{
+    const std::string link = "/sys/dev/char/" + std::to_string(major(device)) + ":" + std::to_string(minor(device)) +
+                             "/subsystem";
+    char target[512];
+    const ssize_t length = ::readlink(link.c_str(), target, sizeof target - 1);
+    if (length <= 0)
+        return false;
+    const std::string_view subsystem(target, static_cast<std::size_t>(length));
+    return subsystem.substr(subsystem.find_last_of('/') + 1) != "tty";
+}
+
 } // namespace
 
 std::string mappingRefusal(const std::string& device)
@@ -147,6 +162,8 @@ std::string mappingRefusal(const std::string& device)
         return {};
     if (!S_ISCHR(info.st_mode))
         return std::string("is not a serial device (it is ") + kindOf(info.st_mode) + ")";
+    if (isOtherThanTerminal(info.st_rdev))
+        return "is not a serial device (it is a character device of another kind)";
     if (isOwnTerminal(info.st_rdev))
         return "is the terminal this program was started from: as a port it would take over the shell "
                "there; map the port to a serial device";

@@ -1,5 +1,7 @@
 #include "serial/QtSerialBackend.h"
 
+#include "serial/OutsideText.h"
+
 #include <QMetaObject>
 #include <cerrno>
 #include <climits>
@@ -51,7 +53,7 @@ std::string inUseText(const std::string& devicePath)
         std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
         std::string program;
         if (std::getline(comm, program) && !program.empty())
-            return "is in use by another program (" + program + ", process " + std::to_string(pid) + ")";
+            return "is in use by another program (" + printable(program) + ", process " + std::to_string(pid) + ")";
     }
     return "is in use by another program";
 }

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""SIGTERM, SIGINT and SIGHUP to a car terminal that has a session log and its port open, on a
-virtual display, driven with the operator's keys: the log is complete on disk, the port's lock
-file is gone, the pseudo-terminal's settings are those it had before, and the program ended by
-the signal it was sent.
+"""SIGTERM, SIGINT and SIGHUP to the programs with their port open on a pseudo-terminal (and the
+car terminals with a session log open), on a virtual display, driven with the operator's keys:
+the log complete on disk, the port's lock file gone, the terminal's settings those it had
+before, and the program ended by the signal it was sent.
 
 Usage: end_signal_test.py BIN_DIR   (exit 77 = skipped: Xvfb, dbus-daemon or xdotool missing)"""
 
@@ -16,56 +16,56 @@ import termios
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from atspi_session import SKIP, Desktop, run, wait_for  # noqa: E402
 
-# program, signal, and the way to its car window: (window, key) in turn
 SPLASH = ("Hoistwise", "space")
+# program, its port, the signal, the way to its car window ((window, key) in turn; None: no log)
 ROWS = [
-    ("carscope", signal.SIGTERM, [SPLASH]),
-    ("carscope", signal.SIGINT, [SPLASH]),
-    ("carscope", signal.SIGHUP, [SPLASH]),
-    ("cabtalk", signal.SIGTERM, [SPLASH, ("Hoistwise Menu", "alt+c")]),  # a key on the splash skips the password
+    ("carscope", 1, signal.SIGTERM, [SPLASH]),
+    ("carscope", 1, signal.SIGINT, [SPLASH]),
+    ("carscope", 1, signal.SIGHUP, [SPLASH]),
+    ("cabtalk", 1, signal.SIGTERM, [SPLASH, ("Hoistwise Menu", "alt+c")]),  # a key on the splash skips the password
+    ("iobench", 3, signal.SIGHUP, None),
 ]
-
-
-def window(desktop, caption):
-    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % caption],
-                           env=desktop.env, capture_output=True, text=True)
-    return found.stdout.split()[:1]
+LINES = b"first line\r\nsecond line\r\n"
 
 
 def press(desktop, caption, *keys):
-    ids = wait_for("the window " + caption, lambda: window(desktop, caption), timeout=20)
-    desktop.xdotool("windowfocus", ids[0], "sleep", "0.5")
+    def shown():
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % caption],
+                               env=desktop.env, capture_output=True, text=True)
+        return found.stdout.split()[:1]
+    window = wait_for("the window " + caption, shown, timeout=20)[0]
+    desktop.xdotool("windowfocus", window, "sleep", "0.5")
     if keys:
         desktop.xdotool("key", "--delay", "150", *keys)
 
 
-def case(desktop, bin_dir, program, sig, way):
+def case(desktop, bin_dir, program, port, sig, way):
     def body():
         master, slave = os.openpty()
         path = os.ttyname(slave)
         found = termios.tcgetattr(slave)
-        # A folder of its own: a file dialog's completer would offer an earlier case's log.
-        folder = os.path.join(desktop.tmp, "%s-%s" % (program, sig.name))
-        os.mkdir(folder)
-        log = os.path.join(folder, "session.log")
-        process = None
         lock = "/var/lock/LCK.." + path[len("/dev/"):].replace("/", "_")
+        # A folder of its own: the file dialog's completer would offer an earlier case's log.
+        log = os.path.join(desktop.tmp, "%s-%s" % (program, sig.name), "session.log")
+        os.mkdir(os.path.dirname(log))
+        process = None
         try:
-            process, _ = desktop.launch(os.path.join(bin_dir, program), {"HOISTWISE_COM1": path})
-            for caption, key in way:
-                press(desktop, caption, key)
-            press(desktop, "Hoistwise Car", "alt+f", "o")
-            press(desktop, "Open Communications Log File")
-            desktop.xdotool("type", "--delay", "20", log)
-            desktop.xdotool("key", "Return")
-            wait_for("the log to open", lambda: os.path.exists(log), timeout=20)
-            os.write(master, b"first line\rsecond line\r")
-            wait_for("the log to fill", lambda: open(log, "rb").read() == b"first line\r\nsecond line\r\n")
-            assert os.path.exists(lock), "no lock file to release: " + lock
+            process, _ = desktop.launch(os.path.join(bin_dir, program), {"HOISTWISE_COM%d" % port: path})
+            if way is not None:
+                for caption, key in way:
+                    press(desktop, caption, key)
+                press(desktop, "Hoistwise Car", "alt+f", "o")
+                press(desktop, "Open Communications Log File")
+                desktop.xdotool("type", "--delay", "20", log)
+                desktop.xdotool("key", "Return")
+                wait_for("the log to open", lambda: os.path.exists(log), timeout=20)
+                os.write(master, LINES.replace(b"\n", b""))
+                wait_for("the log to fill", lambda: open(log, "rb").read() == LINES)
+            wait_for("the port to open", lambda: os.path.exists(lock))
             process.send_signal(sig)
             status = process.wait(timeout=20)
             assert status == -sig, "ended with %s, not by %s" % (status, sig.name)
-            assert open(log, "rb").read() == b"first line\r\nsecond line\r\n", "the log changed"
+            assert way is None or open(log, "rb").read() == LINES, "the log changed"
             assert not os.path.exists(lock), "the lock file was left behind"
             assert termios.tcgetattr(slave) == found, "the port's settings were not restored"
         finally:
@@ -82,9 +82,8 @@ def main():
     if lacking:
         print("SKIP: needs " + ", ".join(lacking), flush=True)
         return SKIP
-    bin_dir = sys.argv[1]
     with Desktop() as desktop:
-        return run([case(desktop, bin_dir, *row) for row in ROWS])
+        return run([case(desktop, sys.argv[1], *row) for row in ROWS])
 
 
 if __name__ == "__main__":

@@ -5,19 +5,11 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <csignal>
-#include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <termios.h>
-#include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -192,6 +184,9 @@ TEST_F(PortsFileFixture, EveryMappingInputIsAnsweredAtOnceAndEscaped)
          0, "  COM1  /dev/tty  from --port, refused: it is the terminal this program was started from"},
         {"a folder as device", [] {}, {"--port", "2=/tmp"},
          0, "  COM2  /tmp  from --port, refused: it is not a serial device (it is a folder)\n"},
+        {"a device but no terminal", [] {}, {"--port", "2=/dev/null"},
+         0, "  COM2  /dev/null  from --port, refused: it is not a serial device (it is a character device of another "
+            "kind)\n"},
         {"a repeated --port", [] {}, {"--port", "1=/dev/ttyUSB0", "--port", "1=/dev/ttyUSB1"},
          2, "iobench: --port 1 is given twice (\"/dev/ttyUSB0\" and \"/dev/ttyUSB1\"): give each port once."},
     };
@@ -208,70 +203,6 @@ TEST_F(PortsFileFixture, EveryMappingInputIsAnsweredAtOnceAndEscaped)
         EXPECT_EQ(text.find('\033'), std::string::npos);
         EXPECT_LT(text.size(), 5000u);
     }
-}
-
-// SIGTERM, SIGINT and SIGHUP end the real programs as their Exit does: the port's lock released,
-// the device's settings as they were before the program opened it, and the program ended by the
-// signal it was sent.
-TEST_F(PortsFileFixture, EachEndSignalLeavesThePortAsFound)
-{
-    const std::vector<std::tuple<std::string, int, int>> rows{
-        {"carscope", 1, SIGTERM}, {"carscope", 1, SIGINT}, {"carscope", 1, SIGHUP},
-        {"iobench", 3, SIGTERM}, {"iobench", 3, SIGINT}, {"iobench", 3, SIGHUP},
-    };
-    const std::string device = pty.slavePath();
-    const std::string lockName = "LCK.." + device.substr(5, 3) + "_" + device.substr(9);   // LCK..pts_N
-    const int line = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    ASSERT_GE(line, 0);
-    termios found{};
-    ::tcgetattr(line, &found);
-    ::cfsetspeed(&found, B38400);   // no program of the kit uses it
-    found.c_lflag |= ECHO | ICANON;
-    ::tcsetattr(line, TCSANOW, &found);
-    ::tcgetattr(line, &found);
-
-    for (const auto& [name, port, signalNumber] : rows) {
-        SCOPED_TRACE(name + ", " + ::strsignal(signalNumber));
-        const std::string path = program(name);
-        const std::string mapping = "HOISTWISE_COM" + std::to_string(port) + "=" + device;
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-            ::putenv(const_cast<char*>(mapping.c_str()));
-            ::execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        termios during{};
-        bool opened = false;
-        for (int i = 0; i < 100 && !opened; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            ::tcgetattr(line, &during);
-            opened = ::cfgetospeed(&during) != B38400;
-        }
-        EXPECT_TRUE(opened);
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        EXPECT_TRUE(std::filesystem::exists("/var/lock/" + lockName)) << "no lock to release";
-        ::kill(pid, signalNumber);
-        int status = 0;
-        for (int i = 0; i < 100 && ::waitpid(pid, &status, WNOHANG) == 0; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        if (::waitpid(pid, &status, WNOHANG) == 0) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
-            ADD_FAILURE() << "did not end";
-        }
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signalNumber) << status;
-        termios after{};
-        ::tcgetattr(line, &after);
-        EXPECT_EQ(::cfgetospeed(&after), ::cfgetospeed(&found));
-        EXPECT_EQ(after.c_lflag, found.c_lflag);
-        EXPECT_EQ(after.c_iflag, found.c_iflag);
-        EXPECT_EQ(after.c_cflag, found.c_cflag);
-        for (const std::string folder : {"/var/lock", "/tmp", "/var/tmp"})
-            EXPECT_FALSE(std::filesystem::exists(folder + "/" + lockName)) << folder << "/" << lockName;
-    }
-    ::close(line);
 }
 
 } // namespace
