@@ -160,7 +160,8 @@ TEST_F(PtyLinkTest, MissingDeviceIsNamedWithTheSystemText)
     EXPECT_EQ(error.text, "COM7 (/dev/hoistwise-no-such-tty, from HOISTWISE_COM7): No such file or directory");
 
     ::setenv("HOISTWISE_COM7", "/dev/null", 1);
-    EXPECT_EQ(control.setPortOpen(true).text, "COM7 (/dev/null, from HOISTWISE_COM7) is not a serial device");
+    EXPECT_EQ(control.setPortOpen(true).text,
+              "COM7 (/dev/null, from HOISTWISE_COM7) is not a serial device (it is a character device of another kind)");
     EXPECT_FALSE(control.portOpen());
 }
 
