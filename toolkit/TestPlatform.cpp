@@ -63,17 +63,6 @@ void TestPlatform::doEvents()
         onDoEvents();
 }
 
-void TestPlatform::showNotice(const std::string& key, std::string_view text)
-{
-    if (!noticesStayUp) {
-        messageBox(text, MsgButtons::OK, MsgIcon::Exclamation, {});
-        return;
-    }
-    if (!notices.contains(key))
-        boxes.push_back({std::string(text), MsgButtons::OK, MsgIcon::Exclamation, {}});
-    notices[key] = std::string(text);
-}
-
 MsgResult TestPlatform::messageBox(std::string_view text, MsgButtons buttons, MsgIcon icon, std::string_view title)
 {
     boxes.push_back({std::string(text), buttons, icon, std::string(title)});

@@ -5,7 +5,6 @@
 #include "toolkit/Platform.h"
 
 #include <deque>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -54,13 +53,6 @@ public:
     std::unique_ptr<TimerBackend> createTimer() override;
     void doEvents() override;
     MsgResult messageBox(std::string_view text, MsgButtons buttons, MsgIcon icon, std::string_view title) override;
-    // A notice is an OK box answered at once, unless `noticesStayUp`: then it is recorded in
-    // `boxes` and stays in `notices` (by key, with its latest text) until closeNotice, and a
-    // notice of the same key meanwhile only updates it.
-    void showNotice(const std::string& key, std::string_view text) override;
-    void closeNotice(const std::string& key) { notices.erase(key); }
-    bool noticesStayUp = false;
-    std::map<std::string, std::string> notices;
     bool openFileDialog(const std::string& title, const std::string& filter, std::string& fileName) override;
     void beep() override { ++beeps; }
     void endProgram() override { ended = true; }
