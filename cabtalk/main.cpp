@@ -1,6 +1,6 @@
 // cabtalk: the password-gated car terminal.
 #include "launch/ProgramEntry.h"
-#include "cabtalk/TalkModule21.h"
+#include "cabtalk/CabtalkProgram.h"
 
 #include <QApplication>
 
