@@ -1,7 +1,7 @@
 // cabtalk: the password-gated car terminal.
 #include "launch/ProgramEntry.h"
 #include "launch/SignalEnd.h"
-#include "cabtalk/TalkModule21.h"
+#include "cabtalk/CabtalkProgram.h"
 
 #include <QApplication>
 

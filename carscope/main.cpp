@@ -1,5 +1,5 @@
 // carscope: the car diagnostics terminal.
-#include "carscope/Module21.h"
+#include "carscope/CarscopeProgram.h"
 #include "launch/ProgramEntry.h"
 #include "launch/SignalEnd.h"
 

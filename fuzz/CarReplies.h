@@ -2,12 +2,9 @@
 // What both car windows' reply parsing is checked against: the reply buffer as the rules build
 // it, the buffers the parser sees for one received piece, and the PMI table cell every display
 // cell must show, all computed from the wire layout without the program's own table code.
-#include "tests/support/FakeSerialBackend.h"
 #include "fuzz/FuzzCheck.h"
-#include "fuzz/ReferenceAppend.h"
-#include "toolkit/TestPlatform.h"
-
-#include <memory>
+#include "tests/support/ReferencePane.h"
+#include "tests/support/WindowHarness.h"
 
 #include <optional>
 #include <string>
@@ -15,6 +12,9 @@
 #include <vector>
 
 namespace fuzz {
+
+// The reply buffer of the car windows: the last 418 characters after normalisation.
+inline constexpr size_t kReplyBufferSize = 418;
 
 inline constexpr std::string_view kPmiHeader = "PMI #  = = = = = = = = = = = = = = = =";
 
@@ -103,20 +103,8 @@ inline void checkRequests(std::string sent, std::initializer_list<std::string_vi
 
 // A car window on the deterministic platform with an in-memory line, loaded, greeting taken.
 template <class Form>
-struct CarWindow {
-    toolkit::TestPlatform platform;
-    carterm::FakeSerialBackend* line;
-    std::unique_ptr<Form> form;
-
-    CarWindow()
-    {
-        startQt();
-        auto backend = std::make_unique<carterm::FakeSerialBackend>();
-        line = backend.get();
-        form = std::make_unique<Form>(std::move(backend));
-        form->load();
-        line->takeSent();
-    }
+struct CarWindow : QtStarted, WindowHarness<Form> {
+    CarWindow() : WindowHarness<Form>({true, false}) { this->sent(); }
 };
 
 // One step of a car target's input: a piece that begins with byte 1 first lets 250 ms pass.

@@ -62,4 +62,9 @@ inline std::vector<std::string> pieces(const uint8_t* data, size_t size)
 // A QApplication on the offscreen platform, made once, for the targets that build windows.
 void startQt();
 
+// Started before the window built after it.
+struct QtStarted {
+    QtStarted() { startQt(); }
+};
+
 } // namespace fuzz

@@ -1,13 +1,10 @@
 // The bench's command recogniser, fed received pieces: text without a command does nothing and
 // stays in the terminal; a command acts at most once per piece that brings it; the rows that
 // clear the terminal leave it empty; the modem commands go out only for their reports.
-#include "iobench/driver/FakeAdapterDriver.h"
-#include "tests/support/FakeSerialBackend.h"
 #include "fuzz/FuzzCheck.h"
-#include "iobench/Packed_Form.h"
-#include "fuzz/ReferenceAppend.h"
 #include "iobench/RemoteCommands.h"
-#include "toolkit/TestPlatform.h"
+#include "tests/iobench/BenchHarness.h"
+#include "tests/support/ReferencePane.h"
 
 using namespace fuzz;
 namespace remote = iobench::remote;
@@ -29,13 +26,11 @@ bool holds(std::string_view text, std::string_view what) { return text.find(what
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     startQt();
-    toolkit::TestPlatform platform;
-    iobench::FakeAdapterDriver driver;
-    auto backend = std::make_unique<carterm::FakeSerialBackend>();
-    carterm::FakeSerialBackend& line = *backend;
-    iobench::Packed_Form form(driver, std::move(backend));
-    form.load();
-    line.takeSent();
+    BenchHarness bench({true, false});
+    bench.sent();
+    iobench::Packed_Form& form = *bench.form;
+    carterm::FakeSerialBackend& line = *bench.line;
+    iobench::FakeAdapterDriver& driver = bench.driver;
 
     const std::string_view clearing[] = {remote::kConfigPoints, remote::kWriteZero, remote::kWriteOne,
                                          remote::kCloseAdapter, remote::kNoCarrier};

@@ -3,7 +3,7 @@
 // character before it (a leading one the pane's last character), line feeds go, and every
 // carriage return gains one line feed. The first input byte sets how full the pane starts.
 #include "fuzz/FuzzCheck.h"
-#include "fuzz/ReferenceAppend.h"
+#include "tests/support/ReferencePane.h"
 #include "serial/TerminalAppend.h"
 #include "toolkit/TestPlatform.h"
 #include "toolkit/TextBox.h"
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size == 0)
         return 0;
 
-    fuzz::ReferencePane reference;
+    ReferencePane reference;
     reference.text = earlierText(size_t{data[0]} * 65);
     pane.setText(reference.text);
     long termSize = 0;

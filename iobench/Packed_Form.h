@@ -183,9 +183,10 @@ private:
     void wireHandlers();
 
     // The two window states of the table: an adapter open or none.
-    void showAdapterOpen();
-    void showAdapterClosed();
+    void showAdapter(bool open);
 
+    // Reads the board address and opens the adapter with `open`; true when it is open.
+    bool openAdapter(DriverResult (AdapterDriver::*open)(int32_t&, int32_t));
     // The field's reading, or nothing after the refusal has been told.
     std::optional<int32_t> reading(const toolkit::TextBox& field, ReadingKind kind);
     // Stores a call's result in last_error (unless `stores` is false: the debug switches) and

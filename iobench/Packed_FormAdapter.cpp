@@ -62,61 +62,43 @@ void Packed_Form::refuse(const std::string& text)
 
 // --- The two window states ------------------------------------------------------------------
 
-namespace {
-void enable(std::initializer_list<Control*> controls, bool enabled)
+void Packed_Form::showAdapter(bool open)
 {
-    for (Control* c : controls)
-        c->setEnabled(enabled);
-}
-} // namespace
-
-void Packed_Form::showAdapterOpen()
-{
-    enable({&openadapter_frame, &openadapter_label, &boardid_textbox, &openadapter_button, &open_kx9_button}, false);
-    enable({&selectbus_frame, &selectbus_label, &busnumber_textbox, &configpoint_frame, &configpoint_label,
-            &configmask_textbox, &configpoints_button, &momoio_frame, &momoio_label1, &momoio_label2,
-            &muston_textbox, &mustoff_textbox, &momo_button, &writeio_frame, &writeio_label, &writemask_textbox,
-            &writeio_button, &readio_label, &iostatus_textbox, &readio_frame, &readio_button, &closeadapter_frame,
-            &closeadapter_button},
-           true);
-}
-
-void Packed_Form::showAdapterClosed()
-{
-    enable({&openadapter_frame, &openadapter_label, &boardid_textbox, &openadapter_button, &open_kx9_button}, true);
-    enable({&selectbus_frame, &selectbus_label, &busnumber_textbox, &configpoint_frame, &configpoint_label,
-            &configmask_textbox, &configpoints_button, &momoio_frame, &momoio_label1, &momoio_label2,
-            &muston_textbox, &mustoff_textbox, &momo_button, &writeio_frame, &writeio_label, &writemask_textbox,
-            &writeio_button, &readio_label, &iostatus_textbox, &readio_frame, &readio_button, &closeadapter_frame,
-            &closeadapter_button, &cmdStart},
-           false);
+    using Controls = std::initializer_list<Control*>;
+    for (Control* c : Controls{&openadapter_frame, &openadapter_label, &boardid_textbox, &openadapter_button,
+                               &open_kx9_button})
+        c->setEnabled(!open);
+    for (Control* c : Controls{&selectbus_frame, &selectbus_label, &busnumber_textbox, &configpoint_frame,
+                               &configpoint_label, &configmask_textbox, &configpoints_button, &momoio_frame,
+                               &momoio_label1, &momoio_label2, &muston_textbox, &mustoff_textbox, &momo_button,
+                               &writeio_frame, &writeio_label, &writemask_textbox, &writeio_button, &readio_label,
+                               &iostatus_textbox, &readio_frame, &readio_button, &closeadapter_frame,
+                               &closeadapter_button})
+        c->setEnabled(open);
+    if (!open)
+        cmdStart.setEnabled(false); // no test runs without an adapter
 }
 
 // --- Operations -----------------------------------------------------------------------------
 
-void Packed_Form::openadapter_button_Click()
+bool Packed_Form::openAdapter(DriverResult (AdapterDriver::*open)(int32_t&, int32_t))
 {
     const auto address = reading(boardid_textbox, ReadingKind::Hex16);
     if (!address)
-        return;
+        return false;
     board_address = *address;
-    if (!made(driver_.Kestrel_PCIKX9_Open(adapter_handle, board_address)))
-        return;
-    if (last_error == 0)
-        showAdapterOpen();
+    if (!made((driver_.*open)(adapter_handle, board_address)) || last_error != 0)
+        return false;
+    showAdapter(true);
+    return true;
 }
+
+void Packed_Form::openadapter_button_Click() { openAdapter(&AdapterDriver::Kestrel_PCIKX9_Open); }
 
 void Packed_Form::open_kx9_button_Click()
 {
-    const auto address = reading(boardid_textbox, ReadingKind::Hex16);
-    if (!address)
+    if (!openAdapter(&AdapterDriver::Kestrel_KX9_Open))
         return;
-    board_address = *address;
-    if (!made(driver_.Kestrel_KX9_Open(adapter_handle, board_address)))
-        return;
-    if (last_error != 0)
-        return;
-    showAdapterOpen();
     // A KX9 has one bus: the PCI-KX9 button and the bus choice go for the rest of the run.
     openadapter_button.setVisible(false);
     selectbus_frame.setVisible(false);
@@ -207,7 +189,7 @@ void Packed_Form::closeadapter_button_Click()
     if (!made(driver_.Kestrel_Close(adapter_handle)))
         return;
     if (last_error == 0)
-        showAdapterClosed();
+        showAdapter(false);
 }
 
 void Packed_Form::clearerror_button_Click()

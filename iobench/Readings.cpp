@@ -85,21 +85,19 @@ std::optional<int32_t> readHex16(std::string_view text)
     return widened16(*v);
 }
 
-std::optional<int32_t> readDec16(std::string_view text)
+// A decimal in the range of `Int`.
+template <class Int>
+std::optional<int32_t> readDecimal(std::string_view text)
 {
-    const auto v = decimalValue(text, std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max());
+    const auto v = decimalValue(text, std::numeric_limits<Int>::min(), std::numeric_limits<Int>::max());
     if (!v)
         return std::nullopt;
     return static_cast<int32_t>(*v);
 }
 
-std::optional<int32_t> readDec32(std::string_view text)
-{
-    const auto v = decimalValue(text, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
-    if (!v)
-        return std::nullopt;
-    return static_cast<int32_t>(*v);
-}
+std::optional<int32_t> readDec16(std::string_view text) { return readDecimal<int16_t>(text); }
+
+std::optional<int32_t> readDec32(std::string_view text) { return readDecimal<int32_t>(text); }
 
 std::optional<int32_t> readHex32(std::string_view text)
 {

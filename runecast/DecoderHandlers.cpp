@@ -1,5 +1,5 @@
 // What the decoder window does: load, model choice, flag decoding and the two lookups.
-#include "runecast/DecoderWindow.h"
+#include "runecast/runecast.h"
 
 #include "toolkit/Bytes.h"
 #include "runecast/FaultTable.h"

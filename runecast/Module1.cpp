@@ -1,7 +1,7 @@
 #include "runecast/Module1.h"
 
-#include "runecast/DecoderWindow.h"
-#include "runecast/SplashWindow.h"
+#include "runecast/runecast.h"
+#include "runecast/Form1.h"
 
 namespace runecast {
 

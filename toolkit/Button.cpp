@@ -2,7 +2,6 @@
 
 #include "toolkit/Bytes.h"
 #include "toolkit/Dispatch.h"
-#include "toolkit/Window.h"
 
 #include <QPushButton>
 
@@ -31,10 +30,10 @@ void Button::click()
 
 void Button::makeDefault()
 {
-    window().setDefaultButton(this);
+    controlHost().setDefaultButton(this);
     button_->setDefault(true);
 }
 
-void Button::makeCancel() { window().setCancelButton(this); }
+void Button::makeCancel() { controlHost().setCancelButton(this); }
 
 } // namespace toolkit

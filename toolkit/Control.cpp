@@ -2,14 +2,12 @@
 
 #include "toolkit/Bytes.h"
 #include "toolkit/Dispatch.h"
-#include "toolkit/Window.h"
 
 #include <QEvent>
 #include <QFont>
 #include <QPalette>
 #include <QWidget>
 
-#include <stdexcept>
 
 namespace toolkit {
 
@@ -19,7 +17,7 @@ public:
     bool eventFilter(QObject*, QEvent* event) override
     {
         if (event->type() == QEvent::FocusIn) {
-            auto& w = control_.window();
+            auto& w = control_.controlHost();
             if (w.focused() != &control_) {
                 w.noteFocus(&control_);
                 dispatch(control_.onGotFocus);
@@ -33,7 +31,7 @@ private:
 };
 
 Control::Control(Container& parent, std::string name, QWidget* widget)
-    : name_(std::move(name)), widget_(widget), window_(parent.window())
+    : name_(std::move(name)), widget_(widget), host_(parent.controlHost())
 {
     widget_->setParent(parent.host());
     widget_->setObjectName(QString::fromStdString(name_));
@@ -42,14 +40,14 @@ Control::Control(Container& parent, std::string name, QWidget* widget)
     filter_ = new Filter(*this);
     widget_->installEventFilter(filter_);
     widget_->show();
-    window_.registerControl(this);
+    host_.registerControl(this);
 }
 
 // The widget goes with its control, so that nothing it does while being torn down (hide and
 // focus events, signals) reaches a control that is already gone.
 Control::~Control()
 {
-    window_.unregisterControl(this);
+    host_.unregisterControl(this);
     if (alive_) {
         widget_->removeEventFilter(filter_);
         widget_->blockSignals(true);
@@ -61,8 +59,8 @@ void Control::setVisible(bool v)
 {
     visible_ = v;
     widget_->setVisible(v);
-    if (!v && window_.focused() == this)
-        window_.noteFocus(nullptr);
+    if (!v && host_.focused() == this)
+        host_.noteFocus(nullptr);
 }
 
 void Control::setEnabled(bool e)
@@ -107,16 +105,14 @@ void Control::move(int left, int top, int width, int height)
 
 void Control::setFocus()
 {
-    if (window_.focused() != this) {
-        window_.noteFocus(this);
-        widget_->setFocus(Qt::OtherFocusReason);
+    const bool news = host_.focused() != this;
+    host_.noteFocus(this);
+    widget_->setFocus(Qt::OtherFocusReason);
+    if (news)
         dispatch(onGotFocus);
-    } else {
-        widget_->setFocus(Qt::OtherFocusReason);
-    }
 }
 
-bool Control::hasFocus() const { return window_.focused() == this; }
+bool Control::hasFocus() const { return host_.focused() == this; }
 
 void Control::setTabStop(bool stop) { widget_->setFocusPolicy(stop ? Qt::StrongFocus : Qt::NoFocus); }
 
@@ -126,16 +122,6 @@ void Control::makeHelper()
 {
     widget_->setFocusPolicy(Qt::NoFocus);
     widget_->setAccessibleDescription(QString());
-}
-
-void describeControls(Window& window, const ControlDescription* table, size_t count)
-{
-    for (size_t i = 0; i < count; ++i) {
-        Control* control = window.find(table[i].control);
-        if (!control)
-            throw std::logic_error(window.name() + " has no control " + table[i].control + " to describe");
-        control->setDescription(table[i].words);
-    }
 }
 
 void Control::bringToFront() { widget_->raise(); }

@@ -1,6 +1,7 @@
 #pragma once
 // The base of every control: a name, the Qt widget that draws it, and the properties all
 // controls share (visibility, enabled state, colour, font, position in twips, focus).
+#include "toolkit/ControlHost.h"
 #include "toolkit/Geometry.h"
 
 #include <QObject>
@@ -13,14 +14,12 @@ class QWidget;
 
 namespace toolkit {
 
-class Window;
-
 // Something controls can be placed in: a window's client area or a frame.
 class Container {
 public:
     virtual ~Container() = default;
     virtual QWidget* host() = 0;
-    virtual Window& window() = 0;
+    virtual ControlHost& controlHost() = 0;
 };
 
 class Control {
@@ -32,7 +31,8 @@ public:
 
     const std::string& name() const { return name_; }
     QWidget* widget() const { return widget_; }
-    Window& window() const { return window_; }
+    // The window the control stands in, as far as a control needs it.
+    ControlHost& controlHost() const { return host_; }
 
     bool visible() const { return visible_; }
     void setVisible(bool v);
@@ -77,7 +77,7 @@ private:
 
     std::string name_;
     QWidget* widget_;
-    Window& window_;
+    ControlHost& host_;
     Filter* filter_;
     QPointer<QWidget> alive_; // null once Qt deleted the widget with its parent
     bool visible_ = true;
@@ -85,21 +85,6 @@ private:
     Color backColor_ = colors::white;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
 };
-
-// One line of a window's description table: a control's name and what it is, in words.
-struct ControlDescription {
-    const char* control;
-    const char* words;
-};
-
-// Gives each named control of the window its description. A name that is not a control of the
-// window is a mistake in the table and throws std::logic_error naming it.
-void describeControls(Window& window, const ControlDescription* table, size_t count);
-template <size_t N>
-void describeControls(Window& window, const ControlDescription (&table)[N])
-{
-    describeControls(window, table, N);
-}
 
 // Sets a widget's font: the family and size where given, bold as given.
 void applyFont(QWidget* widget, const Font& f);

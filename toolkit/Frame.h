@@ -11,7 +11,7 @@ public:
     Frame(Container& parent, std::string name, std::string caption);
     const std::string& caption() const { return caption_; }
     QWidget* host() override;
-    Window& window() override { return Control::window(); }
+    ControlHost& controlHost() override { return Control::controlHost(); }
 
 private:
     QGroupBox* box_;

@@ -1,17 +1,17 @@
 #pragma once
 // A text box whose text is a byte string (CR LF are two characters). The box owns the exact
-// text; its widget only shows it. Assigning a different text runs onChange at once, nested in
+// text; its view only shows it. Assigning a different text runs onChange at once, nested in
 // the assignment; assigning the same text runs nothing. The operator's edits run the same
 // handler. Keys reach onKeyDown, onKeyPress (which may consume the key by setting it to 0, or
 // change it) and onKeyUp before the box applies its own edit.
 #include "toolkit/Control.h"
 #include "toolkit/Label.h"
 
-class QLineEdit;
-class QPlainTextEdit;
-class QTimer;
+#include <memory>
 
 namespace toolkit {
+
+class TextView;
 
 class TextBox : public Control {
 public:
@@ -19,6 +19,7 @@ public:
     enum ScrollBars { NoScrollBars = 0, Horizontal = 1, Vertical = 2, BothScrollBars = 3 };
 
     TextBox(Container& parent, std::string name, Kind kind = Kind::SingleLine, int scrollBars = NoScrollBars);
+    ~TextBox() override;
 
     const std::string& text() const { return text_; }
     void setText(std::string_view t);
@@ -62,32 +63,24 @@ protected:
     bool filterEvent(QEvent* event) override;
 
 private:
+    TextBox(Container& parent, std::string name, std::unique_ptr<TextView> view);
     void replace(size_t start, size_t length, std::string_view with);
     void defaultEdit(int ascii);
     void textChangedBy(bool user);
     void scheduleDisplay();
-    void showMultiLine();
     void takeUserEdit();
     void takeUserCursor();
 
-    Kind kind_;
-    QLineEdit* line_ = nullptr;
-    QPlainTextEdit* area_ = nullptr;
-    QTimer* frameTimer_ = nullptr;
+    std::unique_ptr<TextView> view_;
     std::string text_;
     long selStart_ = 0;
     long selLength_ = 0;
     bool highRate_ = false;
     bool locked_ = false;
     bool updatingWidget_ = false;
-    // What the multi-line widget shows, as box text, so that updates can be incremental.
+    // What the widget shows, as box text, so that updates can be incremental.
     std::string shown_;
     long displayUpdates_ = 0;
 };
-
-// The multi-line widget's view of box text: CR LF shows as one line break.
-QString displayText(std::string_view text);
-long displayPosition(std::string_view text, long pos);
-long textPosition(std::string_view text, long displayPos);
 
 } // namespace toolkit

@@ -1,5 +1,6 @@
 #include "toolkit/TextOps.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
@@ -51,5 +52,66 @@ double leadingNumber(std::string_view s)
 }
 
 std::string decimal(long long v) { return std::to_string(v); }
+
+namespace {
+bool isPairedCr(std::string_view t, size_t i) { return t[i] == '\r' && i + 1 < t.size() && t[i + 1] == '\n'; }
+} // namespace
+
+std::string displayText(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i)
+        if (!isPairedCr(text, i))
+            out.push_back(text[i] == '\r' ? '\n' : text[i]);
+    return out;
+}
+
+long displayPosition(std::string_view text, long pos)
+{
+    long shown = 0;
+    for (size_t i = 0; i < text.size() && static_cast<long>(i) < pos; ++i)
+        if (!isPairedCr(text, i))
+            ++shown;
+    return shown;
+}
+
+long textPosition(std::string_view text, long displayPos)
+{
+    long shown = 0;
+    size_t i = 0;
+    for (; i < text.size() && shown < displayPos; ++i)
+        if (!isPairedCr(text, i))
+            ++shown;
+    return static_cast<long>(i);
+}
+
+size_t droppedFront(std::string_view before, std::string_view now)
+{
+    if (now.starts_with(before))
+        return 0;
+    for (size_t d = 1; d < before.size() && d <= 65536; ++d)
+        if (now.starts_with(before.substr(d)))
+            return d;
+    return std::string::npos;
+}
+
+std::pair<std::string, size_t> carryEdit(std::string_view shown, std::string_view edited, std::string text)
+{
+    size_t prefix = 0;
+    while (prefix < shown.size() && prefix < edited.size() && shown[prefix] == edited[prefix])
+        ++prefix;
+    size_t suffix = 0;
+    while (suffix < shown.size() - prefix && suffix < edited.size() - prefix &&
+           shown[shown.size() - 1 - suffix] == edited[edited.size() - 1 - suffix])
+        ++suffix;
+    const size_t dropped = droppedFront(shown, text);
+    const size_t shift = dropped == std::string::npos ? 0 : dropped;
+    const size_t removedEnd = shown.size() - suffix;
+    const size_t start = std::min(prefix > shift ? prefix - shift : 0, text.size());
+    const size_t end = std::clamp(removedEnd > shift ? removedEnd - shift : 0, start, text.size());
+    text.replace(start, end - start, edited.substr(prefix, edited.size() - suffix - prefix));
+    return {std::move(text), start + edited.size() - suffix - prefix};
+}
 
 } // namespace toolkit

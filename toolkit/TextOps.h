@@ -1,9 +1,10 @@
 #pragma once
-// The 1-based substring and search operations the windows' offsets are written in, and the
-// number reading of cells. Plain C++ without Qt, so the reply parsers and the simulators' tests
-// share them with the windows.
+// The 1-based substring and search operations the windows' offsets are written in, the number
+// reading of cells, and the text boxes' mapping between their text and what their widgets show.
+// Plain C++ without Qt, so the reply parsers and the simulators' tests share them with the windows.
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace toolkit {
 
@@ -19,5 +20,18 @@ double leadingNumber(std::string_view s);
 
 // Decimal text of an integer, no blanks ("12", "-3").
 std::string decimal(long long v);
+
+// A multi-line box shows its text with CR LF, and a lone CR, as one line break ('\n').
+std::string displayText(std::string_view text);
+// Where a position in the text (0-based) falls in the shown text, and back.
+long displayPosition(std::string_view text, long pos);
+long textPosition(std::string_view text, long displayPos);
+
+// How many characters `now` lost from the front of `before` when it only lost its front and
+// gained a tail (the terminal's way); npos when it changed otherwise.
+size_t droppedFront(std::string_view before, std::string_view now);
+// An edit the widget made to what it showed (`shown` became `edited`), applied to the box's
+// newer `text`. Returns the text and where the edit ends in it.
+std::pair<std::string, size_t> carryEdit(std::string_view shown, std::string_view edited, std::string text);
 
 } // namespace toolkit

@@ -15,6 +15,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace toolkit {
 
@@ -43,25 +44,8 @@ protected:
     }
     void keyPressEvent(QKeyEvent* e) override
     {
-        const int key = keyCodeOf(*e);
-        if (key == kKeyReturn) {
-            if (auto* b = qobject_cast<QPushButton*>(QApplication::focusWidget())) {
-                b->click();
-                return;
-            }
-            if (owner_.defaultButton_ && owner_.defaultButton_->enabled()) {
-                owner_.defaultButton_->click();
-                return;
-            }
-        }
-        if (key == kKeyEscape && owner_.cancelButton_ && owner_.cancelButton_->enabled()) {
-            owner_.cancelButton_->click();
+        if (owner_.dialogKey(keyCodeOf(*e), QApplication::focusWidget()))
             return;
-        }
-        if (key == kKeyEscape && owner_.escapeCloses()) {
-            dispatch([this] { owner_.unload(); });
-            return;
-        }
         int ascii = asciiOf(*e);
         if (ascii && owner_.onKeyPress) {
             dispatch([&] { owner_.onKeyPress(ascii); });
@@ -237,6 +221,39 @@ Control* Window::find(std::string_view controlName) const
         if (c->name() == controlName)
             return c;
     return nullptr;
+}
+
+bool Window::dialogKey(int keyCode, QWidget* focus)
+{
+    if (keyCode == kKeyReturn) {
+        if (auto* b = qobject_cast<QPushButton*>(focus)) {
+            b->click();
+            return true;
+        }
+        if (defaultButton_ && defaultButton_->enabled()) {
+            defaultButton_->click();
+            return true;
+        }
+    }
+    if (keyCode == kKeyEscape && cancelButton_ && cancelButton_->enabled()) {
+        cancelButton_->click();
+        return true;
+    }
+    if (keyCode == kKeyEscape && escapeCloses()) {
+        dispatch([this] { unload(); });
+        return true;
+    }
+    return false;
+}
+
+void describeControls(Window& window, const ControlDescription* table, size_t count)
+{
+    for (size_t i = 0; i < count; ++i) {
+        Control* control = window.find(table[i].control);
+        if (!control)
+            throw std::logic_error(window.name() + " has no control " + table[i].control + " to describe");
+        control->setDescription(table[i].words);
+    }
 }
 
 void Window::unregisterControl(Control* c)

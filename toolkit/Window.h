@@ -17,7 +17,7 @@ namespace toolkit {
 
 class Button;
 
-class Window : public Container {
+class Window : public Container, public ControlHost {
 public:
     explicit Window(std::string name);
     ~Window() override;
@@ -25,7 +25,7 @@ public:
     Window& operator=(const Window&) = delete;
 
     QWidget* host() override;
-    Window& window() override { return *this; }
+    ControlHost& controlHost() override { return *this; }
     QMainWindow* frame() const;
     const std::string& name() const { return name_; }
 
@@ -55,8 +55,8 @@ public:
     MenuItem* findMenuItem(std::string_view name) const;
 
     // Enter presses the default button and Escape the cancel button, wherever the focus is.
-    void setDefaultButton(Button* b) { defaultButton_ = b; }
-    void setCancelButton(Button* b) { cancelButton_ = b; }
+    void setDefaultButton(Button* b) override { defaultButton_ = b; }
+    void setCancelButton(Button* b) override { cancelButton_ = b; }
     Button* defaultButton() const { return defaultButton_; }
     // For a dialog without a cancel button: Escape closes it as closing its frame does.
     void setEscapeCloses(bool closes) { escapeCloses_ = closes; }
@@ -66,8 +66,7 @@ public:
     // The order Tab moves the focus in, first to last; hidden and disabled controls are skipped.
     void setTabOrder(const std::vector<Control*>& order);
 
-    Control* focused() const { return focused_; }
-    void noteFocus(Control* c) { focused_ = c; }
+    Control* focused() const override { return focused_; }
     const std::vector<Control*>& controls() const { return controls_; }
     Control* find(std::string_view controlName) const;
 
@@ -76,11 +75,12 @@ public:
     std::function<void()> onActivate, onDeactivate, onClick, onResize;
     std::function<void(int& ascii)> onKeyPress;
 
-    // Called by Control.
-    void registerControl(Control* c) { controls_.push_back(c); }
-    void unregisterControl(Control* c);
-
 private:
+    void registerControl(Control* c) override { controls_.push_back(c); }
+    void unregisterControl(Control* c) override;
+    void noteFocus(Control* c) override { focused_ = c; }
+    bool dialogKey(int keyCode, QWidget* focus) override;
+
     class Frame;
     friend class Frame;
 
@@ -98,5 +98,20 @@ private:
     bool shown_ = false;
     bool unloaded_ = false;
 };
+
+// One line of a window's description table: a control's name and what it is, in words.
+struct ControlDescription {
+    const char* control;
+    const char* words;
+};
+
+// Gives each named control of the window its description. A name that is not a control of the
+// window is a mistake in the table and throws std::logic_error naming it.
+void describeControls(Window& window, const ControlDescription* table, size_t count);
+template <size_t N>
+void describeControls(Window& window, const ControlDescription (&table)[N])
+{
+    describeControls(window, table, N);
+}
 
 } // namespace toolkit

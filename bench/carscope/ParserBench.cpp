@@ -1,31 +1,18 @@
 // What one received piece costs carscope: the append to the pane and the reply buffer, the
 // marker search over the buffer, and the table display. Runs on the offscreen platform.
-#include "tests/support/FakeSerialBackend.h"
 #include "carscope/ScopeForm1.h"
-#include "toolkit/TestPlatform.h"
+#include "tests/support/WindowHarness.h"
 #include "tests/carterm/scope_replies.h"
 
-#include <QApplication>
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <memory>
 
 namespace {
 
-struct Window {
-    toolkit::TestPlatform platform;
-    carterm::FakeSerialBackend* line = nullptr;
-    std::unique_ptr<carterm::ScopeForm1> form;
-
-    Window()
-    {
-        auto backend = std::make_unique<carterm::FakeSerialBackend>();
-        line = backend.get();
-        form = std::make_unique<carterm::ScopeForm1>(std::move(backend));
-        form->load();
-        form->Command1.click();
-    }
+// The car window loaded, left hidden, with the poll started.
+struct Window : WindowHarness<carterm::ScopeForm1> {
+    Window() : WindowHarness({true, false}) { form->Command1.click(); }
 };
 
 // A poll as carsim answers it while the car runs: the echo, the table, a velocity reply.
@@ -85,13 +72,3 @@ void BM_TableDisplay(benchmark::State& state)
 BENCHMARK(BM_TableDisplay);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

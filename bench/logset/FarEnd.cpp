@@ -9,6 +9,7 @@
 //
 // `logset_far_end --flood-copy <bytes> <file>` instead writes the bytes bench/terminal's
 // flood_writer sends for that size, to check a session log of its flood byte for byte.
+#include "bench/FloodLines.h"
 #include "sim/common/PseudoTerminal.h"
 
 #include <chrono>
@@ -30,13 +31,7 @@ double since(Clock::time_point t) { return std::chrono::duration<double>(Clock::
 // flood_writer's flood: a 64 kB block of numbered 79-character lines with CR LF, repeated.
 std::string floodCopy(size_t total)
 {
-    std::string block;
-    for (int n = 0; block.size() < 64 * 1024; ++n) {
-        char line[96];
-        std::snprintf(line, sizeof line, "%08d %-70.70s\r\n", n,
-                      "The quick brown fox jumps over the lazy dog; PMI SU1 SD1 GV HS CS ICS GL1 ICA");
-        block += line;
-    }
+    const std::string block = floodLines(64 * 1024);
     std::string out;
     out.reserve(total + block.size());
     while (out.size() < total)

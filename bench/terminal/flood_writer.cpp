@@ -2,6 +2,7 @@
 // program on the other side keeps up: the writer's wall time is the drain time, since writes to
 // the pseudo-terminal block while the reader lags. Reports MB/s, the reader's CPU seconds per MB
 // and its peak memory.
+#include "bench/FloodLines.h"
 #include "sim/common/PseudoTerminal.h"
 
 #include <chrono>
@@ -114,14 +115,7 @@ int main(int argc, char** argv)
     }
     std::this_thread::sleep_for(std::chrono::seconds(1));
 
-    // 79 printable characters and CR LF, numbered so no two lines are alike.
-    std::string block;
-    for (int n = 0; block.size() < 64 * 1024; ++n) {
-        char line[96];
-        std::snprintf(line, sizeof line, "%08d %-70.70s\r\n", n,
-                      "The quick brown fox jumps over the lazy dog; PMI SU1 SD1 GV HS CS ICS GL1 ICA");
-        block += line;
-    }
+    const std::string block = floodLines(64 * 1024);
     const size_t total = static_cast<size_t>(megabytes * 1000 * 1000);
     const ProcessFigures before = figuresOf(pid);
     const auto start = std::chrono::steady_clock::now();

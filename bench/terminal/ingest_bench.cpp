@@ -1,30 +1,22 @@
 // In-process terminal ingest: received pieces through the car window's receive event, the
 // append routine, the reply buffer and its parser, and the pane, with the pane's widget brought
 // up to date at a screen frame's pace.
-#include "tests/support/FakeSerialBackend.h"
+#include "bench/FloodLines.h"
 #include "carscope/ScopeForm1.h"
 #include "serial/TerminalAppend.h"
-#include "toolkit/TestPlatform.h"
+#include "tests/support/PseudoRandom.h"
+#include "tests/support/WindowHarness.h"
 #include "toolkit/TextBox.h"
 #include "toolkit/Window.h"
 
-#include <QApplication>
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
 std::string floodPiece(size_t size)
 {
-    std::string piece;
-    for (int n = 0; piece.size() < size; ++n) {
-        char line[96];
-        std::snprintf(line, sizeof line, "%08d %-70.70s\r\n", n,
-                      "The quick brown fox jumps over the lazy dog; PMI SU1 SD1 GV HS CS ICS GL1 ICA");
-        piece += line;
-    }
+    std::string piece = floodLines(size);
     piece.resize(size);
     return piece;
 }
@@ -55,17 +47,12 @@ BENCHMARK(AppendToPane)->Arg(64)->Arg(4095);
 // to date after every `piecesPerFrame` pieces.
 void receiveRepeatedly(benchmark::State& state, const std::string& piece, long piecesPerFrame)
 {
-    toolkit::TestPlatform platform;
-    auto backend = std::make_unique<carterm::FakeSerialBackend>();
-    auto* line = backend.get();
-    carterm::ScopeForm1 form(std::move(backend));
-    form.load();
-    form.show();
+    WindowHarness<carterm::ScopeForm1> window;
     long n = 0;
     for (auto _ : state) {
-        line->feed(piece);
+        window.line->feed(piece);
         if (++n % piecesPerFrame == 0)
-            form.Term.flushDisplay();
+            window.form->Term.flushDisplay();
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(piece.size()));
 }
@@ -84,12 +71,10 @@ BENCHMARK(ReceivePath)->Arg(64)->Arg(4095);
 std::string backspacePiece(size_t size)
 {
     std::string piece = floodPiece(size);
-    unsigned x = 1;
-    for (char& c : piece) {
-        x = x * 1103515245u + 12345u;
-        if ((x >> 16) % 20 == 0)
+    PseudoRandom random(1);
+    for (char& c : piece)
+        if ((random.next() >> 16) % 20 == 0)
             c = '\b';
-    }
     return piece;
 }
 
@@ -108,13 +93,3 @@ void ReceiveBackspacePiece(benchmark::State& state)
 BENCHMARK(ReceiveBackspacePiece)->Arg(1)->Arg(4)->Arg(16)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

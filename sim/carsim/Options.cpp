@@ -1,15 +1,15 @@
 #include "sim/carsim/Options.h"
 
+#include "sim/common/OptionTable.h"
+
+#include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
 
 namespace carsim {
 
 namespace {
-constexpr long kMinBaud = 50;
-constexpr long kMaxBaud = 4000000;
+constexpr unsigned long long kMinBaud = 50;
+constexpr unsigned long long kMaxBaud = 4000000;
 constexpr double kMaxHangupSeconds = 86400.0;
 
 constexpr std::array<long, 30> kStandardBauds{50, 75, 110, 134, 150, 200, 300, 600, 1200, 1800, 2400,
@@ -18,61 +18,11 @@ constexpr std::array<long, 30> kStandardBauds{50, 75, 110, 134, 150, 200, 300, 6
 
 const char* const kAccepted =
     "accepted: --link PATH, --device PATH, --scenario NAME, --baud N, --after SECONDS, --seed N, --help";
-
-std::optional<long> parseWhole(const std::string& text, long lo, long hi)
-{
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
-        return std::nullopt;
-    errno = 0;
-    char* end = nullptr;
-    const long long v = std::strtoll(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || v < lo || v > hi)
-        return std::nullopt;
-    return static_cast<long>(v);
-}
-
-std::optional<std::uint64_t> parseSeed(const std::string& text)
-{
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
-        return std::nullopt;
-    errno = 0;
-    char* end = nullptr;
-    const unsigned long long v = std::strtoull(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0')
-        return std::nullopt;
-    return static_cast<std::uint64_t>(v);
-}
-
-std::optional<double> parseSeconds(const std::string& text)
-{
-    if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos)
-        return std::nullopt;
-    errno = 0;
-    char* end = nullptr;
-    const double v = std::strtod(text.c_str(), &end);
-    if (errno != 0 || *end != '\0' || !std::isfinite(v) || v <= 0.0 || v > kMaxHangupSeconds)
-        return std::nullopt;
-    return v;
-}
-
-std::string standardBaudList()
-{
-    std::string list;
-    for (long b : kStandardBauds) {
-        if (!list.empty())
-            list += ", ";
-        list += std::to_string(b);
-    }
-    return list;
-}
 }  // namespace
 
 bool isStandardBaud(long baud)
 {
-    for (long b : kStandardBauds)
-        if (b == baud)
-            return true;
-    return false;
+    return std::find(kStandardBauds.begin(), kStandardBauds.end(), baud) != kStandardBauds.end();
 }
 
 ParsedOptions parseOptions(const std::vector<std::string>& args)
@@ -86,66 +36,58 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
         result.error = std::move(message);
         return result;
     };
-
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string name = args[i];
-        std::optional<std::string> value;
-        if (name.starts_with("--")) {
-            const auto eq = name.find('=');
-            if (eq != std::string::npos) {
-                value = name.substr(eq + 1);
-                name.resize(eq);
-            }
-        }
-        if (name == "--help" || name == "-h") {
-            if (value)
-                return fail("--help takes no value");
-            o.help = true;
-            continue;
-        }
-
-        const bool takesValue = name == "--link" || name == "--device" || name == "--scenario"
-            || name == "--baud" || name == "--after" || name == "--seed";
-        if (!takesValue) {
-            if (name.starts_with("-"))
-                return fail("unknown option '" + name + "'; " + kAccepted);
-            return fail("unexpected argument '" + name + "'; " + kAccepted);
-        }
-        if (!value) {
-            if (i + 1 >= args.size())
-                return fail(name + " needs a value; " + kAccepted);
-            value = args[++i];
-        }
-
-        if (name == "--link" || name == "--device") {
-            if (value->empty())
-                return fail(name + " needs a path, got an empty one");
-            (name == "--link" ? o.linkPath : o.devicePath) = *value;
-        } else if (name == "--scenario") {
-            const auto scenario = scenarioFromName(*value);
-            if (!scenario)
-                return fail("unknown scenario '" + *value + "'; accepted: " + scenarioNameList());
-            o.scenario = *scenario;
-        } else if (name == "--baud") {
-            const auto baud = parseWhole(*value, kMinBaud, kMaxBaud);
-            if (!baud)
-                return fail("--baud '" + *value + "' is not a line rate; give a whole number of bits per second from "
-                    + std::to_string(kMinBaud) + " to " + std::to_string(kMaxBaud) + ", e.g. 1200");
-            o.baud = *baud;
-            baudGiven = true;
-        } else if (name == "--after") {
-            const auto seconds = parseSeconds(*value);
-            if (!seconds)
-                return fail("--after '" + *value + "' is not a time; give seconds greater than 0 and at most 86400, e.g. 2.5");
-            o.hangupAfterSeconds = *seconds;
-            afterGiven = true;
-        } else {  // --seed
-            const auto seed = parseSeed(*value);
-            if (!seed)
-                return fail("--seed '" + *value + "' is not a seed; give a whole number from 0 to 18446744073709551615");
-            o.seed = *seed;
-        }
-    }
+    const auto path = [](const char* name, std::string& into) {
+        return [name, &into](const std::string& v) {
+            if (v.empty())
+                return std::string(name) + " needs a path, got an empty one";
+            into = v;
+            return std::string();
+        };
+    };
+    const std::string value = std::string("a value; ") + kAccepted;
+    const std::vector<sim::Option> table{
+        {"--help", "-h", "", [&](const std::string&) { o.help = true; return std::string(); }},
+        {"--link", nullptr, value, path("--link", o.linkPath)},
+        {"--device", nullptr, value, path("--device", o.devicePath)},
+        {"--scenario", nullptr, value, [&](const std::string& v) {
+             const auto scenario = scenarioFromName(v);
+             if (!scenario)
+                 return "unknown scenario '" + v + "'; accepted: " + scenarioNameList();
+             o.scenario = *scenario;
+             return std::string();
+         }},
+        {"--baud", nullptr, value, [&](const std::string& v) {
+             const auto baud = sim::wholeNumber(v);
+             if (!baud || *baud < kMinBaud || *baud > kMaxBaud)
+                 return "--baud '" + v + "' is not a line rate; give a whole number of bits per second from "
+                     + std::to_string(kMinBaud) + " to " + std::to_string(kMaxBaud) + ", e.g. 1200";
+             o.baud = static_cast<long>(*baud);
+             baudGiven = true;
+             return std::string();
+         }},
+        {"--after", nullptr, value, [&](const std::string& v) {
+             const auto seconds = sim::decimalNumber(v);
+             if (!seconds || *seconds <= 0.0 || *seconds > kMaxHangupSeconds)
+                 return "--after '" + v + "' is not a time; give seconds greater than 0 and at most 86400, e.g. 2.5";
+             o.hangupAfterSeconds = *seconds;
+             afterGiven = true;
+             return std::string();
+         }},
+        {"--seed", nullptr, value, [&](const std::string& v) {
+             const auto seed = sim::wholeNumber(v);
+             if (!seed)
+                 return "--seed '" + v + "' is not a seed; give a whole number from 0 to 18446744073709551615";
+             o.seed = *seed;
+             return std::string();
+         }},
+    };
+    const sim::OptionWords words{
+        [](const std::string& name, const std::string&) { return name + " takes no value"; },
+        [](const std::string&, const std::string& name) {
+            return (name.starts_with("-") ? "unknown option '" : "unexpected argument '") + name + "'; " + kAccepted;
+        }};
+    if (std::string error = sim::readOptions(args, table, words); !error.empty())
+        return fail(std::move(error));
 
     if (o.help)
         return result;
@@ -156,7 +98,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
         return fail("--after is used only with --scenario hangup");
     if (baudGiven && !o.devicePath.empty() && !isStandardBaud(o.baud))
         return fail("--baud " + std::to_string(o.baud) + " cannot be set on a device; standard rates: "
-            + standardBaudList());
+            + sim::listed(kStandardBauds));
     return result;
 }
 

@@ -34,22 +34,28 @@ std::mutex libraryLock;
 AdapterRegistry registry;
 CallTrace trace;
 
-// No exception may cross into a C caller.
+// One exported call: under the library's lock, with no exception let out into the C caller,
+// and traced with its arguments and what it wrote for the caller.
 template <typename Body>
-int32_t guarded(Body&& body)
+int32_t traced(const char* entryPoint, const std::string& arguments, Body&& body)
 {
+    std::lock_guard lock(libraryLock);
+    std::string written;
+    int32_t result;
     try {
-        return body();
+        result = body(written);
     } catch (...) {
-        return code::internalFailure;
+        result = code::internalFailure;
     }
+    trace.call(entryPoint, arguments, result, written);
+    return result;
 }
 
 int32_t openAdapter(const char* entryPoint, int32_t* handle, int32_t id, const char* idName)
 {
-    std::lock_guard lock(libraryLock);
-    std::string written;
-    const int32_t result = guarded([&] {
+    const std::string arguments =
+        std::string("handle=") + (handle ? "&" : "NULL") + ", " + idName + "=" + decimalAndHex(id);
+    return traced(entryPoint, arguments, [&](std::string& written) {
         if (!handle)
             return code::nullArgument;
         if (id < 0 || id > 0xFFFF)
@@ -70,17 +76,16 @@ int32_t openAdapter(const char* entryPoint, int32_t* handle, int32_t id, const c
         written = "handle=" + std::to_string(opened);
         return code::ok;
     });
-    trace.call(entryPoint, std::string("handle=") + (handle ? "&" : "NULL") + ", " + idName + "="
-                               + decimalAndHex(id),
-               result, written);
-    return result;
 }
 
-// Checks the handle, the bus and the scenario's fault for this kind of call, then runs `body`.
+// A traced call on one bus of an open adapter: checks the handle, the bus and the scenario's
+// fault for this kind of call, then runs `body`. `more` follows the handle and bus in the trace.
 template <typename Body>
-int32_t onBus(int32_t handle, int32_t bus, bool Scenario::*fails, Body&& body)
+int32_t onBus(const char* entryPoint, int32_t handle, int32_t bus, const std::string& more, bool Scenario::*fails,
+              Body&& body)
 {
-    return guarded([&] {
+    const std::string arguments = "handle=" + std::to_string(handle) + ", bus=" + std::to_string(bus) + more;
+    return traced(entryPoint, arguments, [&](std::string& written) {
         PointModel* adapter = registry.find(handle);
         if (!adapter)
             return code::badHandle;
@@ -88,13 +93,8 @@ int32_t onBus(int32_t handle, int32_t bus, bool Scenario::*fails, Body&& body)
             return code::badBus;
         if (adapter->scenario().*fails)
             return code::injectedFault;
-        return body(*adapter);
+        return body(*adapter, written);
     });
-}
-
-std::string handleAndBus(int32_t handle, int32_t bus)
-{
-    return "handle=" + std::to_string(handle) + ", bus=" + std::to_string(bus);
 }
 
 } // namespace
@@ -113,8 +113,7 @@ int32_t Kestrel_KX9_Open(int32_t* handle, int32_t baseAddress)
 
 int32_t Kestrel_Close(int32_t handle)
 {
-    std::lock_guard lock(libraryLock);
-    const int32_t result = guarded([&] {
+    return traced("Kestrel_Close", "handle=" + std::to_string(handle), [&](std::string&) {
         PointModel* adapter = registry.find(handle);
         if (!adapter)
             return code::badHandle;
@@ -123,62 +122,46 @@ int32_t Kestrel_Close(int32_t handle)
         registry.close(handle);
         return code::ok;
     });
-    trace.call("Kestrel_Close", "handle=" + std::to_string(handle), result);
-    return result;
 }
 
 int32_t Kestrel_Direct_Packed_Config(int32_t handle, int32_t bus, int32_t mask)
 {
-    std::lock_guard lock(libraryLock);
-    const int32_t result = onBus(handle, bus, &Scenario::configFails, [&](PointModel& adapter) {
-        adapter.configure(bus, static_cast<uint32_t>(mask));
-        return code::ok;
-    });
-    trace.call("Kestrel_Direct_Packed_Config", handleAndBus(handle, bus) + ", mask=" + decimalAndHex(mask),
-               result);
-    return result;
+    return onBus("Kestrel_Direct_Packed_Config", handle, bus, ", mask=" + decimalAndHex(mask), &Scenario::configFails,
+                 [&](PointModel& adapter, std::string&) {
+                     adapter.configure(bus, static_cast<uint32_t>(mask));
+                     return code::ok;
+                 });
 }
 
 int32_t Kestrel_Direct_Packed_Update(int32_t handle, int32_t bus, int32_t value)
 {
-    std::lock_guard lock(libraryLock);
-    const int32_t result = onBus(handle, bus, &Scenario::writeFails, [&](PointModel& adapter) {
-        adapter.update(bus, static_cast<uint32_t>(value));
-        return code::ok;
-    });
-    trace.call("Kestrel_Direct_Packed_Update",
-               handleAndBus(handle, bus) + ", value=" + decimalAndHex(value), result);
-    return result;
+    return onBus("Kestrel_Direct_Packed_Update", handle, bus, ", value=" + decimalAndHex(value), &Scenario::writeFails,
+                 [&](PointModel& adapter, std::string&) {
+                     adapter.update(bus, static_cast<uint32_t>(value));
+                     return code::ok;
+                 });
 }
 
 int32_t Kestrel_Direct_Packed_MOMO(int32_t handle, int32_t bus, int32_t mustOn, int32_t mustOff)
 {
-    std::lock_guard lock(libraryLock);
-    const int32_t result = onBus(handle, bus, &Scenario::momoFails, [&](PointModel& adapter) {
-        adapter.momo(bus, static_cast<uint32_t>(mustOn), static_cast<uint32_t>(mustOff));
-        return code::ok;
-    });
-    trace.call("Kestrel_Direct_Packed_MOMO",
-               handleAndBus(handle, bus) + ", mustOn=" + decimalAndHex(mustOn)
-                   + ", mustOff=" + decimalAndHex(mustOff),
-               result);
-    return result;
+    return onBus("Kestrel_Direct_Packed_MOMO", handle, bus,
+                 ", mustOn=" + decimalAndHex(mustOn) + ", mustOff=" + decimalAndHex(mustOff), &Scenario::momoFails,
+                 [&](PointModel& adapter, std::string&) {
+                     adapter.momo(bus, static_cast<uint32_t>(mustOn), static_cast<uint32_t>(mustOff));
+                     return code::ok;
+                 });
 }
 
 int32_t Kestrel_Direct_Packed_Read(int32_t handle, int32_t bus, int32_t* value)
 {
-    std::lock_guard lock(libraryLock);
-    std::string written;
-    const int32_t result = onBus(handle, bus, &Scenario::readFails, [&](PointModel& adapter) {
-        if (!value)
-            return code::nullArgument;
-        *value = static_cast<int32_t>(adapter.read(bus));
-        written = "value=" + decimalAndHex(*value);
-        return code::ok;
-    });
-    trace.call("Kestrel_Direct_Packed_Read",
-               handleAndBus(handle, bus) + ", value=" + (value ? "&" : "NULL"), result, written);
-    return result;
+    return onBus("Kestrel_Direct_Packed_Read", handle, bus, std::string(", value=") + (value ? "&" : "NULL"),
+                 &Scenario::readFails, [&](PointModel& adapter, std::string& written) {
+                     if (!value)
+                         return code::nullArgument;
+                     *value = static_cast<int32_t>(adapter.read(bus));
+                     written = "value=" + decimalAndHex(*value);
+                     return code::ok;
+                 });
 }
 
 int32_t Kestrel_Enable_Debug(void)

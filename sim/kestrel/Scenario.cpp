@@ -1,6 +1,7 @@
 #include "sim/kestrel/Scenario.h"
 
 #include <charconv>
+#include <utility>
 
 #include "sim/kestrel/PointModel.h"
 
@@ -42,18 +43,13 @@ bool parseItem(std::string_view item, Scenario& scenario, std::string& why)
 
     if (item == "normal")
         return true;
-    if (item == "open-fails")
-        return scenario.openFails = true;
-    if (item == "config-fails")
-        return scenario.configFails = true;
-    if (item == "write-fails")
-        return scenario.writeFails = true;
-    if (item == "momo-fails")
-        return scenario.momoFails = true;
-    if (item == "read-fails")
-        return scenario.readFails = true;
-    if (item == "close-fails")
-        return scenario.closeFails = true;
+    static constexpr std::pair<std::string_view, bool Scenario::*> kFaults[] = {
+        {"open-fails", &Scenario::openFails}, {"config-fails", &Scenario::configFails},
+        {"write-fails", &Scenario::writeFails}, {"momo-fails", &Scenario::momoFails},
+        {"read-fails", &Scenario::readFails}, {"close-fails", &Scenario::closeFails}};
+    for (const auto& [name, fails] : kFaults)
+        if (item == name)
+            return scenario.*fails = true;
 
     if (item.rfind("stuck:", 0) == 0) {
         const std::string_view rest = item.substr(6);

@@ -46,21 +46,6 @@ BenchPort::~BenchPort()
         ::close(deviceFd_);
 }
 
-BenchPort::ReadResult BenchPort::read(std::string& into)
-{
-    char buffer[4096];
-    for (;;) {
-        ssize_t n = ::read(fd_, buffer, sizeof buffer);
-        if (n > 0) {
-            into.append(buffer, static_cast<std::size_t>(n));
-            return ReadResult::Data;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            return ReadResult::Nothing;
-        return ReadResult::Lost;
-    }
-}
+ReadResult BenchPort::read(std::string& into) { return readWaiting(fd_, into); }
 
 } // namespace modemsim

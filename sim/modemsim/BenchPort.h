@@ -2,6 +2,7 @@
 // The bench's side of the modem: the master of a pseudo-terminal the modem creates, or a
 // terminal device it is given. Non-blocking; what the bench has not read yet waits in `output`.
 #include "sim/modemsim/OutputQueue.h"
+#include "sim/modemsim/ReadResult.h"
 #include "sim/common/PseudoTerminal.h"
 
 #include <memory>
@@ -11,8 +12,6 @@ namespace modemsim {
 
 class BenchPort {
 public:
-    enum class ReadResult { Data, Nothing, Lost };
-
     // A new pseudo-terminal, linked from `linkPath` when that is not empty. A link path that
     // exists and is not a symbolic link is refused rather than replaced.
     // Throws std::runtime_error with a message for the operator.
@@ -28,7 +27,7 @@ public:
     // The path the bench opens.
     const std::string& path() const { return path_; }
 
-    // Appends what is waiting to `into`. Lost: the device is gone (read error or end of file).
+    // Appends what is waiting to `into`. Gone: the device is gone (read error or end of file).
     ReadResult read(std::string& into);
 
     OutputQueue& output() { return output_; }

@@ -67,22 +67,7 @@ void CallerLine::refuse(int fd)
     ::close(fd);
 }
 
-CallerLine::ReadResult CallerLine::read(std::string& into)
-{
-    char buffer[4096];
-    for (;;) {
-        ssize_t n = ::recv(callerFd_, buffer, sizeof buffer, 0);
-        if (n > 0) {
-            into.append(buffer, static_cast<std::size_t>(n));
-            return ReadResult::Data;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            return ReadResult::Nothing;
-        return ReadResult::HungUp;
-    }
-}
+ReadResult CallerLine::read(std::string& into) { return readWaiting(callerFd_, into); }
 
 void CallerLine::hangUp()
 {

@@ -2,6 +2,7 @@
 // The remote caller's side: a TCP listener on 127.0.0.1 and at most one connected caller.
 // A connection is a call; closing it is hanging up.
 #include "sim/modemsim/OutputQueue.h"
+#include "sim/modemsim/ReadResult.h"
 
 #include <cstdint>
 #include <string>
@@ -10,8 +11,6 @@ namespace modemsim {
 
 class CallerLine {
 public:
-    enum class ReadResult { Data, Nothing, HungUp };
-
     // Listens on 127.0.0.1:`port` (0: any free port). Throws std::runtime_error with a message
     // for the operator, e.g. when the port is taken.
     explicit CallerLine(std::uint16_t port);
@@ -31,6 +30,7 @@ public:
     bool connected() const { return callerFd_ >= 0; }
     int callerFd() const { return callerFd_; }
 
+    // Appends what the caller sent to `into`. Gone: the caller hung up.
     ReadResult read(std::string& into);
     OutputQueue& output() { return output_; }
     // Writes what the socket takes now; false when the caller is gone.

@@ -94,21 +94,9 @@ HayesModem::Outcome HayesModem::apply(const AtCommand& command, TimePoint now)
     const bool callHeld = state_ == CallState::OnlineCommand;
 
     switch (command.kind) {
-    case Kind::Echo:
-        if (command.value > 1)
-            return Outcome::Failed;
-        echo_ = command.value == 1;
-        return Outcome::Continue;
-    case Kind::Quiet:
-        if (command.value > 1)
-            return Outcome::Failed;
-        quiet_ = command.value == 1;
-        return Outcome::Continue;
-    case Kind::Verbose:
-        if (command.value > 1)
-            return Outcome::Failed;
-        verbose_ = command.value == 1;
-        return Outcome::Continue;
+    case Kind::Echo: return setSwitch(echo_, command.value);
+    case Kind::Quiet: return setSwitch(quiet_, command.value);
+    case Kind::Verbose: return setSwitch(verbose_, command.value);
     case Kind::ResultSet:
         if (command.value > kMaxResultSet)
             return Outcome::Failed;
@@ -122,20 +110,13 @@ HayesModem::Outcome HayesModem::apply(const AtCommand& command, TimePoint now)
     case Kind::Reset:
         if (command.value != 0)
             return Outcome::Failed;
-        if (callHeld) {
-            endCall();
-            hangUpRequested_ = true;
-        }
+        endHeldCall();
         resetSettings();
         return Outcome::Continue;
     case Kind::HangUp:
         if (command.value != 0)
             return Outcome::Failed;
-        // On hook already while idle or ringing: only a held call has something to end.
-        if (callHeld) {
-            endCall();
-            hangUpRequested_ = true;
-        }
+        endHeldCall();
         return Outcome::Continue;
     case Kind::Answer:
         if (state_ == CallState::Ringing) {
@@ -289,6 +270,25 @@ void HayesModem::endCall()
 {
     state_ = CallState::Idle;
     regs_.set(SRegisters::kRingCount, 0);
+}
+
+// E, Q and V take 0 (off) or 1 (on).
+HayesModem::Outcome HayesModem::setSwitch(bool& on, unsigned value)
+{
+    if (value > 1)
+        return Outcome::Failed;
+    on = value == 1;
+    return Outcome::Continue;
+}
+
+// ATH and ATZ hang up a call held in online command mode; on hook already while idle or
+// ringing, they have nothing to end.
+void HayesModem::endHeldCall()
+{
+    if (state_ != CallState::OnlineCommand)
+        return;
+    endCall();
+    hangUpRequested_ = true;
 }
 
 void HayesModem::resetSettings()

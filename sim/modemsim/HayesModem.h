@@ -79,11 +79,13 @@ private:
     void commandByte(unsigned char byte, TimePoint now);
     void executeLine(TimePoint now);
     Outcome apply(const AtCommand& command, TimePoint now);
+    Outcome setSwitch(bool& on, unsigned value);
     void result(ResultCode code);
     void info(const std::string& text);
     void ring(TimePoint now);
     void connect(TimePoint now);
     void endCall();
+    void endHeldCall();
     void resetSettings();
     Duration guardTime() const;
 

@@ -75,19 +75,13 @@ bool ModemLoop::serviceBench(short revents, TimePoint now)
 {
     if (revents & (POLLIN | POLLHUP | POLLERR)) {
         std::string data;
-        switch (bench_.read(data)) {
-        case BenchPort::ReadResult::Data:
+        const ReadResult got = bench_.read(data);
+        if (got == ReadResult::Data) {
             log_.bytes("bench -> modem", data);
             modem_.benchBytes(data, now);
-            break;
-        case BenchPort::ReadResult::Nothing:
+        } else if (got == ReadResult::Gone || (revents & (POLLHUP | POLLERR))) {
             // A hang-up with nothing to read would wake poll for ever: the device is gone.
-            if (revents & (POLLHUP | POLLERR))
-                benchLost_ = true;
-            break;
-        case BenchPort::ReadResult::Lost:
             benchLost_ = true;
-            break;
         }
     }
     if ((revents & POLLOUT) && !bench_.flush())
@@ -115,16 +109,14 @@ void ModemLoop::serviceCaller(short revents, TimePoint now)
 {
     if (revents & POLLIN) {
         std::string data;
-        switch (caller_.read(data)) {
-        case CallerLine::ReadResult::Data:
-            log_.bytes("caller -> modem", data);
-            modem_.callerBytes(data, now);
-            break;
-        case CallerLine::ReadResult::Nothing:
-            break;
-        case CallerLine::ReadResult::HungUp:
+        const ReadResult got = caller_.read(data);
+        if (got == ReadResult::Gone) {
             callerGone(now, false);
             return;
+        }
+        if (got == ReadResult::Data) {
+            log_.bytes("caller -> modem", data);
+            modem_.callerBytes(data, now);
         }
     }
     if (revents & (POLLRDHUP | POLLHUP | POLLERR)) {
@@ -141,7 +133,7 @@ void ModemLoop::callerGone(TimePoint now, bool passRemainingData)
     // the socket's buffer bounds how much that can be.
     if (passRemainingData && modem_.passesCallerData()) {
         std::string data;
-        while (caller_.read(data) == CallerLine::ReadResult::Data) {
+        while (caller_.read(data) == ReadResult::Data) {
         }
         if (!data.empty()) {
             log_.bytes("caller -> modem", data);

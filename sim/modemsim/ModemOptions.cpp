@@ -1,9 +1,11 @@
 #include "sim/modemsim/ModemOptions.h"
 
+#include "sim/common/OptionTable.h"
+
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <optional>
+#include <string>
 
 namespace modemsim {
 
@@ -11,34 +13,6 @@ namespace {
 
 constexpr double kMinRingSeconds = 0.1;
 constexpr double kMaxRingSeconds = 3600;
-
-std::string speedList()
-{
-    std::string text;
-    for (unsigned speed : acceptedSpeeds())
-        text += (text.empty() ? "" : ", ") + std::to_string(speed);
-    return text;
-}
-
-std::optional<unsigned long> wholeNumber(const std::string& text)
-{
-    unsigned long value = 0;
-    const char* end = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end)
-        return std::nullopt;
-    return value;
-}
-
-std::optional<double> decimalNumber(const std::string& text)
-{
-    double value = 0;
-    const char* end = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
-    if (text.empty() || ec != std::errc() || ptr != end || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
 
 } // namespace
 
@@ -50,95 +24,58 @@ const std::vector<unsigned>& acceptedSpeeds()
 
 bool parseModemOptions(const std::vector<std::string>& args, ModemOptions& options, std::string& error)
 {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string name = args[i];
-        std::optional<std::string> inlineValue;
-        if (auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
-            inlineValue = name.substr(eq + 1);
-            name.resize(eq);
-        }
-
-        auto flag = [&]() {
-            if (inlineValue) {
-                error = name + " takes no value; got '" + *inlineValue + "'";
-                return false;
-            }
-            return true;
+    const auto flag = [](bool& into) {
+        return [&into](const std::string&) {
+            into = true;
+            return std::string();
         };
-        auto value = [&](const char* what) -> std::optional<std::string> {
-            if (inlineValue)
-                return inlineValue;
-            if (i + 1 >= args.size()) {
-                error = name + " needs " + what;
-                return std::nullopt;
-            }
-            return args[++i];
+    };
+    const auto path = [](const char* name, std::string& into) {
+        return [name, &into](const std::string& v) {
+            into = v;
+            return v.empty() ? std::string(name) + " needs a non-empty path" : std::string();
         };
-
-        if (name == "--help" || name == "-h") {
-            if (!flag())
-                return false;
-            options.help = true;
-        } else if (name == "--verbose" || name == "-v") {
-            if (!flag())
-                return false;
-            options.verbose = true;
-        } else if (name == "--link") {
-            auto path = value("a path for the link, e.g. /tmp/hoistwise-com3");
-            if (!path)
-                return false;
-            if (path->empty()) {
-                error = "--link needs a non-empty path";
-                return false;
-            }
-            options.linkPath = *path;
-        } else if (name == "--device") {
-            auto path = value("the path of a terminal device, e.g. /dev/ttyS2");
-            if (!path)
-                return false;
-            if (path->empty()) {
-                error = "--device needs a non-empty path";
-                return false;
-            }
-            options.devicePath = *path;
-        } else if (name == "--listen") {
-            auto text = value("a TCP port number from 0 to 65535");
-            if (!text)
-                return false;
-            auto port = wholeNumber(*text);
-            if (!port || *port > 65535) {
-                error = "--listen needs a TCP port number from 0 to 65535 (0: any free port); got '" + *text + "'";
-                return false;
-            }
-            options.listenPort = static_cast<std::uint16_t>(*port);
-        } else if (name == "--ring-interval") {
-            auto text = value("a number of seconds");
-            if (!text)
-                return false;
-            auto seconds = decimalNumber(*text);
-            if (!seconds || *seconds < kMinRingSeconds || *seconds > kMaxRingSeconds) {
-                error = "--ring-interval needs seconds from 0.1 to 3600 (e.g. 2 or 0.5); got '" + *text + "'";
-                return false;
-            }
-            options.ringInterval = std::chrono::milliseconds(std::lround(*seconds * 1000));
-        } else if (name == "--speed") {
-            auto text = value("a line speed");
-            if (!text)
-                return false;
-            auto speed = wholeNumber(*text);
-            const auto& speeds = acceptedSpeeds();
-            if (!speed || std::find(speeds.begin(), speeds.end(), *speed) == speeds.end()) {
-                error = "--speed needs one of " + speedList() + "; got '" + *text + "'";
-                return false;
-            }
-            options.speed = static_cast<unsigned>(*speed);
-        } else {
-            error = "unknown argument '" + args[i]
+    };
+    const std::vector<sim::Option> table{
+        {"--help", "-h", "", flag(options.help)},
+        {"--verbose", "-v", "", flag(options.verbose)},
+        {"--link", nullptr, "a path for the link, e.g. /tmp/hoistwise-com3", path("--link", options.linkPath)},
+        {"--device", nullptr, "the path of a terminal device, e.g. /dev/ttyS2", path("--device", options.devicePath)},
+        {"--listen", nullptr, "a TCP port number from 0 to 65535", [&](const std::string& v) {
+             const auto port = sim::wholeNumber(v);
+             if (!port || *port > 65535)
+                 return "--listen needs a TCP port number from 0 to 65535 (0: any free port); got '" + v + "'";
+             options.listenPort = static_cast<std::uint16_t>(*port);
+             return std::string();
+         }},
+        {"--ring-interval", nullptr, "a number of seconds", [&](const std::string& v) {
+             const auto seconds = sim::decimalNumber(v);
+             if (!seconds || *seconds < kMinRingSeconds || *seconds > kMaxRingSeconds)
+                 return "--ring-interval needs seconds from 0.1 to 3600 (e.g. 2 or 0.5); got '" + v + "'";
+             options.ringInterval = std::chrono::milliseconds(std::lround(*seconds * 1000));
+             return std::string();
+         }},
+        {"--speed", nullptr, "a line speed", [&](const std::string& v) {
+             const auto speed = sim::wholeNumber(v);
+             const auto& speeds = acceptedSpeeds();
+             if (!speed || std::find(speeds.begin(), speeds.end(), *speed) == speeds.end())
+                 return "--speed needs one of " + sim::listed(acceptedSpeeds()) + "; got '" + v + "'";
+             options.speed = static_cast<unsigned>(*speed);
+             return std::string();
+         }},
+    };
+    const sim::OptionWords words{
+        [](const std::string& name, const std::string& value) {
+            return name + " takes no value; got '" + value + "'";
+        },
+        [](const std::string& argument, const std::string&) {
+            return "unknown argument '" + argument
                 + "'; accepted: --link PATH, --device PATH, --listen PORT, --ring-interval SECONDS, "
                   "--speed BPS, --verbose, --help";
-            return false;
-        }
-    }
+        }};
+    error = sim::readOptions(args, table, words);
+    if (!error.empty())
+        return false;
     if (!options.linkPath.empty() && !options.devicePath.empty()) {
         error = "--link names a link to the modem's own pseudo-terminal and cannot be used with --device";
         return false;
@@ -158,7 +95,7 @@ std::string modemUsage()
            "  --listen PORT           TCP port for callers on 127.0.0.1 (default 5555, 0: any free)\n"
            "  --ring-interval SECONDS time between RINGs (default 2, from 0.1 to 3600)\n"
            "  --speed BPS             speed in CONNECT, and the line rate of --device (default 9600;\n"
-           "                          one of " + speedList() + ")\n"
+           "                          one of " + sim::listed(acceptedSpeeds()) + ")\n"
            "  --verbose               log everything that passes, and call and DSR changes, on stderr\n"
            "  --help                  show this text\n"
            "  --version               show the version and exit\n";

@@ -1,5 +1,7 @@
 #pragma once
 // A scratch folder for the log and transmission tests, removed with everything in it.
+#include "tests/support/PseudoRandom.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -30,16 +32,4 @@ inline std::string readFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Bytes of every value, in a fixed but irregular order.
-inline std::string patternBytes(size_t n)
-{
-    std::string out(n, '\0');
-    unsigned x = 12345;
-    for (auto& c : out) {
-        x = x * 1103515245u + 12345u;
-        c = static_cast<char>(x >> 16);
-    }
-    return out;
 }

@@ -9,9 +9,7 @@
 using namespace toolkit;
 
 namespace {
-struct SessionLog : ::testing::Test {
-    CarWindowHarness h;
-    carterm::ScopeForm1& f = *h.form;
+struct SessionLog : WindowTest<CarWindowHarness> {
     ScratchFolder scratch;
 
     void openLog(const std::string& path)

@@ -11,11 +11,7 @@
 
 namespace {
 
-struct Commands : ::testing::Test {
-    CarWindowHarness h;
-    carterm::ScopeForm1& f = *h.form;
-    void SetUp() override { h.sent(); }
-};
+using Commands = WindowTest<CarWindowHarness>;
 
 int polls(const std::string& sent)
 {

@@ -13,10 +13,7 @@ using scope_test::PmiTable;
 
 namespace {
 
-struct Display : ::testing::Test {
-    CarWindowHarness h;
-    carterm::ScopeForm1& f = *h.form;
-    void SetUp() override { h.sent(); }
+struct Display : WindowTest<CarWindowHarness> {
 
     // The reply arrives, then the display timer it enabled runs.
     void showTable(const PmiTable& t)

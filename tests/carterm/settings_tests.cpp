@@ -12,9 +12,7 @@ using namespace toolkit;
 using carterm::ConfigScrn;
 
 namespace {
-struct Settings : ::testing::Test {
-    CarWindowHarness h;
-    carterm::ScopeForm1& f = *h.form;
+struct Settings : WindowTest<CarWindowHarness> {
 
     ConfigScrn& open()
     {

@@ -8,14 +8,7 @@ using carterm::lamp::grey;
 
 namespace {
 
-struct TalkCommands : ::testing::Test {
-    TalkWindowHarness h;
-    carterm::TalkForm1& f = *h.form;
-    void SetUp() override
-    {
-        h.platform.advance(1);
-        h.sent();
-    }
+struct TalkCommands : TalkWindowTest {
     // Collects what goes out, stamped with the virtual time it went.
     std::vector<std::pair<double, std::string>> sendsDuring(int ms, int stepMs = 10)
     {

@@ -11,14 +11,7 @@ using carterm::lamp::grey;
 
 namespace {
 
-struct TalkDisplay : ::testing::Test {
-    TalkWindowHarness h;
-    carterm::TalkForm1& f = *h.form;
-    void SetUp() override
-    {
-        h.platform.advance(1); // the lamp timer's first tick
-        h.sent();
-    }
+struct TalkDisplay : TalkWindowTest {
     Label& label(const std::string& name)
     {
         auto* c = dynamic_cast<Label*>(f.find(name));

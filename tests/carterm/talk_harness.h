@@ -1,45 +1,23 @@
 #pragma once
 // cabtalk's car window and start-up on the deterministic platform with an in-memory serial
 // device, and a builder for controller replies in the wire layout.
-#include "tests/support/FakeSerialBackend.h"
 #include "cabtalk/TalkForm1.h"
-#include "cabtalk/TalkModule21.h"
-#include "toolkit/TestPlatform.h"
+#include "cabtalk/CabtalkProgram.h"
+#include "tests/support/WindowHarness.h"
+#include "tests/support/WindowTest.h"
 
 #include <array>
-#include <memory>
 #include <string>
 
-struct TalkWindowHarness {
-    toolkit::TestPlatform platform;
-    carterm::FakeSerialBackend* line = nullptr;
-    std::unique_ptr<carterm::TalkForm1> form;
+using TalkWindowHarness = WindowHarness<carterm::TalkForm1>;
+using TalkProgramHarness = WindowHarness<carterm::CabtalkProgram>;
 
-    explicit TalkWindowHarness(bool portWorks = true)
+// The car window tests' fixture, with the lamp timer's first tick run.
+struct TalkWindowTest : WindowTest<TalkWindowHarness> {
+    void SetUp() override
     {
-        auto backend = std::make_unique<carterm::FakeSerialBackend>();
-        line = backend.get();
-        if (!portWorks)
-            line->failOpen({8002, "COM1 (/dev/ttyS0): No such file or directory"});
-        form = std::make_unique<carterm::TalkForm1>(std::move(backend));
-        form->load();
-        form->show();
-    }
-    // What went out since the last look.
-    std::string sent() { return line->takeSent(); }
-};
-
-struct TalkProgramHarness {
-    toolkit::TestPlatform platform;
-    carterm::FakeSerialBackend* line = nullptr;
-    std::unique_ptr<carterm::CabtalkProgram> program;
-
-    TalkProgramHarness()
-    {
-        auto backend = std::make_unique<carterm::FakeSerialBackend>();
-        line = backend.get();
-        program = std::make_unique<carterm::CabtalkProgram>(std::move(backend));
-        program->Main();
+        h.platform.advance(1);
+        h.sent();
     }
 };
 

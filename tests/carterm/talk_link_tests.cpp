@@ -15,10 +15,7 @@
 using namespace toolkit;
 
 namespace {
-struct TalkLink : ::testing::Test {
-    TalkWindowHarness h;
-    carterm::TalkForm1& f = *h.form;
-    void SetUp() override { h.sent(); }
+struct TalkLink : WindowTest<TalkWindowHarness> {
 
     carterm::TalkConfigScrn& openSettings()
     {

@@ -14,10 +14,10 @@ using namespace toolkit;
 namespace {
 
 struct TalkStartup : ::testing::Test, TalkProgramHarness {
-    carterm::Form5& splash = program->splash;
-    carterm::frmLogin& login = program->login;
-    carterm::Form3& menu = program->menu;
-    carterm::TalkForm1& car = program->form1;
+    carterm::Form5& splash = form->splash;
+    carterm::frmLogin& login = form->login;
+    carterm::Form3& menu = form->menu;
+    carterm::TalkForm1& car = form->form1;
 
     // Brings the password window up by a click on the splash and makes it the active window.
     void toLogin()

@@ -1,5 +1,7 @@
 // The car window's serial link and terminal pane, driven through the harness.
 #include "tests/carterm/CarWindowHarness.h"
+#include "tests/support/PseudoRandom.h"
+#include "tests/support/ReferencePane.h"
 #include "toolkit/Bytes.h"
 #include "serial/CommEventTable.h"
 #include "serial/TerminalAppend.h"
@@ -10,11 +12,7 @@ using namespace toolkit;
 using carterm::kPaneLimit;
 
 namespace {
-struct Terminal : ::testing::Test {
-    CarWindowHarness h;
-    carterm::ScopeForm1& f = *h.form;
-    void SetUp() override { h.sent(); }
-};
+using Terminal = WindowTest<CarWindowHarness>;
 } // namespace
 
 TEST(CarWindowLoad, OpensThePortAndGreetsTheControllerOnce)
@@ -62,28 +60,6 @@ TEST_F(Terminal, ReceivedLineEndsAndBackspacesAreNormalised)
     EXPECT_TRUE(h.platform.boxes.empty());
 }
 
-// The backspace rule step by step, as written: take the first backspace; a leading one selects
-// the pane's last character (the same one each time) and is dropped, any other one goes with
-// the character before it. Then line feeds go and every CR gains one.
-std::string appendedByTheRule(const std::string& pane, std::string data)
-{
-    size_t replaceFrom = pane.size();
-    for (size_t at; (at = data.find('\b')) != std::string::npos;) {
-        if (at == 0) {
-            if (!pane.empty())
-                replaceFrom = pane.size() - 1;
-            data.erase(0, 1);
-        } else {
-            data.erase(at - 1, 2);
-        }
-    }
-    std::string normalised;
-    for (char c : data)
-        if (c != '\n')
-            normalised += c == '\r' ? std::string("\r\n") : std::string(1, c);
-    return pane.substr(0, replaceFrom) + normalised;
-}
-
 TEST_F(Terminal, BackspacesFollowTheStepByStepRuleOnAwkwardPieces)
 {
     const std::pair<std::string, std::string> cases[] = {
@@ -93,18 +69,20 @@ TEST_F(Terminal, BackspacesFollowTheStepByStepRuleOnAwkwardPieces)
     };
     std::vector<std::pair<std::string, std::string>> all(std::begin(cases), std::end(cases));
     // And a few hundred random pieces over the characters that matter.
-    unsigned x = 2026;
+    PseudoRandom random(2026);
     for (int n = 0; n < 300; ++n) {
         std::string pane, data;
         for (auto* text : {&pane, &data})
-            for (int i = static_cast<int>((x = x * 1103515245u + 12345u) >> 28); i > 0; --i)
-                *text += "ab\b\r\n"[((x = x * 1103515245u + 12345u) >> 16) % (text == &pane ? 2 : 5)];
+            for (int i = static_cast<int>(random.next() >> 28); i > 0; --i)
+                *text += "ab\b\r\n"[(random.next() >> 16) % (text == &pane ? 2 : 5)];
         all.emplace_back(pane, data);
     }
     for (const auto& [pane, data] : all) {
         f.Term.setText(pane);
         h.line->feed(data);
-        EXPECT_EQ(f.Term.text(), appendedByTheRule(pane, data)) << "pane '" << pane << "' data '" << data << "'";
+        ReferencePane reference{pane};
+        reference.append(data);
+        EXPECT_EQ(f.Term.text(), reference.text) << "pane '" << pane << "' data '" << data << "'";
     }
     EXPECT_TRUE(h.platform.boxes.empty());
 }

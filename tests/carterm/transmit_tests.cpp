@@ -15,16 +15,14 @@
 using namespace toolkit;
 
 namespace {
-struct Transmit : ::testing::Test {
-    CarWindowHarness h;
-    carterm::ScopeForm1& f = *h.form;
+struct Transmit : WindowTest<CarWindowHarness> {
     ScratchFolder scratch;
     std::vector<size_t> chunks; // what went out, one entry per wait pass that saw new bytes
     std::string all;
 
     void SetUp() override
     {
-        h.sent();
+        WindowTest::SetUp();
         h.platform.onDoEvents = [this] { collect(); };
     }
     void collect()

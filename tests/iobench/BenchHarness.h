@@ -1,33 +1,17 @@
 #pragma once
 // The bench window on the deterministic platform, with a scripted driver and an in-memory modem
-// line. `comm3Works` false makes the port fail to open at load.
-#include "iobench/driver/FakeAdapterDriver.h"
-#include "tests/support/FakeSerialBackend.h"
+// line.
 #include "iobench/Packed_Form.h"
-#include "toolkit/TestPlatform.h"
+#include "iobench/driver/FakeAdapterDriver.h"
+#include "tests/support/WindowHarness.h"
 
-#include <memory>
-#include <string>
-
-struct BenchHarness {
-    toolkit::TestPlatform platform;
+// The scripted driver, made before the window that uses it and gone after it.
+struct BenchDriver {
     iobench::FakeAdapterDriver driver;
-    carterm::FakeSerialBackend* line = nullptr;
-    std::unique_ptr<iobench::Packed_Form> form;
+};
 
-    explicit BenchHarness(bool comm3Works = true)
-    {
-        auto backend = std::make_unique<carterm::FakeSerialBackend>();
-        line = backend.get();
-        if (!comm3Works)
-            line->failOpen({8002, "No such file or directory"});
-        form = std::make_unique<iobench::Packed_Form>(driver, std::move(backend));
-        form->load();
-        form->show();
-    }
-
-    // What went to the modem since the last look.
-    std::string sent() { return line->takeSent(); }
+struct BenchHarness : BenchDriver, WindowHarness<iobench::Packed_Form> {
+    explicit BenchHarness(WindowStart start = {}) : WindowHarness(start, driver) {}
 
     // Opens a KX9 by the default base address and configures the points, as a technician does
     // first; forgets the calls and what was sent.

@@ -1,6 +1,6 @@
 // The bench window's adapter operations: what each passes to the driver, the two window states,
 // the Driver Errors box, and how unreadable fields and a missing driver are refused.
-#include "tests/iobench/BenchHarness.h"
+#include "tests/iobench/BenchTest.h"
 #include "toolkit/Geometry.h"
 
 #include <QWidget>
@@ -12,11 +12,7 @@ using Call = FakeDriverCall;
 
 namespace {
 
-struct Bench : ::testing::Test {
-    BenchHarness h;
-    Packed_Form& f = *h.form;
-    FakeAdapterDriver& driver = h.driver;
-    void SetUp() override { h.sent(); }
+struct Bench : BenchTest {
 
     // The controls whose enabled state the open and closed states set.
     std::vector<Control*> openGroup()

@@ -1,6 +1,6 @@
 // The command recogniser: what each string found in the terminal does, in which order, and how
 // long a string keeps acting.
-#include "tests/iobench/BenchHarness.h"
+#include "tests/iobench/BenchTest.h"
 #include "iobench/RemoteCommands.h"
 
 #include <gtest/gtest.h>
@@ -10,11 +10,7 @@ using namespace iobench;
 using Call = FakeDriverCall;
 
 namespace {
-struct Recogniser : ::testing::Test {
-    BenchHarness h;
-    Packed_Form& f = *h.form;
-    FakeAdapterDriver& driver = h.driver;
-    void SetUp() override { h.sent(); }
+struct Recogniser : BenchTest {
     void receive(std::string_view text) { h.line->feed(text); }
 };
 

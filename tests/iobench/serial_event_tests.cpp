@@ -1,6 +1,6 @@
 // The bench's modem port: opening at load, and the serial events with the bench's own
 // differences from the car terminals (ONLINE on DSR, an overrun reported, not recovered).
-#include "tests/iobench/BenchHarness.h"
+#include "tests/iobench/BenchTest.h"
 #include "serial/CommEventTable.h"
 #include "serial/CommEvents.h"
 
@@ -24,13 +24,7 @@ TEST(BenchPort, AFailedOpenAtLoadIsToldAndTheBenchWorksWithoutIt)
     EXPECT_FALSE(h.form->open_kx9_button.enabled());
 }
 
-namespace {
-struct BenchEvents : ::testing::Test {
-    BenchHarness h;
-    Packed_Form& f = *h.form;
-    void SetUp() override { h.sent(); }
-};
-} // namespace
+using BenchEvents = BenchTest;
 
 TEST_F(BenchEvents, DsrShowsOnTheStatusLineAndSaysOnline)
 {

@@ -1,6 +1,6 @@
 // The test panel: Start/Stop, the status poll, the evaluation of every new status (passes, the
 // input lamp, the status line to the remote end) and the write/read cycle.
-#include "tests/iobench/BenchHarness.h"
+#include "tests/iobench/BenchTest.h"
 
 #include <gtest/gtest.h>
 
@@ -9,10 +9,7 @@ using namespace iobench;
 using Call = FakeDriverCall;
 
 namespace {
-struct TestCycle : ::testing::Test {
-    BenchHarness h;
-    Packed_Form& f = *h.form;
-    FakeAdapterDriver& driver = h.driver;
+struct TestCycle : BenchTest {
     void SetUp() override { h.openAndConfigure(); }
     size_t reads() const { return driver.callsOf(EntryPoint::Direct_Packed_Read).size(); }
 };

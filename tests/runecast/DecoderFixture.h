@@ -1,6 +1,6 @@
 #pragma once
 // A loaded decoder window on the test platform, with the operator's moves as helpers.
-#include "runecast/DecoderWindow.h"
+#include "runecast/runecast.h"
 #include "toolkit/KeyCodes.h"
 #include "toolkit/TestPlatform.h"
 

@@ -1,8 +1,8 @@
 // Start-up through the splash: the decoder window is loaded behind it and shown once, by a click
 // on the splash's background, by its timer, or by the window manager closing it.
-#include "runecast/DecoderWindow.h"
+#include "runecast/runecast.h"
 #include "runecast/Module1.h"
-#include "runecast/SplashWindow.h"
+#include "runecast/Form1.h"
 #include "toolkit/TestPlatform.h"
 
 #include <QApplication>

@@ -1,10 +1,13 @@
 // The text box's exact model: change handlers nested in assignments, selections counted in
 // characters with CR LF as two, key handling, and the widget following the model.
+#include "toolkit/Button.h"
 #include "toolkit/KeyCodes.h"
 #include "toolkit/TestPlatform.h"
 #include "toolkit/TextBox.h"
 #include "toolkit/Window.h"
 
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <gtest/gtest.h>
@@ -119,16 +122,6 @@ TEST_F(TextBoxTest, WidgetShowsTheModelAndOperatorEditsReachIt)
     EXPECT_EQ(plain->toPlainText(), QString::fromLatin1("e\ntwo\nthree\xe9"));
 }
 
-TEST(DisplayMapping, PositionsMapBothWays)
-{
-    const std::string t = "AB\r\nC\rD";
-    EXPECT_EQ(displayText(t), "AB\nC\nD");
-    EXPECT_EQ(displayPosition(t, 4), 3); // after CR LF
-    EXPECT_EQ(textPosition(t, 3), 4);
-    EXPECT_EQ(displayPosition(t, 6), 5); // a lone CR is one line break
-    EXPECT_EQ(textPosition(t, displayPosition(t, 7)), 7);
-}
-
 TEST_F(TextBoxTest, ALockedBoxKeepsItsTextAgainstKeysButStillReportsThem)
 {
     TextBox t(window, "Text1");
@@ -149,4 +142,23 @@ TEST_F(TextBoxTest, ALockedBoxKeepsItsTextAgainstKeysButStillReportsThem)
     EXPECT_TRUE(static_cast<QLineEdit*>(t.widget())->isReadOnly());
     t.setText("changed by the program");
     EXPECT_EQ(changes, 1);
+}
+
+// Enter in a one-line box is the window's: it presses the default button, and with that button
+// disabled it goes on as a typed key, as it does anywhere else in the window.
+TEST_F(TextBoxTest, EnterPressesTheDefaultButtonOrIsTypedWhenThatIsDisabled)
+{
+    Button ok(window, "OK", "OK");
+    ok.makeDefault();
+    TextBox t(window, "Text1");
+    int clicks = 0, presses = 0;
+    ok.onClick = [&] { ++clicks; };
+    t.onKeyPress = [&](int& ascii) { presses += ascii == kKeyReturn; };
+    for (bool enabled : {true, false}) {
+        ok.setEnabled(enabled);
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QCoreApplication::sendEvent(t.widget(), &enter);
+    }
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(presses, 1);
 }

@@ -1,6 +1,7 @@
 // The control on real pseudo-terminals: the test holds the master side, as carsim would.
 #include "serial/CommControl.h"
 #include "tests/serial/EventLoop.h"
+#include "tests/support/PseudoRandom.h"
 #include "sim/common/PseudoTerminal.h"
 
 #include <QElapsedTimer>
@@ -24,17 +25,6 @@ std::string everyByteValue()
     std::string bytes(256, '\0');
     for (int i = 0; i < 256; ++i)
         bytes[i] = static_cast<char>(i);
-    return bytes;
-}
-
-std::string pattern(size_t size)
-{
-    std::string bytes(size, '\0');
-    unsigned x = 12345;
-    for (char& c : bytes) {
-        x = x * 1103515245u + 12345u;
-        c = static_cast<char>(x >> 23);
-    }
     return bytes;
 }
 
@@ -168,7 +158,7 @@ TEST_F(PtyLinkTest, MissingDeviceIsNamedWithTheSystemText)
 TEST_F(PtyLinkTest, EveryByteValueIsSentUnchanged)
 {
     ASSERT_TRUE(succeeded(control.setPortOpen(true)));
-    const std::string bytes = everyByteValue() + pattern(100000);
+    const std::string bytes = everyByteValue() + patternBytes(100000);
     ASSERT_TRUE(succeeded(control.output(bytes)));
     EXPECT_EQ(readAtMaster(bytes.size()), bytes);
     EXPECT_TRUE(runUntil([&] { return control.outBufferCount() == 0; }, 2000));
@@ -189,7 +179,7 @@ TEST_F(PtyLinkTest, EveryByteValueIsReceivedPromptlyThroughTheReceiveEvent)
 
     // A long stream arrives whole and in order.
     received.clear();
-    const std::string stream = pattern(3'000'000);
+    const std::string stream = patternBytes(3'000'000);
     ASSERT_TRUE(sendFromMaster(stream));
     EXPECT_TRUE(received == stream);
 }
@@ -197,7 +187,7 @@ TEST_F(PtyLinkTest, EveryByteValueIsReceivedPromptlyThroughTheReceiveEvent)
 TEST_F(PtyLinkTest, OutBufferCountShowsWhatIsStillQueuedUntilTheLineDrains)
 {
     ASSERT_TRUE(succeeded(control.setPortOpen(true)));
-    const std::string bytes = pattern(1'000'000);
+    const std::string bytes = patternBytes(1'000'000);
     ASSERT_TRUE(succeeded(control.output(bytes)));
     EXPECT_EQ(control.outBufferCount(), 1'000'000);   // nothing has gone yet
 
@@ -225,7 +215,7 @@ TEST_F(PtyLinkTest, OutBufferCountShowsWhatIsStillQueuedUntilTheLineDrains)
 TEST_F(PtyLinkTest, ClosingDiscardsWhatHasNotGoneOutAndKeepsWhatCameIn)
 {
     ASSERT_TRUE(succeeded(control.setPortOpen(true)));
-    ASSERT_TRUE(succeeded(control.output(pattern(1'000'000))));
+    ASSERT_TRUE(succeeded(control.output(patternBytes(1'000'000))));
     ASSERT_EQ(::write(master, "reply", 5), 5);
     control.onComm = nullptr;   // nobody reads: "reply" stays waiting
     runFor(200);

@@ -1,5 +1,5 @@
 // Building the decoder window: controls, layout in twips, tab order, handler wiring.
-#include "runecast/DecoderWindow.h"
+#include "runecast/runecast.h"
 
 #include "toolkit/Dispatch.h"
 #include "runecast/Fonts.h"
@@ -28,6 +28,25 @@ constexpr std::array<const char*, 8> kDsIndicatorNames = {"Text22", "Text23", "T
 
 constexpr const char* kText32Note = "Not used on Futura or Meridia .";
 constexpr const char* kText33Note = "*Note: This is a program error and should be reported to NDX.";
+
+// Places a label or box and centres its text.
+template <class Box>
+void placeCentred(Box& box, int left, int top, int width, int height)
+{
+    box.move(left, top, width, height);
+    box.setAlignment(Align::Center);
+}
+
+// A note box: bold, its text fixed, hidden until needed, over what it stands on.
+void placeNote(toolkit::TextBox& note, const char* text, int left, int top, int width, int height)
+{
+    note.move(left, top, width, height);
+    note.setFont(fonts::msSansSerif(8.25, true));
+    note.setText(text);
+    note.setLocked(true);
+    note.setVisible(false);
+    note.bringToFront();
+}
 
 void placeGrid(toolkit::Grid& grid, int left)
 {
@@ -84,55 +103,33 @@ void runecast::layOut()
     setFont(fonts::msSansSerif(8.25));
     setClientSize(8340, 5955);
 
-    Label1.move(0, 0, 2055, 255);
-    Label1.setAlignment(Align::Center);
-    Text2.move(0, 240, 2055, 375);
-    Text2.setAlignment(Align::Center);
+    placeCentred(Label1, 0, 0, 2055, 255);
+    placeCentred(Text2, 0, 240, 2055, 375);
     placeGrid(MSFlexGrid1, 0);
 
-    Label3.move(2160, 0, 1815, 255);
-    Label3.setAlignment(Align::Center);
-    Text19.move(2280, 240, 495, 375);
-    Text19.setAlignment(Align::Center);
-    Text20.move(2760, 240, 1215, 375);
-    Text20.setAlignment(Align::Center);
+    placeCentred(Label3, 2160, 0, 1815, 255);
+    placeCentred(Text19, 2280, 240, 495, 375);
+    placeCentred(Text20, 2760, 240, 1215, 375);
 
-    Label2.move(3960, 0, 2055, 255);
-    Label2.setAlignment(Align::Center);
-    Text10.move(3960, 240, 2055, 375);
-    Text10.setAlignment(Align::Center);
+    placeCentred(Label2, 3960, 0, 2055, 255);
+    placeCentred(Text10, 3960, 240, 2055, 375);
     placeGrid(MSFlexGrid2, 3960);
 
-    Label4.move(6120, 0, 2055, 255);
-    Label4.setAlignment(Align::Center);
-    Text21.move(6120, 240, 2055, 375);
-    Text21.setAlignment(Align::Center);
+    placeCentred(Label4, 6120, 0, 2055, 255);
+    placeCentred(Text21, 6120, 240, 2055, 375);
     placeGrid(MSFlexGrid3, 6120);
 
     Option1.move(0, 2640, 2055, 555);
     Option2.move(0, 3120, 2055, 555);
 
-    Label6.move(3720, 2640, 2895, 495);
-    Label6.setAlignment(Align::Center);
+    placeCentred(Label6, 3720, 2640, 2895, 495);
     Text31.move(3840, 3480, 4095, 2535);
-    Text32.move(3840, 3120, 2775, 375);
-    Text32.setFont(fonts::msSansSerif(8.25, true));
-    Text32.setText(kText32Note);
-    Text32.setLocked(true); // the notes' texts never change
-    Text32.setVisible(false);
-    Text32.bringToFront();
-    Label5.move(0, 3720, 2055, 375);
-    Label5.setAlignment(Align::Center);
-    Text30.move(0, 4080, 1695, 495);
-    Text30.setAlignment(Align::Center);
+    placeNote(Text32, kText32Note, 3840, 3120, 2775, 375);
+    placeCentred(Label5, 0, 3720, 2055, 375);
+    placeCentred(Text30, 0, 4080, 1695, 495);
     VScroll1.move(1800, 4080, 255, 495);
     VScroll1.setTabStop(true);
-    Text33.move(3840, 5400, 4095, 735);
-    Text33.setFont(fonts::msSansSerif(8.25, true));
-    Text33.setText(kText33Note);
-    Text33.setLocked(true);
-    Text33.setVisible(false);
-    Text33.bringToFront(); // over the foot of the description box
+    placeNote(Text33, kText33Note, 3840, 5400, 4095, 735); // over the foot of the description box
 }
 
 void runecast::setTabOrder()

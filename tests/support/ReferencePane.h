@@ -1,12 +1,10 @@
 #pragma once
 // A plain reference of the terminal append routine's rules, written step by step as the rules
-// read, for the targets that feed received text through the real one.
+// read, for the tests and fuzz targets that feed received text through the real one.
 #include "serial/TerminalAppend.h"
 
 #include <algorithm>
 #include <string>
-
-namespace fuzz {
 
 struct ReferencePane {
     std::string text;
@@ -43,8 +41,3 @@ struct ReferencePane {
         return normalised;
     }
 };
-
-// The reply buffer of the car windows: the last 418 characters after normalisation.
-inline constexpr size_t kReplyBufferSize = 418;
-
-} // namespace fuzz

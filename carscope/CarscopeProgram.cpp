@@ -1,4 +1,4 @@
-#include "carscope/Module21.h"
+#include "carscope/CarscopeProgram.h"
 
 namespace carterm {
 

@@ -1,4 +1,4 @@
-#include "cabtalk/TalkModule21.h"
+#include "cabtalk/CabtalkProgram.h"
 
 #include "toolkit/Platform.h"
 

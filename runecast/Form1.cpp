@@ -1,6 +1,6 @@
-#include "runecast/SplashWindow.h"
+#include "runecast/Form1.h"
 
-#include "runecast/DecoderWindow.h"
+#include "runecast/runecast.h"
 #include "runecast/Fonts.h"
 #include "runecast/Module1.h"
 

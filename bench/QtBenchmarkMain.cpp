@@ -1,0 +1,16 @@
+// The entry point of the in-process benchmarks that build windows: a QApplication on the
+// offscreen platform around Google Benchmark's run.
+#include <QApplication>
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
