@@ -1,5 +1,7 @@
 #include "launch/PortListing.h"
 
+#include "serial/NetworkEndpoint.h"
+
 #include <QSerialPortInfo>
 
 #include <algorithm>
@@ -90,8 +92,22 @@ std::string portsFile(const carterm::PortsFile& file)
     return text;
 }
 
+// A network port is shown as mapped, without reaching for the network: its kind, and whether
+// what travels on it is encrypted.
+std::string networkLine(int n, const carterm::PortMapping& mapping)
+{
+    std::string line = "  COM" + std::to_string(n) + "  " + mapping.device + "  from " + mapping.origin;
+    carterm::NetworkEndpoint endpoint;
+    if (const auto problem = carterm::NetworkEndpoint::parse(mapping.device, endpoint))
+        return line + ", not usable: " + *problem + "\n";
+    return line + ", network port, " + endpoint.kindName()
+        + (endpoint.encrypted() ? ", encrypted\n" : ", NOT ENCRYPTED: everything on it travels in clear\n");
+}
+
 std::string mappingLine(int n, const carterm::PortMapping& mapping)
 {
+    if (carterm::NetworkEndpoint::isNetworkName(mapping.device))
+        return networkLine(n, mapping);
     std::string line = "  COM" + std::to_string(n) + "  " + mapping.device;
     const std::string target = resolved(mapping.device);
     if (!target.empty() && target != mapping.device)

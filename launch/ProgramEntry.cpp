@@ -3,6 +3,7 @@
 #include "launch/DisplayCheck.h"
 #include "launch/HelpText.h"
 #include "launch/PortListing.h"
+#include "serial/NetworkEndpoint.h"
 #include "serial/PortMap.h"
 #include "toolkit/QtPlatform.h"
 
@@ -34,6 +35,8 @@ std::string mapCommandLinePorts(const QStringList& values, carterm::PortMap& map
         if (equals == std::string::npos || !n || equals + 1 == text.size())
             return "--port \"" + text + "\" is not valid: write --port N=DEVICE with N from 1 up, for example "
                    "--port 1=/dev/ttyUSB0.";
+        if (const auto problem = carterm::networkMappingProblem(text.substr(equals + 1)))
+            return "--port \"" + text + "\" is not valid: " + *problem + ".";
         map.mapFromCommandLine(*n, text.substr(equals + 1));
     }
     return {};

@@ -1,7 +1,8 @@
 #include "serial/CommControl.h"
 
 #include "serial/PortMap.h"
-#include "serial/QtSerialBackend.h"
+#include "serial/RoutingBackend.h"
+#include "serial/SettingsInForce.h"
 
 #include <algorithm>
 
@@ -10,10 +11,11 @@ namespace carterm {
 namespace {
 constexpr int portLost = 0;
 constexpr int portBack = -1;
+constexpr int portNotice = -2;
 }
 
 CommControl::CommControl(std::unique_ptr<SerialBackend> backend)
-    : backend_(backend ? std::move(backend) : std::make_unique<QtSerialBackend>())
+    : backend_(backend ? std::move(backend) : std::make_unique<RoutingBackend>())
 {
     backend_->onReadyRead = [this] { post(comEvReceive); };
     backend_->onLineEvent = [this](int code) { post(code); };
@@ -23,6 +25,16 @@ CommControl::CommControl(std::unique_ptr<SerialBackend> backend)
                                 openDevice_));
     };
     backend_->onDeviceBack = [this] { reopenReturnedDevice(); };
+    // A network port that could not be reached is told like a port that failed to open, and the
+    // port is closed: nothing is watched, the operator opens it again.
+    backend_->onOpenFailed = [this](const std::string& text) { post(portLost, describe(text, openDevice_)); };
+    backend_->onSettingsInForce = [this](const SerialSettings& inForce) {
+        const std::string notice = settingsInForceNotice(portLabel(), settings_, inForce);
+        settings_ = inForce;
+        if (!notice.empty())
+            post(portNotice, notice);
+    };
+    backend_->onNotice = [this](const std::string& text) { post(portNotice, describe(text, openDevice_)); };
 }
 
 CommControl::~CommControl()
@@ -32,6 +44,9 @@ CommControl::~CommControl()
     backend_->onLineEvent = nullptr;
     backend_->onDeviceLost = nullptr;
     backend_->onDeviceBack = nullptr;
+    backend_->onOpenFailed = nullptr;
+    backend_->onSettingsInForce = nullptr;
+    backend_->onNotice = nullptr;
     backend_->stopWatching();
     backend_->close();
 }
@@ -159,7 +174,7 @@ int CommControl::outBufferCount() const
 void CommControl::post(int code, std::string text)
 {
     // A kind of event already waiting is not queued twice: one report covers both.
-    const bool waiting = code != portLost && code != portBack
+    const bool waiting = code != portLost && code != portBack && code != portNotice
         && std::any_of(pending_.begin(), pending_.end(), [code](const Pending& p) { return p.code == code; });
     if (!waiting)
         pending_.push_back({code, std::move(text)});
@@ -181,6 +196,9 @@ void CommControl::deliver()
                     handler(next.text);
             } else if (next.code == portBack) {
                 if (auto handler = onPortReconnected)
+                    handler(next.text);
+            } else if (next.code == portNotice) {
+                if (auto handler = onNotice)
                     handler(next.text);
             } else {
                 // The receive event is only worth raising while something is still waiting.

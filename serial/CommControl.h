@@ -20,7 +20,8 @@ namespace carterm {
 
 class CommControl {
 public:
-    // Without a backend the control drives real devices through Qt SerialPort.
+    // Without a backend the control drives real ports: local devices through Qt SerialPort,
+    // network ports (rfc2217://, rfc2217s://, tcp://) through gensio.
     explicit CommControl(std::unique_ptr<SerialBackend> backend = nullptr);
     ~CommControl();
     CommControl(const CommControl&) = delete;
@@ -69,6 +70,10 @@ public:
     // port or choosing another port number ends the wait.
     std::function<void(const std::string& text)> onPortReconnected;
     bool awaitingReconnect() const { return backend_->watching(); }
+    // What the operator should know about the link, for the status line, naming the port: the
+    // settings a serial server really runs with when they differ from those asked for, a link
+    // that travels in clear, settings a port cannot carry.
+    std::function<void(const std::string& text)> onNotice;
 
     // Device of the current port number, as PortMap maps it. A failed open names the device and
     // where its mapping came from.
@@ -81,7 +86,7 @@ public:
 
 private:
     struct Pending {
-        int code;           // an event code, 0 for the loss of the device, -1 for its return
+        int code;           // an event code, 0 for the loss of the device, -1 for its return, -2 a notice
         std::string text;   // the loss or return report
     };
 
