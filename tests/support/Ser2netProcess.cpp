@@ -25,6 +25,10 @@ Ser2netProcess::Ser2netProcess(std::vector<Connection> connections)
         yaml << "connection: &port" << i << "\n"
              << "  accepter: " << c.stack << (c.stack.empty() ? "" : ",") << "tcp,127.0.0.1," << c.port << "\n"
              << "  connector: serialdev," << c.device << ",1200n81,local\n";
+        if (!c.options.empty())
+            yaml << "  options:\n";
+        for (const std::string& option : c.options)
+            yaml << "    " << option << "\n";
     }
 }
 

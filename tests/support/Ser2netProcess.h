@@ -13,6 +13,8 @@ public:
     struct Connection {
         std::string stack;    // "telnet(rfc2217)", "telnet(rfc2217),ssl(key=K,cert=C)", "" for raw TCP
         std::string device;   // the serial device (a simulator's pseudo-terminal)
+        // ser2net's options for the connection, for example {"dev-to-net-bufsize: 65536"}.
+        std::vector<std::string> options{};
         int port = 0;         // chosen by the constructor
     };
 
