@@ -86,6 +86,30 @@ struct NetworkLink::Round {
 
 namespace {
 
+// The text of a telnet stream without its commands and option negotiations.
+std::string withoutTelnetCommands(const std::string& raw)
+{
+    constexpr unsigned char iac = 255, se = 240, sb = 250, will = 251, dont = 254;
+    std::string text;
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        const auto c = static_cast<unsigned char>(raw[i]);
+        if (c != iac || i + 1 >= raw.size()) {
+            text += raw[i];
+            continue;
+        }
+        const auto command = static_cast<unsigned char>(raw[++i]);
+        if (command == iac)
+            text += raw[i];
+        else if (command >= will && command <= dont)
+            ++i;   // the option
+        else if (command == sb) {
+            const std::size_t end = raw.find({static_cast<char>(iac), static_cast<char>(se)}, i + 1);
+            i = end == std::string::npos ? raw.size() : end + 1;
+        }
+    }
+    return text;
+}
+
 struct Answer {
     std::weak_ptr<NetworkLink> link;
     std::shared_ptr<NetworkLink::Round> round;
@@ -413,9 +437,79 @@ void NetworkLink::readFailed(int err)
     if (ending_)
         return;
     ending_ = true;
+    // A server that turns us away before its telnet side is up (ser2net: "Port already in
+    // use") says why in words that gensio's telnet layer drops; a plain connection hears them.
+    if (err == GE_REMCLOSE && !establishedTold_ && serverText_.empty() && endpoint_.lineControl()
+        && listenForRefusal()) {
+        finish();
+        return;
+    }
     const std::string why = failureText(err);
     toWindow([why](Events& e) { if (e.ended) e.ended(why); });
     finish();
+}
+
+bool NetworkLink::listenForRefusal()
+{
+    std::string stack = endpoint_.gensioString();
+    stack.erase(0, stack.find(',') + 1);   // without the telnet layer
+    if (str_to_gensio(stack.c_str(), GensioLoop::instance().os(), &NetworkLink::onRefusalEvent, this, &refusalIo_) != 0) {
+        refusalIo_ = nullptr;
+        return false;
+    }
+    refusalKeepAlive_ = shared_from_this();
+    const auto opened = [](gensio* io, int err, void* self) {
+        if (err)
+            static_cast<NetworkLink*>(self)->refusalHeard();
+        else
+            gensio_set_read_callback_enable(io, true);
+    };
+    if (gensio_open(refusalIo_, opened, this) != 0) {
+        gensio_free(refusalIo_);
+        refusalIo_ = nullptr;
+        refusalKeepAlive_.reset();
+        return false;
+    }
+    return true;
+}
+
+int NetworkLink::onRefusalEvent(gensio*, void* data, int event, int err, unsigned char* buf, std::size_t* len,
+                                const char* const*)
+{
+    auto* self = static_cast<NetworkLink*>(data);
+    if (event != GENSIO_EVENT_READ)
+        return GE_NOTSUP;
+    if (!err && buf && len && self->serverText_.size() < serverTextLimit) {
+        self->serverText_.append(reinterpret_cast<const char*>(buf), *len);
+        // A server that says nothing and lets this connection in has no refusal to tell.
+        if (self->serverText_.size() >= serverTextLimit)
+            err = GE_REMCLOSE;
+    }
+    if (err)
+        self->refusalHeard();
+    return 0;
+}
+
+// Tells the window why the connection ended, with the server's words if it had any, and lets
+// the listening connection go.
+void NetworkLink::refusalHeard()
+{
+    if (!refusalIo_)
+        return;
+    serverText_ = withoutTelnetCommands(serverText_);
+    const std::string why = failureText(GE_REMCLOSE);
+    toWindow([why](Events& e) { if (e.ended) e.ended(why); });
+    gensio* io = refusalIo_;
+    refusalIo_ = nullptr;
+    gensio_set_read_callback_enable(io, false);
+    const int err = gensio_close(io, [](gensio* io, void* self) {
+        gensio_free(io);
+        std::shared_ptr<NetworkLink> last = std::move(static_cast<NetworkLink*>(self)->refusalKeepAlive_);
+    }, this);
+    if (err) {
+        gensio_free(io);
+        std::shared_ptr<NetworkLink> last = std::move(refusalKeepAlive_);
+    }
 }
 
 void NetworkLink::close()
@@ -424,6 +518,7 @@ void NetworkLink::close()
     closedByWindow_ = true;
     GensioLoop::instance().post([self = shared_from_this()] {
         self->ending_ = true;
+        self->refusalHeard();
         self->finish();
     });
 }

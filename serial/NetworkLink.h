@@ -65,6 +65,10 @@ private:
     void answered(Round& round, int field, int err, unsigned value);
     void flush();
     void readFailed(int err);
+    bool listenForRefusal();
+    static int onRefusalEvent(gensio* io, void* self, int event, int err, unsigned char* buf, std::size_t* len,
+                              const char* const* aux);
+    void refusalHeard();
     int checkCertificate(int err, const char* why);
     void finish();
     void resumeReading();
@@ -79,6 +83,8 @@ private:
     // The gensio thread only.
     gensio* io_ = nullptr;
     std::shared_ptr<NetworkLink> keepAlive_;   // held while io_ exists
+    gensio* refusalIo_ = nullptr;   // a plain connection hearing why the server turned us away
+    std::shared_ptr<NetworkLink> refusalKeepAlive_;
     bool open_ = false;
     bool ending_ = false;
     bool establishedTold_ = false;

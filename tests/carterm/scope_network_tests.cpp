@@ -156,6 +156,14 @@ TEST_F(ScopeOverSer2net, AServerRestartIsTheLossOfTheDeviceThenReconnectedAndLiv
     openWindow(server->url("rfc2217"));
     auto& f = *form;
     ASSERT_TRUE(polling());
+    // While the window holds the port, ser2net turns another client away with its own words.
+    carterm::CommControl other;
+    std::string refusal;
+    other.onPortLost = [&](const std::string& text) { refusal = text; };
+    ASSERT_FALSE(other.setPortOpen(true));
+    ASSERT_TRUE(runUntil([&] { return !refusal.empty(); }, seconds(5)));
+    EXPECT_EQ(refusal, "COM1 (" + server->url("rfc2217") + ") cannot connect: the server closed the connection, "
+                       "saying \"Port already in use\"");
 
     server->stop();
     ASSERT_TRUE(runUntil([&] { return !f.MSComm1.portOpen() && !platform.boxes.empty(); }, seconds(3)));
