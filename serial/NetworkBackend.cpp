@@ -131,7 +131,7 @@ void NetworkBackend::established(int id)
     connectTimer_.stop();
     linkUp_ = true;
     if (!endpoint_.encrypted())
-        notice(clearTold_, "is not encrypted: everything on the link, commands and replies, travels in clear");
+        notice(clearTold_, "is not encrypted: commands and replies travel in clear");
     if (endpoint_.lineControl() && !link_->carriesLineControl())
         notice(noLineControlTold_, "cannot carry settings: the server does not take RFC 2217 line control");
 }

@@ -140,8 +140,8 @@ TEST_F(ScopeOverSer2net, Pmi1GivesTheLiveDisplayAndASettingsChangeReachesTheFarL
     auto& f = *form;
     ASSERT_TRUE(f.MSComm1.portOpen());
     ASSERT_TRUE(polling()) << lastBox();
-    EXPECT_EQ(f.Label1.caption(), "COM1 (" + server->url("rfc2217") + ") is not encrypted: everything on the link, "
-                                  "commands and replies, travels in clear");
+    EXPECT_EQ(f.Label1.caption(), "COM1 (" + server->url("rfc2217") + ") is not encrypted: commands and replies "
+                                  "travel in clear");
     EXPECT_EQ(farSpeed(), "1200");
 
     ASSERT_FALSE(f.MSComm1.setSettings("9600,n,8,1"));
