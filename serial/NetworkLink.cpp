@@ -3,6 +3,7 @@
 #include "serial/GensioLoop.h"
 #include "serial/PeerCertificate.h"
 #include "serial/RemoteLineState.h"
+#include "serial/ServerWords.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -59,21 +60,6 @@ StopBits stopBits(unsigned code, StopBits otherwise)
     return code == 1 ? StopBits::One : code == 2 ? StopBits::Two : code == 3 ? StopBits::OneAndHalf : otherwise;
 }
 
-// What the server wrote before it hung up, as one line of printable text.
-std::string printable(const std::string& raw)
-{
-    std::string text;
-    for (unsigned char c : raw) {
-        if (c >= 0x20 && c < 0x7f)
-            text += static_cast<char>(c);
-        else if ((c == '\r' || c == '\n') && !text.empty() && text.back() != ' ')
-            text += ' ';
-    }
-    while (!text.empty() && text.back() == ' ')
-        text.pop_back();
-    return text;
-}
-
 } // namespace
 
 // The answers to one change of settings. A field the server leaves unanswered keeps this round
@@ -85,30 +71,6 @@ struct NetworkLink::Round {
 };
 
 namespace {
-
-// The text of a telnet stream without its commands and option negotiations.
-std::string withoutTelnetCommands(const std::string& raw)
-{
-    constexpr unsigned char iac = 255, se = 240, sb = 250, will = 251, dont = 254;
-    std::string text;
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        const auto c = static_cast<unsigned char>(raw[i]);
-        if (c != iac || i + 1 >= raw.size()) {
-            text += raw[i];
-            continue;
-        }
-        const auto command = static_cast<unsigned char>(raw[++i]);
-        if (command == iac)
-            text += raw[i];
-        else if (command >= will && command <= dont)
-            ++i;   // the option
-        else if (command == sb) {
-            const std::size_t end = raw.find({static_cast<char>(iac), static_cast<char>(se)}, i + 1);
-            i = end == std::string::npos ? raw.size() : end + 1;
-        }
-    }
-    return text;
-}
 
 struct Answer {
     std::weak_ptr<NetworkLink> link;
@@ -496,7 +458,6 @@ void NetworkLink::refusalHeard()
 {
     if (!refusalIo_)
         return;
-    serverText_ = withoutTelnetCommands(serverText_);
     const std::string why = failureText(GE_REMCLOSE);
     toWindow([why](Events& e) { if (e.ended) e.ended(why); });
     gensio* io = refusalIo_;
@@ -547,7 +508,7 @@ std::string NetworkLink::failureText(int err) const
 {
     if (!tlsProblem_.empty())
         return tlsProblem_;
-    const std::string said = printable(serverText_);
+    const std::string said = serverWords(serverText_);
     switch (err) {
     case GE_CONNREFUSE:
         return "the connection was refused: nothing answers at " + endpoint_.address();

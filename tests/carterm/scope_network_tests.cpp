@@ -4,6 +4,7 @@
 #include "tests/support/Ser2netProcess.h"
 #include "sim/common/testing/SimulatorProcess.h"
 #include "carscope/ScopeForm1.h"
+#include "carterm/ConfigScrn.h"
 #include "toolkit/TestPlatform.h"
 
 #include <QCoreApplication>
@@ -144,10 +145,28 @@ TEST_F(ScopeOverSer2net, Pmi1GivesTheLiveDisplayAndASettingsChangeReachesTheFarL
                                   "travel in clear");
     EXPECT_EQ(farSpeed(), "1200");
 
-    ASSERT_FALSE(f.MSComm1.setSettings("9600,n,8,1"));
+    f.MSettings.click();
+    auto& dialog = static_cast<carterm::ConfigScrn&>(*f.settingsDialog);
+    dialog.Text2.setText("9600,n,8,1");
+    dialog.OKButton.click();   // closes the port, applies, opens it again
     EXPECT_TRUE(runUntil([&] { return farSpeed() == "9600"; }, seconds(3))) << farSpeed();
     EXPECT_TRUE(polling());
     EXPECT_TRUE(platform.boxes.empty()) << lastBox();
+}
+
+TEST_F(ScopeOverSer2net, ATcpPortCarriesTheBytesAndSaysOnceThatItCannotCarrySettings)
+{
+    serve({""});
+    openWindow(server->url("tcp"));
+    auto& f = *form;
+    ASSERT_TRUE(polling()) << lastBox();
+    ASSERT_FALSE(f.MSComm1.setSettings("9600,n,8,1"));
+    EXPECT_TRUE(runUntil([&] { return f.Label1.caption().find(") cannot carry settings") != std::string::npos; }, seconds(1)));
+    f.Label1.setCaption("");
+    ASSERT_FALSE(f.MSComm1.setSettings("19200,n,8,1"));
+    EXPECT_FALSE(runUntil([&] { return !f.Label1.caption().empty(); }, milliseconds(300)));   // said once
+    EXPECT_EQ(f.MSComm1.settings(), "19200,n,8,1");
+    EXPECT_EQ(farSpeed(), "1200");
 }
 
 TEST_F(ScopeOverSer2net, AServerRestartIsTheLossOfTheDeviceThenReconnectedAndLiveAgain)
