@@ -14,6 +14,9 @@ int clampToInt(std::size_t n)
     return n > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(n);
 }
 
+constexpr auto serverLetGo = std::chrono::seconds(5);
+constexpr int againMs = 250;
+
 std::string timeoutText(const NetworkEndpoint& endpoint)
 {
     return "no answer from " + endpoint.address() + " within " + std::to_string(NetworkBackend::connectTimeoutMs / 1000) + " s";
@@ -43,7 +46,7 @@ NetworkBackend::~NetworkBackend()
 }
 
 std::shared_ptr<NetworkLink> NetworkBackend::connect(const NetworkEndpoint& endpoint, const SerialSettings& settings,
-                                                     int id)
+                                                     int id, int delayMs)
 {
     NetworkLink::Events events;
     events.established = [this, id] { established(id); };
@@ -63,7 +66,7 @@ std::shared_ptr<NetworkLink> NetworkBackend::connect(const NetworkEndpoint& endp
         if (onSettingsInForce)
             onSettingsInForce(answered);
     };
-    return NetworkLink::connect(endpoint, settings, std::move(events));
+    return NetworkLink::connect(endpoint, settings, std::move(events), delayMs);
 }
 
 CommError NetworkBackend::open(const std::string& device, const SerialSettings& settings)
@@ -97,6 +100,7 @@ CommError NetworkBackend::open(const std::string& device, const SerialSettings& 
     }
 
     endpoint_ = endpoint;
+    device_ = device;
     settings_ = settings;
     linkId_ = ++nextId_;
     linkUp_ = false;
@@ -110,6 +114,10 @@ void NetworkBackend::close()
     connectTimer_.stop();
     if (!link_)
         return;
+    if (linkUp_) {
+        closedDevice_ = device_;
+        closedAt_ = std::chrono::steady_clock::now();
+    }
     kept_ += link_->take();
     link_->close();
     link_.reset();
@@ -146,6 +154,16 @@ void NetworkBackend::ended(int id, const std::string& why)
     if (id != linkId_ || !link_)
         return;
     const bool wasUp = linkUp_;
+    // Reopened at once (the settings dialog closes and reopens the port), the port may still be
+    // held by the server for the connection just closed: ser2net says "Port already in use"
+    // until it has let go. Try again shortly, within the same 10 s.
+    if (!wasUp && device_ == closedDevice_ && std::chrono::steady_clock::now() - closedAt_ < serverLetGo) {
+        kept_ += link_->take();
+        link_->close();
+        linkId_ = ++nextId_;
+        link_ = connect(endpoint_, settings_, linkId_, againMs);
+        return;
+    }
     close();
     if (wasUp) {
         if (onDeviceLost)

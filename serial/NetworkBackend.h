@@ -8,6 +8,7 @@
 #include "serial/SerialBackend.h"
 
 #include <QTimer>
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -38,7 +39,8 @@ public:
     static constexpr int lastRetryMs = 30000;
 
 private:
-    std::shared_ptr<NetworkLink> connect(const NetworkEndpoint& endpoint, const SerialSettings& settings, int id);
+    std::shared_ptr<NetworkLink> connect(const NetworkEndpoint& endpoint, const SerialSettings& settings, int id,
+                                         int delayMs = 0);
     void established(int id);
     void ended(int id, const std::string& why);
     void connectTimedOut();
@@ -48,6 +50,9 @@ private:
     void notice(bool& told, const std::string& text);
 
     NetworkEndpoint endpoint_;
+    std::string device_;   // the mapped name the port was opened by
+    std::string closedDevice_;   // the last connection this port closed, and when
+    std::chrono::steady_clock::time_point closedAt_;
     std::shared_ptr<NetworkLink> link_;   // the open port's connection
     int linkId_ = 0;
     bool linkUp_ = false;

@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QMetaObject>
+#include <QTimer>
 
 #include <gensio/gensio.h>
 #include <gensio/sergensio.h>
@@ -89,10 +90,14 @@ NetworkLink::NetworkLink(const NetworkEndpoint& endpoint, Events events)
 NetworkLink::~NetworkLink() = default;
 
 std::shared_ptr<NetworkLink> NetworkLink::connect(const NetworkEndpoint& endpoint, const SerialSettings& settings,
-                                                  Events events)
+                                                  Events events, int delayMs)
 {
     auto link = std::make_shared<NetworkLink>(endpoint, std::move(events));
-    GensioLoop::instance().post([link, settings] { link->start(settings); });
+    const auto start = [link, settings] { GensioLoop::instance().post([link, settings] { link->start(settings); }); };
+    if (delayMs > 0 && QCoreApplication::instance())
+        QTimer::singleShot(delayMs, QCoreApplication::instance(), start);
+    else
+        start();
     return link;
 }
 

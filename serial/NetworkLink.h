@@ -31,9 +31,10 @@ public:
         std::function<void(const SerialSettings& answered)> settingsAnswered;
     };
 
-    // Starts connecting with `settings` to be asked for once the server answers.
+    // Starts connecting, after `delayMs`, with `settings` to be asked for once the server answers.
+    // Bytes sent meanwhile wait for the connection.
     static std::shared_ptr<NetworkLink> connect(const NetworkEndpoint& endpoint, const SerialSettings& settings,
-                                                Events events);
+                                                Events events, int delayMs = 0);
     ~NetworkLink();
 
     // Stops every event and closes the connection in the background. Bytes not yet sent are dropped.
