@@ -25,7 +25,8 @@ using namespace std::chrono;
 
 namespace {
 
-// A site CA, a server certificate from it for 127.0.0.1, one for another host, and a second CA.
+// A site CA, server certificates from it for 127.0.0.1, for another host and an expired one, and
+// a second CA.
 struct Certificates {
     std::string dir = "/tmp/hoistwise-tls-" + std::to_string(::getpid());
     Certificates()
@@ -34,10 +35,11 @@ struct Certificates {
             "ca() { openssl req -x509 -newkey rsa:2048 -nodes -keyout $1.key -out $1.pem -days 2 -subj \"/CN=$1\"; }\n"
             "server() { openssl req -newkey rsa:2048 -nodes -keyout $1.key -out $1.csr -subj \"/CN=$2\"\n"
             "  echo \"subjectAltName=$3\" > $1.ext\n"
-            "  openssl x509 -req -in $1.csr -CA site-ca.pem -CAkey site-ca.key -CAcreateserial -out $1.pem -days 2 -extfile $1.ext; }\n"
+            "  openssl x509 -req -in $1.csr -CA site-ca.pem -CAkey site-ca.key -CAcreateserial -out $1.pem -days $4 -extfile $1.ext; }\n"
             "ca site-ca; ca other-ca\n"
-            "server here 127.0.0.1 IP:127.0.0.1\n"
-            "server elsewhere mr9.example DNS:mr9.example\n";
+            "server here 127.0.0.1 IP:127.0.0.1 2\n"
+            "server elsewhere mr9.example DNS:mr9.example 2\n"
+            "server expired 127.0.0.1 IP:127.0.0.1 -1\n";
         made = std::system(("(" + script + ") >/dev/null 2>&1").c_str()) == 0;
     }
     ~Certificates() { std::filesystem::remove_all(dir); }
@@ -197,11 +199,11 @@ TEST_F(ScopeOverSer2net, AServerRestartIsTheLossOfTheDeviceThenReconnectedAndLiv
     EXPECT_EQ(platform.boxes.size(), 1u);   // the loss, told once
 }
 
-TEST_F(ScopeOverSer2net, TlsConnectsWithTheSiteCaAndRefusesAnotherCaOrAnotherHostSayingWhy)
+TEST_F(ScopeOverSer2net, TlsConnectsWithTheSiteCaAndRefusesAnotherCaAnotherHostOrAnExpiredCertificateSayingWhy)
 {
     const Certificates certs;
     ASSERT_TRUE(certs.made) << "openssl could not make the test certificates";
-    serve({certs.ssl("here"), certs.ssl("elsewhere")});
+    serve({certs.ssl("here"), certs.ssl("elsewhere"), certs.ssl("expired")});
     const auto tls = [&](std::size_t i, const std::string& ca) {
         return server->url("rfc2217s", i) + "?ca=" + certs.dir + "/" + ca + ".pem";
     };
@@ -216,6 +218,8 @@ TEST_F(ScopeOverSer2net, TlsConnectsWithTheSiteCaAndRefusesAnotherCaOrAnotherHos
         {tls(0, "other-ca"), "the server's certificate is not trusted (unable to get local issuer certificate) by "
                                  + certs.dir + "/other-ca.pem"},
         {tls(1, "site-ca"), "the server's certificate is for mr9.example, not for 127.0.0.1"},
+        {tls(2, "site-ca"), "the server's certificate is not trusted (certificate has expired) by " + certs.dir
+                                + "/site-ca.pem"},
     };
     for (const auto& r : refused) {
         openWindow(r.mapping);
