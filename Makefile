@@ -6,7 +6,8 @@ PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev lib
             libgmock-dev libbenchmark-dev ccache fonts-liberation fonts-dejavu-core xvfb xauth \
             x11-utils xdotool imagemagick netcat-openbsd procps \
             dpkg-dev file help2man librsvg2-bin lintian desktop-file-utils appstream \
-            dbus dbus-x11 at-spi2-core python3-pyatspi python3-gi gir1.2-atspi-2.0
+            dbus dbus-x11 at-spi2-core python3-pyatspi python3-gi gir1.2-atspi-2.0 \
+            libgensio-dev libwrap0-dev libssl-dev ser2net openssl
 
 # Fuzzing and the sanitizer build need clang and its runtimes only when asked for.
 FUZZ_PACKAGES := clang libclang-rt-14-dev

@@ -54,8 +54,8 @@ Form1::Form1(std::unique_ptr<SerialBackend> serialBackend, bool withReplayItem)
     MSComm1.onComm = [this] { MSComm1_OnComm(); };
     MSComm1.onPortLost = [this](const std::string& text) { portLost(text); };
     MSComm1.onPortReconnected = [this](const std::string& text) { portReconnected(text); };
-    MSComm1.onSettingsInForce = [this](const std::string& text) { Label1.setCaption(text); };
     MSComm1.onOpenChanged = [this] { showPortState(); };
+    MSComm1.onNotice = [this](const std::string& text) { Label1.setCaption(text); };
 
     // The pane takes a fast line: its widget follows at most once per frame.
     Term.setHighRate(true);

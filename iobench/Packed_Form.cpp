@@ -99,7 +99,7 @@ Packed_Form::~Packed_Form()
     MSComm1.onComm = nullptr;
     MSComm1.onPortLost = nullptr;
     MSComm1.onPortReconnected = nullptr;
-    MSComm1.onSettingsInForce = nullptr;
+    MSComm1.onNotice = nullptr;
 }
 
 void Packed_Form::wireHandlers()
@@ -128,7 +128,7 @@ void Packed_Form::wireHandlers()
     // One box per loss at most: a later loss while it is up updates it.
     MSComm1.onPortLost = [this](const std::string& text) { platform().showNotice("lost modem port", text); };
     MSComm1.onPortReconnected = [this](const std::string& text) { Label1.setCaption(text); };
-    MSComm1.onSettingsInForce = [this](const std::string& text) { Label1.setCaption(text); };
+    MSComm1.onNotice = [this](const std::string& text) { Label1.setCaption(text); };
     Term.onKeyPress = [this](int& ascii) { Term_KeyPress(ascii); };
     Term.onChange = [this] { Term_Change(); };
 

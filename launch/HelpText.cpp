@@ -9,7 +9,8 @@ std::string portOptions(const Program& p)
     if (p.ports.empty())
         return {};
     return "      --port N=DEVICE  use DEVICE as port N (COMN) for this run; repeat it for\n"
-           "                       more ports\n"
+           "                       more ports; DEVICE may be rfc2217://HOST:PORT,\n"
+           "                       rfc2217s://HOST:PORT or tcp://HOST:PORT\n"
            "      --list-ports     list the serial devices present and the device each port\n"
            "                       number of " + p.name + " maps to, then exit\n";
 }
@@ -27,7 +28,16 @@ std::string portSections(const Program& p)
            "  COM<N>=DEVICE in the ports file, otherwise /dev/ttyS<N-1>.\n"
            "  A USB serial adapter keeps its /dev/serial/by-id/ name whatever order the\n"
            "  adapters were plugged in: " + p.name + " --list-ports shows those names. A port\n"
-           "  that cannot open is named with its device and where that mapping came from.\n";
+           "  that cannot open is named with its device and where that mapping came from.\n"
+           "  DEVICE may also be a port on a serial server (ser2net) on the network:\n"
+           "    rfc2217://HOST:PORT       telnet with RFC 2217 line control (settings, modem\n"
+           "                              and line state); in clear\n"
+           "    rfc2217s://HOST:PORT      the same over TLS, the server checked against the\n"
+           "                              system's CA store, or ?ca=FILE; &cert=FILE&key=FILE\n"
+           "                              for a server that asks for a client certificate\n"
+           "    tcp://HOST:PORT           a bare byte stream, no line control; in clear\n"
+           "  HOST is a name, an IPv4 address or an IPv6 address in brackets. A lost\n"
+           "  connection is tried again every 1 s, growing to 30 s, until it answers.\n";
 }
 
 std::string environment(const Program& p)
@@ -67,6 +77,8 @@ std::string examples(const Program& p)
            "         use the USB serial adapter as COM" + n + " for this run\n"
            "  echo COM" + n + "=/dev/ttyUSB0 >> ~/.config/hoistwise/ports.conf\n"
            "         the same for every run (create the folder first)\n"
+           "  " + p.name + " --port " + n + "=rfc2217s://mr3.example:3001?ca=/etc/hoistwise/site-ca.pem\n"
+           "         the controller's port on the machine room's serial server, over TLS\n"
            "  " + p.name + " --list-ports\n"
            "         the devices present and where each port number leads\n";
 }

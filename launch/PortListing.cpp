@@ -1,6 +1,7 @@
 #include "launch/PortListing.h"
 
 #include "serial/OutsideText.h"
+#include "serial/NetworkEndpoint.h"
 
 #include <QSerialPortInfo>
 
@@ -93,8 +94,24 @@ std::string portsFile(const carterm::PortsFile& file)
     return text;
 }
 
+// A network port is shown as mapped, without reaching for the network: its kind, and whether
+// what travels on it is encrypted.
+std::string networkLine(int n, const carterm::PortMapping& mapping)
+{
+    std::string line = "  COM" + std::to_string(n) + "  " + printable(mapping.device) + "  from " + mapping.origin;
+    if (!mapping.refusal.empty())
+        return line + ", refused: it " + mapping.refusal + "\n";
+    carterm::NetworkEndpoint endpoint;
+    if (const auto problem = carterm::NetworkEndpoint::parse(mapping.device, endpoint))
+        return line + ", not usable: " + *problem + "\n";
+    return line + ", network port, " + endpoint.kindName()
+        + (endpoint.encrypted() ? ", encrypted\n" : ", NOT ENCRYPTED: everything on it travels in clear\n");
+}
+
 std::string mappingLine(int n, const carterm::PortMapping& mapping)
 {
+    if (carterm::NetworkEndpoint::isNetworkName(mapping.device))
+        return networkLine(n, mapping);
     std::string line = "  COM" + std::to_string(n) + "  " + printable(mapping.device);
     const std::string target = mapping.refusal.empty() ? resolved(mapping.device) : std::string();
     if (!target.empty() && target != mapping.device)

@@ -5,6 +5,7 @@
 #include "launch/PortListing.h"
 #include "launch/SignalEnd.h"
 #include "serial/OutsideText.h"
+#include "serial/NetworkEndpoint.h"
 #include "serial/PortMap.h"
 #include "toolkit/QtPlatform.h"
 
@@ -38,13 +39,15 @@ std::string mapCommandLinePorts(const QStringList& values, carterm::PortMap& map
         const auto equals = text.find('=');
         const auto n = carterm::parsePortNumber(text.substr(0, equals));
         if (equals == std::string::npos || !n || equals + 1 == text.size())
-            return "--port \"" + text + "\" is not valid: write --port N=DEVICE with N from 1 up, for example "
+            return "--port \"" + carterm::printable(text, 80) + "\" is not valid: write --port N=DEVICE with N from 1 up, for example "
                    "--port 1=/dev/ttyUSB0.";
         // Which of two would be meant cannot be known: the technician says it once.
         if (const auto earlier = given.find(*n); earlier != given.end())
             return "--port " + std::to_string(*n) + " is given twice (\"" + carterm::printable(earlier->second, 80) +
                    "\" and \"" + carterm::printable(text.substr(equals + 1), 80) + "\"): give each port once.";
         given[*n] = text.substr(equals + 1);
+        if (const auto problem = carterm::networkMappingProblem(text.substr(equals + 1)))
+            return "--port \"" + carterm::printable(text, 80) + "\" is not valid: " + *problem + ".";
         map.mapFromCommandLine(*n, text.substr(equals + 1));
     }
     return {};

@@ -3,7 +3,7 @@
 # real runs of the programs (each prints its own figures). bench/README.md lists them.
 set -uo pipefail
 cd "$(dirname "$0")/.."
-for b in ingest_bench carscope_parser_bench serial_bench carsim_bench; do
+for b in ingest_bench carscope_parser_bench serial_bench network_bench carsim_bench; do
   echo "== build/bin/$b"
   "build/bin/$b" 2>/dev/null
 done

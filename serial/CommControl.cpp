@@ -2,7 +2,7 @@
 
 #include "serial/OutsideText.h"
 #include "serial/PortMap.h"
-#include "serial/QtSerialBackend.h"
+#include "serial/RoutingBackend.h"
 #include "serial/SettingsInForce.h"
 
 #include <algorithm>
@@ -12,10 +12,11 @@ namespace carterm {
 namespace {
 constexpr int portLost = 0;
 constexpr int portBack = -1;
+constexpr int portNotice = -2;
 }
 
 CommControl::CommControl(std::unique_ptr<SerialBackend> backend)
-    : backend_(backend ? std::move(backend) : std::make_unique<QtSerialBackend>())
+    : backend_(backend ? std::move(backend) : std::make_unique<RoutingBackend>())
 {
     backend_->onReadyRead = [this] { post(comEvReceive); };
     backend_->onLineEvent = [this](int code) { post(code); };
@@ -27,6 +28,16 @@ CommControl::CommControl(std::unique_ptr<SerialBackend> backend)
                                 printable(openDevice_)));
     };
     backend_->onDeviceBack = [this] { reopenReturnedDevice(); };
+    // A network port that could not be reached is told like a port that failed to open, and the
+    // port is closed: nothing is watched, the operator opens it again.
+    backend_->onOpenFailed = [this](const std::string& text) { post(portLost, describe(text, openDevice_)); };
+    backend_->onSettingsInForce = [this](const SerialSettings& inForce) {
+        const std::string notice = settingsInForceNotice(portLabel(), settings_, inForce);
+        settings_ = inForce;
+        if (!notice.empty())
+            post(portNotice, notice);
+    };
+    backend_->onNotice = [this](const std::string& text) { post(portNotice, describe(text, openDevice_)); };
 }
 
 CommControl::~CommControl()
@@ -36,6 +47,9 @@ CommControl::~CommControl()
     backend_->onLineEvent = nullptr;
     backend_->onDeviceLost = nullptr;
     backend_->onDeviceBack = nullptr;
+    backend_->onOpenFailed = nullptr;
+    backend_->onSettingsInForce = nullptr;
+    backend_->onNotice = nullptr;
     backend_->stopWatching();
     backend_->close();
 }
@@ -91,12 +105,12 @@ CommError CommControl::setSettings(std::string_view s)
 void CommControl::readBackSettings()
 {
     const std::optional<SerialSettings> inForce = backend_->settingsInForce();
-    const std::string text = inForce ? settingsInForceText(port_, settings_, *inForce) : std::string();
+    const std::string text = inForce ? settingsInForceNotice(portLabel(), settings_, *inForce) : std::string();
     if (text == settingsInForceTold_)
         return;
     settingsInForceTold_ = text;
-    if (!text.empty() && onSettingsInForce)
-        onSettingsInForce(text);
+    if (!text.empty())
+        post(portNotice, text);
 }
 
 bool CommControl::portOpen() const
@@ -181,7 +195,7 @@ int CommControl::outBufferCount() const
 void CommControl::post(int code, std::string text)
 {
     // A kind of event already waiting is not queued twice: one report covers both.
-    const bool waiting = code != portLost && code != portBack
+    const bool waiting = code != portLost && code != portBack && code != portNotice
         && std::any_of(pending_.begin(), pending_.end(), [code](const Pending& p) { return p.code == code; });
     if (!waiting)
         pending_.push_back({code, std::move(text)});
@@ -203,6 +217,9 @@ void CommControl::deliver()
                     handler(next.text);
             } else if (next.code == portBack) {
                 if (auto handler = onPortReconnected)
+                    handler(next.text);
+            } else if (next.code == portNotice) {
+                if (auto handler = onNotice)
                     handler(next.text);
             } else {
                 // The receive event is only worth raising while something is still waiting.

@@ -20,7 +20,8 @@ namespace carterm {
 
 class CommControl {
 public:
-    // Without a backend the control drives real devices through Qt SerialPort.
+    // Without a backend the control drives real ports: local devices through Qt SerialPort,
+    // network ports (rfc2217://, rfc2217s://, tcp://) through gensio.
     explicit CommControl(std::unique_ptr<SerialBackend> backend = nullptr);
     ~CommControl();
     CommControl(const CommControl&) = delete;
@@ -72,10 +73,11 @@ public:
     // The port closed by a loss or reopened after one. Runs at once, not in turn with the events
     // above, so that a control showing the port's state is right even while a handler's box is up.
     std::function<void()> onOpenChanged;
-    // The device runs with other values than the settings asked for (a pseudo-terminal keeps
-    // 8 data bits and no parity): the text says which are in force (settingsInForceText). Runs
-    // after the open or change that found it, once for the same finding.
-    std::function<void(const std::string& text)> onSettingsInForce;
+    // What the operator should know about the link, for the status line, naming the port: the
+    // settings the device or a serial server really runs with when they differ from those asked
+    // for (a pseudo-terminal keeps 8 data bits and no parity), a link that travels in clear,
+    // settings a port cannot carry. Told once for the same finding.
+    std::function<void(const std::string& text)> onNotice;
 
     // Device of the current port number, as PortMap maps it. A failed open names the device and
     // where its mapping came from.
@@ -88,7 +90,7 @@ public:
 
 private:
     struct Pending {
-        int code;           // an event code, 0 for the loss of the device, -1 for its return
+        int code;           // an event code, 0 for the loss of the device, -1 for its return, -2 a notice
         std::string text;   // the loss or return report
     };
 

@@ -1,6 +1,7 @@
 #include "serial/PortMap.h"
 
 #include "serial/OutsideText.h"
+#include "serial/NetworkEndpoint.h"
 
 #include <algorithm>
 #include <cctype>
@@ -73,6 +74,8 @@ std::optional<std::string> readLine(std::string_view raw, int& number, std::stri
     const std::string_view value = trimmed(line.substr(equals + 1));
     if (value.empty())
         return "COM" + std::to_string(*n) + " names no device";
+    if (const auto problem = networkMappingProblem(value))
+        return "COM" + std::to_string(*n) + ": " + *problem;
     number = *n;
     device = value;
     return {};

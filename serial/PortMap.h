@@ -1,7 +1,8 @@
 #pragma once
 // Which device each port number names. In order: the program's command line (--port N=DEVICE),
 // the environment (HOISTWISE_COM<n>), the technician's ports file
-// ($XDG_CONFIG_HOME/hoistwise/ports.conf, lines "COM<n>=DEVICE"), and /dev/ttyS<n-1>.
+// ($XDG_CONFIG_HOME/hoistwise/ports.conf, lines "COM<n>=DEVICE"), and /dev/ttyS<n-1>. A device
+// may also be a serial server on the network (see NetworkEndpoint.h).
 #include <map>
 #include <optional>
 #include <string>

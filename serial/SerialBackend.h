@@ -1,6 +1,7 @@
 #pragma once
-// One device the serial control talks to. The control owns exactly one backend: the Qt SerialPort
-// backend for real devices, the fake for window tests.
+// One device the serial control talks to. The control owns exactly one backend: for real ports
+// the routing backend (Qt SerialPort for local devices, gensio for network ports), the fake for
+// window tests.
 #include "serial/CommError.h"
 #include "serial/SerialSettings.h"
 
@@ -56,6 +57,13 @@ public:
     std::function<void(const std::string& systemText)> onDeviceLost;
     // The watched device is back; the control tries to reopen it.
     std::function<void()> onDeviceBack;
+    // A port that connects in the background (a network port) could not be reached after open()
+    // had taken it; the backend has already closed. The text says why, without naming the port.
+    std::function<void(const std::string& text)> onOpenFailed;
+    // The settings the far end really runs with, as it answered an open or a change.
+    std::function<void(const SerialSettings& inForce)> onSettingsInForce;
+    // Something the operator should know about the link, for the status line (without the port).
+    std::function<void(const std::string& text)> onNotice;
 };
 
 } // namespace carterm

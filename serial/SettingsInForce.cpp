@@ -1,35 +1,35 @@
 #include "serial/SettingsInForce.h"
 
-#include <cstdlib>
 #include <vector>
 
 namespace carterm {
 
 namespace {
-const char* stopBitsText(StopBits bits)
+
+std::string stopText(StopBits stop)
 {
-    return bits == StopBits::Two ? "2" : bits == StopBits::OneAndHalf ? "1.5" : "1";
+    return stop == StopBits::One ? "1 stop bit" : stop == StopBits::Two ? "2 stop bits" : "1.5 stop bits";
 }
+
 } // namespace
 
-std::string settingsInForceText(int port, const SerialSettings& asked, const SerialSettings& inForce)
+std::string settingsInForceNotice(const std::string& port, const SerialSettings& asked, const SerialSettings& inForce)
 {
-    std::vector<std::string> refused;
-    // Within 2% the two ends of a line still understand each other: no news for the technician.
-    if (std::llabs(static_cast<long long>(inForce.baudRate) - asked.baudRate) * 50 > asked.baudRate)
-        refused.push_back(std::to_string(asked.baudRate) + " baud");
-    if (inForce.parity != asked.parity)
-        refused.push_back(std::string("parity ") + asked.parity);
+    std::vector<std::string> differences;
+    if (inForce.baudRate != asked.baudRate)
+        differences.push_back("at " + std::to_string(inForce.baudRate) + " baud, not " + std::to_string(asked.baudRate));
     if (inForce.dataBits != asked.dataBits)
-        refused.push_back(std::to_string(asked.dataBits) + " data bits");
+        differences.push_back("with " + std::to_string(inForce.dataBits) + " data bits, not " + std::to_string(asked.dataBits));
+    if (inForce.parity != asked.parity)
+        differences.push_back(std::string("with parity ") + inForce.parity + ", not " + asked.parity);
     if (inForce.stopBits != asked.stopBits)
-        refused.push_back(std::string(stopBitsText(asked.stopBits)) + " stop bits");
-    if (refused.empty())
+        differences.push_back("with " + stopText(inForce.stopBits) + ", not " + stopText(asked.stopBits));
+    if (differences.empty())
         return {};
-    std::string text = "COM" + std::to_string(port) + " runs at " + inForce.text() + ": the device does not take ";
-    for (std::size_t i = 0; i < refused.size(); ++i)
-        text += (i == 0 ? "" : i + 1 == refused.size() ? " or " : ", ") + refused[i];
-    return text + ".";
+    std::string text = port + " runs ";
+    for (std::size_t i = 0; i < differences.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == differences.size() ? " and " : ", ") + differences[i];
+    return text + " (settings in force: " + inForce.text() + ")";
 }
 
 } // namespace carterm

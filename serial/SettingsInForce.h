@@ -1,15 +1,15 @@
 #pragma once
-// What to tell the technician when a device runs with other values than it was asked for (a
-// pseudo-terminal carries 8 data bits without parity whatever it is told; a network server may
-// answer with its own values): which settings are really in force.
+// The one way the serial layer tells the operator that a port runs with other settings than
+// asked for (a serial server answering with its own values, a driver rounding a rate).
 #include "serial/SerialSettings.h"
 
 #include <string>
 
 namespace carterm {
 
-// "COM1 runs at 9600,n,8,1: the device does not take parity m or 5 data bits."; empty when the
-// device runs with what was asked.
-std::string settingsInForceText(int port, const SerialSettings& asked, const SerialSettings& inForce);
+// Empty when `inForce` is what was asked; otherwise, for example, "COM1 (rfc2217://mr3:3001)
+// runs at 9600 baud, not 115200 (settings in force: 9600,n,8,1)". `port` names the port as every
+// error text does.
+std::string settingsInForceNotice(const std::string& port, const SerialSettings& asked, const SerialSettings& inForce);
 
 } // namespace carterm

@@ -3,6 +3,9 @@
 #include "sim/common/testing/SimulatorProcess.h"
 #include "cabtalk/TalkForm1.h"
 #include "toolkit/TestPlatform.h"
+#ifdef OVER_SER2NET
+#include "tests/support/Ser2netProcess.h"
+#endif
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>
@@ -26,6 +29,9 @@ struct TalkAgainstCarsim : ::testing::Test {
     toolkit::TestPlatform platform;
     // carsim on a pseudo-terminal of its own, stopped when the test ends whatever happened.
     sim::SimulatorProcess carsim{CARSIM_PROGRAM, {"--seed", "7"}, sim::SimulatorProcess::discardErrors()};
+#ifdef OVER_SER2NET
+    std::unique_ptr<Ser2netProcess> server;
+#endif
     std::unique_ptr<carterm::TalkForm1> form;
     std::vector<Event> events;
 
@@ -33,7 +39,14 @@ struct TalkAgainstCarsim : ::testing::Test {
     {
         const std::string path = carsim.ptyPath();
         ASSERT_FALSE(path.empty()) << "carsim printed no line path";
+#ifdef OVER_SER2NET
+        // The same run with COM1 on a serial server in front of carsim.
+        server = std::make_unique<Ser2netProcess>(std::vector<Ser2netProcess::Connection>{{"telnet(rfc2217)", path}});
+        ASSERT_TRUE(server->start());
+        ::setenv("HOISTWISE_COM1", server->url("rfc2217").c_str(), 1);
+#else
         ::setenv("HOISTWISE_COM1", path.c_str(), 1);
+#endif
         form = std::make_unique<carterm::TalkForm1>();
         watch();
         form->load();

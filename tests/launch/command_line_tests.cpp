@@ -96,6 +96,7 @@ TEST(CommandLine, AnUnknownOptionOrMalformedPortIsOneLineAndStatusTwo)
         {"iobench", {"--port", "COMX=/dev/ttyUSB0"}},
         {"iobench", {"--port=0=/dev/ttyUSB0"}},
         {"iobench", {"--port", "3="}},
+        {"carscope", {"--port", "1=rfc2217://mr3.example"}},   // no TCP port
         {"runecast", {"--port", "1=/dev/ttyUSB0"}},   // it opens no port
         {"runecast", {"--list-ports"}},
     };
@@ -126,7 +127,8 @@ TEST_F(PortsFileFixture, ListPortsShowsWhereEachMappingCameFrom)
 {
     const std::string device = pty.slavePath();
     writePortsFile("COM5=" + device + "\nCOM6 /dev/ttyUSB9\n");
-    const Outcome outcome = run(program("iobench"), {"--list-ports", "--port", "2=" + QString::fromStdString(device)},
+    const Outcome outcome = run(program("iobench"), {"--list-ports", "--port", "2=" + QString::fromStdString(device),
+                                                      "--port", "7=rfc2217s://mr3.example:3001", "--port", "8=tcp://mr3:4001"},
                                 withoutDisplay({{"XDG_CONFIG_HOME", config.path()},
                                                 {"HOISTWISE_COM4", QString::fromStdString(device)}}));
     EXPECT_EQ(outcome.status, 0) << outcome.err;
@@ -134,6 +136,8 @@ TEST_F(PortsFileFixture, ListPortsShowsWhereEachMappingCameFrom)
                                     "  COM3  /dev/ttyS2  default, not present\n",
                                     "  COM4  " + device + "  from HOISTWISE_COM4\n",
                                     "  COM5  " + device + "  from ports.conf line 1\n",
+                                    "  COM7  rfc2217s://mr3.example:3001  from --port, network port, RFC 2217 over TLS, encrypted\n",
+                                    "  COM8  tcp://mr3:4001  from --port, network port, raw TCP, NOT ENCRYPTED: everything on it travels in clear\n",
                                     "  line 2: \"COM6 /dev/ttyUSB9\" is not a port mapping"})
         EXPECT_NE(outcome.out.find(line), std::string::npos) << line << " is not in:\n" << outcome.out;
     EXPECT_EQ(outcome.err, "");

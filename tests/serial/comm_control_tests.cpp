@@ -271,3 +271,23 @@ TEST_F(CommControlTest, ADeviceBackWhileTheLossIsStillBeingReportedIsAnnouncedAf
     fake->loseDevice();
     EXPECT_EQ(reports, (std::vector<std::string>{"lost, open again", "COM1 reconnected"}));
 }
+
+TEST_F(CommControlTest, AServersOwnSettingsTakeOverAndAreToldOnceWithPortAndValue)
+{
+    std::vector<std::string> notices;
+    control->onNotice = [&](const std::string& text) { notices.push_back(text); };
+    ASSERT_TRUE(succeeded(control->setPortOpen(true)));
+    ASSERT_TRUE(succeeded(control->setSettings("115200,e,8,1")));
+    SerialSettings answered;
+    ASSERT_TRUE(succeeded(SerialSettings::parse("9600,n,8,1", answered)));
+    fake->onSettingsInForce(answered);
+    fake->onSettingsInForce(answered);   // the same answer again is nothing new
+    EXPECT_EQ(control->settings(), "9600,n,8,1");
+    EXPECT_EQ(notices, std::vector<std::string>{"COM1 (/dev/ttyS0) runs at 9600 baud, not 115200 and with parity n, "
+                                                "not e (settings in force: 9600,n,8,1)"});
+    // A connect that fails after the open took the port is told like a failed open.
+    std::string lost;
+    control->onPortLost = [&](const std::string& text) { lost = text; };
+    fake->onOpenFailed("cannot connect: the connection was refused");
+    EXPECT_EQ(lost, "COM1 (/dev/ttyS0) cannot connect: the connection was refused");
+}

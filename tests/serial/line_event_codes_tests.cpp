@@ -1,5 +1,8 @@
 #include "serial/CommEvents.h"
 #include "serial/PortDevice.h"
+#include "serial/RemoteLineState.h"
+
+#include <gensio/sergensio.h>
 
 #include <gtest/gtest.h>
 
@@ -23,4 +26,12 @@ TEST(LineEventCodes, EachKindOfCounterChangeRaisesItsCodeOnceInAFixedOrder)
     EXPECT_EQ(lineEventCodes(LineCounters{}, all),
               (std::vector<int>{comEvCTS, comEvDSR, comEvCD, comEvRing, comEventBreak, comEventFrame,
                                 comEventOverrun, comEventRxOver, comEventRxParity}));
+}
+
+TEST(LineEventCodes, AServersModemAndLineStateReportsRaiseTheCodesOfALocalDevice)
+{
+    EXPECT_EQ(modemStateCodes(0xff), (std::vector<int>{comEvCTS, comEvDSR, comEvCD, comEvRing}));
+    EXPECT_EQ(modemStateCodes(SERGENSIO_MODEMSTATE_CTS | SERGENSIO_MODEMSTATE_CD), std::vector<int>{});   // no change
+    EXPECT_EQ(lineStateCodes(0xff), (std::vector<int>{comEventBreak, comEventFrame, comEventOverrun, comEventRxParity}));
+    EXPECT_EQ(lineStateCodes(SERGENSIO_LINESTATE_DATA_READY), std::vector<int>{});
 }

@@ -1,4 +1,5 @@
 // Which device a port number names, and what the ports file may hold.
+#include "serial/NetworkEndpoint.h"
 #include "serial/PortMap.h"
 
 #include <gtest/gtest.h>
@@ -102,5 +103,51 @@ TEST(PortsFile, LivesUnderXdgConfigHomeOrDotConfig)
     ::setenv("HOME", home.c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
 }
+
+} // namespace
+
+namespace {
+
+struct NetworkCase {
+    const char* value;
+    const char* expected;   // the gensio stack it connects with, or words of its refusal
+};
+
+class NetworkMapping : public ::testing::TestWithParam<NetworkCase> {};
+
+TEST_P(NetworkMapping, WellFormedValuesGiveTheirStackOthersAreRefusedSayingWhatIsAccepted)
+{
+    const NetworkCase& c = GetParam();
+    const PortsFile file = PortsFile::parse(std::string("COM3=") + c.value);
+    NetworkEndpoint endpoint;
+    if (const auto problem = NetworkEndpoint::parse(c.value, endpoint)) {
+        EXPECT_NE(problem->find(c.expected), std::string::npos) << *problem;
+        EXPECT_NE(problem->find("write rfc2217://HOST:PORT, rfc2217s://HOST:PORT"), std::string::npos);
+        ASSERT_EQ(file.problems.size(), 1u);
+        EXPECT_EQ(file.problems[0], "line 1: COM3: " + *problem + "; the line is ignored");
+    } else {
+        EXPECT_EQ(endpoint.gensioString(), c.expected);
+        EXPECT_EQ(file.ports.at(3).device, c.value);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, NetworkMapping,
+    ::testing::Values(
+        NetworkCase{"rfc2217://mr3.example:3001", "telnet(rfc2217),tcp,mr3.example,3001"},
+        NetworkCase{"RFC2217://10.1.2.3:3001/", "telnet(rfc2217),tcp,10.1.2.3,3001"},
+        NetworkCase{"rfc2217s://[fd00::5]:3001", "telnet(rfc2217),ssl,tcp,fd00::5,3001"},
+        NetworkCase{"rfc2217s://mr3:3001?ca=/etc/site ca.pem&cert=/c.pem&key=/k.pem",
+                    "telnet(rfc2217),ssl(CA=\"/etc/site ca.pem\",cert=\"/c.pem\",key=\"/k.pem\"),tcp,mr3,3001"},
+        NetworkCase{"tcp://localhost:2000", "tcp,localhost,2000"},
+        NetworkCase{"rfc2217://mr3.example", "(no port number)"},
+        NetworkCase{"rfc2217://mr3:70000", "(\"70000\" is not a port number)"},
+        NetworkCase{"rfc2217://:3001", "(no host)"},
+        NetworkCase{"rfc2217://fd00::5:3001", "an IPv6 address goes in brackets"},
+        NetworkCase{"rfc2217s://[fd00::5:3001", "no closing bracket"},
+        NetworkCase{"telnet://mr3:23", "unknown kind \"telnet://\""},
+        NetworkCase{"tcp://mr3:23?ca=/a.pem", "only rfc2217s:// takes ca=, cert= and key="},
+        NetworkCase{"rfc2217s://mr3:23?cert=/c.pem", "cert= needs the key="},
+        NetworkCase{"rfc2217s://mr3:23?pin=1", "unknown setting \"pin\""}));
 
 } // namespace

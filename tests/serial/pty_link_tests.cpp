@@ -329,15 +329,16 @@ TEST_F(PtyLinkTest, ALostLineIsReopenedWhenItsPathComesBackAsATerminalAndOnlyThe
 TEST_F(PtyLinkTest, SettingsThePtyDoesNotTakeAreToldOnceWithTheValuesInForce)
 {
     std::vector<std::string> told;
-    control.onSettingsInForce = [&](const std::string& text) { told.push_back(text); };
+    control.onNotice = [&](const std::string& text) { told.push_back(text); };
     for (const char* settings : {"9600,m,8,1", "9600,m,8,1", "9600,n,5,1", "115200,e,7,2", "115200,n,8,2"}) {
         EXPECT_TRUE(succeeded(control.setPortOpen(false)));
         EXPECT_TRUE(succeeded(control.setSettings(settings)));
         EXPECT_TRUE(succeeded(control.setPortOpen(true))) << settings;
     }
+    const std::string port = "COM7 (" + pty->slavePath() + ") runs ";
     EXPECT_EQ(told, (std::vector<std::string>{
-                        "COM7 runs at 9600,n,8,1: the device does not take parity m.",
-                        "COM7 runs at 9600,n,8,1: the device does not take 5 data bits.",
-                        "COM7 runs at 115200,n,8,2: the device does not take parity e or 7 data bits.",
+                        port + "with parity n, not m (settings in force: 9600,n,8,1)",
+                        port + "with 8 data bits, not 5 (settings in force: 9600,n,8,1)",
+                        port + "with 8 data bits, not 7 and with parity n, not e (settings in force: 115200,n,8,2)",
                     }));
 }

@@ -1,0 +1,265 @@
+// carscope's car window over the network: the real carsim behind the real ser2net on loopback,
+// the window in-process on the real backends, its timers on the virtual clock kept in step with
+// real time while Qt's events are pumped.
+#include "tests/support/Ser2netProcess.h"
+#include "sim/common/testing/SimulatorProcess.h"
+#include "carscope/ScopeForm1.h"
+#include "carterm/ConfigScrn.h"
+#include "toolkit/TestPlatform.h"
+
+#include <QCoreApplication>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <unistd.h>
+
+using namespace std::chrono;
+
+namespace {
+
+// A site CA, server certificates from it for 127.0.0.1, for another host and an expired one, and
+// a second CA.
+struct Certificates {
+    std::string dir = "/tmp/hoistwise-tls-" + std::to_string(::getpid());
+    Certificates()
+    {
+        const std::string script = "set -e; mkdir -p " + dir + "; cd " + dir + "\n"
+            "ca() { openssl req -x509 -newkey rsa:2048 -nodes -keyout $1.key -out $1.pem -days 2 -subj \"/CN=$1\"; }\n"
+            "server() { openssl req -newkey rsa:2048 -nodes -keyout $1.key -out $1.csr -subj \"/CN=$2\"\n"
+            "  echo \"subjectAltName=$3\" > $1.ext\n"
+            "  openssl x509 -req -in $1.csr -CA site-ca.pem -CAkey site-ca.key -CAcreateserial -out $1.pem -days $4 -extfile $1.ext; }\n"
+            "ca site-ca; ca other-ca\n"
+            "server here 127.0.0.1 IP:127.0.0.1 2\n"
+            "server elsewhere mr9.example DNS:mr9.example 2\n"
+            "server expired 127.0.0.1 IP:127.0.0.1 -1\n";
+        made = std::system(("(" + script + ") >/dev/null 2>&1").c_str()) == 0;
+    }
+    ~Certificates() { std::filesystem::remove_all(dir); }
+    std::string ssl(const std::string& name) const
+    {
+        return "telnet(rfc2217),ssl(key=" + dir + "/" + name + ".key,cert=" + dir + "/" + name + ".pem)";
+    }
+    bool made = false;
+};
+
+struct ScopeOverSer2net : ::testing::Test {
+    toolkit::TestPlatform platform;
+    std::unique_ptr<sim::SimulatorProcess> carsim;
+    std::unique_ptr<Ser2netProcess> server;
+    std::unique_ptr<carterm::ScopeForm1> form;
+    milliseconds longestStep{0};
+
+    void serve(std::vector<std::string> stacks)
+    {
+        carsim = std::make_unique<sim::SimulatorProcess>(CARSIM_PROGRAM, std::vector<std::string>{"--seed", "7"});
+        ASSERT_FALSE(carsim->ptyPath().empty()) << "carsim did not report its line";
+        std::vector<Ser2netProcess::Connection> connections;
+        for (std::string& stack : stacks)
+            connections.push_back({std::move(stack), carsim->ptyPath()});
+        server = std::make_unique<Ser2netProcess>(std::move(connections));
+        ASSERT_TRUE(server->start()) << "ser2net does not listen";
+    }
+    void openWindow(const std::string& mapping)
+    {
+        form.reset();
+        platform.boxes.clear();
+        ::setenv("HOISTWISE_COM1", mapping.c_str(), 1);
+        form = std::make_unique<carterm::ScopeForm1>();
+        form->load();
+        form->show();
+    }
+    void TearDown() override
+    {
+        form.reset();
+        server.reset();
+        carsim.reset();
+        ::unsetenv("HOISTWISE_COM1");
+    }
+
+    // Pumps Qt's events and moves the virtual clock with real time until `done` holds or `limit`
+    // has passed, noting the longest the window went without being served.
+    bool runUntil(const std::function<bool()>& done, milliseconds limit)
+    {
+        const auto start = steady_clock::now();
+        auto clock = start;
+        for (;;) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            const auto now = steady_clock::now();
+            const auto step = duration_cast<milliseconds>(now - clock);
+            longestStep = std::max(longestStep, step);
+            if (step.count() > 0) {
+                platform.advance(static_cast<int>(step.count()));
+                clock += step;
+            }
+            if (done && done())
+                return true;
+            if (now - start >= limit)
+                return false;
+            ::usleep(5000);
+        }
+    }
+    static int count(const std::string& text, const std::string& what)
+    {
+        int n = 0;
+        for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+            ++n;
+        return n;
+    }
+    bool polling(int replies = 2)
+    {
+        form->Command1.click();
+        const int before = count(form->Term.text(), "> PMII");
+        return runUntil([&] { return count(form->Term.text(), "> PMII") >= before + replies && form->txtpos.text() == "1"; },
+                        seconds(5));
+    }
+    std::string lastBox() const { return platform.boxes.empty() ? "" : platform.boxes.back().text; }
+    std::string farSpeed() const
+    {
+        std::string out;
+        if (FILE* stty = ::popen(("stty -F " + carsim->ptyPath() + " speed 2>&1").c_str(), "r")) {
+            char line[64] = {};
+            if (std::fgets(line, sizeof line, stty))
+                out = line;
+            ::pclose(stty);
+        }
+        return out.substr(0, out.find('\n'));
+    }
+};
+
+} // namespace
+
+TEST_F(ScopeOverSer2net, Pmi1GivesTheLiveDisplayAndASettingsChangeReachesTheFarLine)
+{
+    serve({"telnet(rfc2217)"});
+    openWindow(server->url("rfc2217"));
+    auto& f = *form;
+    ASSERT_TRUE(f.MSComm1.portOpen());
+    ASSERT_TRUE(polling()) << lastBox();
+    EXPECT_EQ(f.Label1.caption(), "COM1 (" + server->url("rfc2217") + ") is not encrypted: commands and replies "
+                                  "travel in clear");
+    EXPECT_EQ(farSpeed(), "1200");
+
+    f.MSettings.click();
+    auto& dialog = static_cast<carterm::ConfigScrn&>(*f.settingsDialog);
+    dialog.Text2.setText("9600,n,8,1");
+    dialog.OKButton.click();   // closes the port, applies, opens it again
+    EXPECT_TRUE(runUntil([&] { return farSpeed() == "9600"; }, seconds(3))) << farSpeed();
+    EXPECT_TRUE(polling());
+    EXPECT_TRUE(platform.boxes.empty()) << lastBox();
+}
+
+TEST_F(ScopeOverSer2net, ATcpPortCarriesTheBytesAndSaysOnceThatItCannotCarrySettings)
+{
+    serve({""});
+    openWindow(server->url("tcp"));
+    auto& f = *form;
+    ASSERT_TRUE(polling()) << lastBox();
+    ASSERT_FALSE(f.MSComm1.setSettings("9600,n,8,1"));
+    EXPECT_TRUE(runUntil([&] { return f.Label1.caption().find(") cannot carry settings") != std::string::npos; }, seconds(1)));
+    f.Label1.setCaption("");
+    ASSERT_FALSE(f.MSComm1.setSettings("19200,n,8,1"));
+    EXPECT_FALSE(runUntil([&] { return !f.Label1.caption().empty(); }, milliseconds(300)));   // said once
+    EXPECT_EQ(f.MSComm1.settings(), "19200,n,8,1");
+    EXPECT_EQ(farSpeed(), "1200");
+}
+
+TEST_F(ScopeOverSer2net, AServerRestartIsTheLossOfTheDeviceThenReconnectedAndLiveAgain)
+{
+    serve({"telnet(rfc2217)"});
+    openWindow(server->url("rfc2217"));
+    auto& f = *form;
+    ASSERT_TRUE(polling());
+    // While the window holds the port, ser2net turns another client away with its own words.
+    carterm::CommControl other;
+    std::string refusal;
+    other.onPortLost = [&](const std::string& text) { refusal = text; };
+    ASSERT_FALSE(other.setPortOpen(true));
+    ASSERT_TRUE(runUntil([&] { return !refusal.empty(); }, seconds(5)));
+    EXPECT_EQ(refusal, "COM1 (" + server->url("rfc2217") + ") cannot connect: the server closed the connection, "
+                       "saying \"Port already in use\"");
+
+    server->stop();
+    ASSERT_TRUE(runUntil([&] { return !f.MSComm1.portOpen() && !platform.boxes.empty(); }, seconds(3)));
+    EXPECT_NE(lastBox().find("the server closed the connection"), std::string::npos) << lastBox();
+    EXPECT_FALSE(f.MOpen.checked());
+    runUntil({}, milliseconds(1500));   // a try or two meet nobody and stay silent
+    ASSERT_TRUE(server->start());
+    ASSERT_TRUE(runUntil([&] { return f.Label1.caption() == "COM1 reconnected"; }, seconds(6))) << f.Label1.caption();
+    EXPECT_TRUE(f.MOpen.checked());
+    f.Term.setText("");
+    EXPECT_TRUE(runUntil([&] { return count(f.Term.text(), "> PMII") >= 2; }, seconds(3)));
+    EXPECT_EQ(platform.boxes.size(), 1u);   // the loss, told once
+}
+
+TEST_F(ScopeOverSer2net, TlsConnectsWithTheSiteCaAndRefusesAnotherCaAnotherHostOrAnExpiredCertificateSayingWhy)
+{
+    const Certificates certs;
+    ASSERT_TRUE(certs.made) << "openssl could not make the test certificates";
+    serve({certs.ssl("here"), certs.ssl("elsewhere"), certs.ssl("expired")});
+    const auto tls = [&](std::size_t i, const std::string& ca) {
+        return server->url("rfc2217s", i) + "?ca=" + certs.dir + "/" + ca + ".pem";
+    };
+    openWindow(tls(0, "site-ca"));
+    EXPECT_TRUE(polling()) << lastBox();
+    EXPECT_EQ(form->Label1.caption().find("not encrypted"), std::string::npos);
+
+    const struct {
+        std::string mapping;
+        std::string reason;
+    } refused[] = {
+        {tls(0, "other-ca"), "the server's certificate is not trusted (unable to get local issuer certificate) by "
+                                 + certs.dir + "/other-ca.pem"},
+        {tls(1, "site-ca"), "the server's certificate is for mr9.example, not for 127.0.0.1"},
+        {tls(2, "site-ca"), "the server's certificate is not trusted (certificate has expired) by " + certs.dir
+                                + "/site-ca.pem"},
+    };
+    for (const auto& r : refused) {
+        openWindow(r.mapping);
+        ASSERT_TRUE(runUntil([&] { return !platform.boxes.empty(); }, seconds(5))) << r.mapping;
+        EXPECT_EQ(lastBox(), "COM1 (" + r.mapping + ") cannot connect: " + r.reason);
+        EXPECT_FALSE(form->MSComm1.portOpen());
+        EXPECT_FALSE(form->MOpen.checked());
+    }
+}
+
+TEST_F(ScopeOverSer2net, AnUnreachableServerIsToldWithinTenSecondsWhileTheWindowGoesOn)
+{
+    // A listener that never accepts: the connect succeeds and nothing ever answers.
+    const int silent = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::listen(silent, 1);
+    ::getsockname(silent, reinterpret_cast<sockaddr*>(&address), &size);
+    const std::string silentPort = std::to_string(ntohs(address.sin_port));
+
+    const struct {
+        std::string mapping;
+        std::string reason;
+    } faults[] = {
+        {"rfc2217://127.0.0.1:" + std::to_string(Ser2netProcess::freePort()), "the connection was refused"},
+        {"rfc2217://nonexistent.invalid:3001", "the name nonexistent.invalid is not found"},
+        {"rfc2217://127.0.0.1:" + silentPort, "no answer from 127.0.0.1:" + silentPort + " within 10 s"},
+    };
+    for (const auto& fault : faults) {
+        openWindow(fault.mapping);
+        longestStep = milliseconds(0);
+        const auto start = steady_clock::now();
+        ASSERT_TRUE(runUntil([&] { return !platform.boxes.empty(); }, seconds(11))) << fault.mapping;
+        EXPECT_LE(steady_clock::now() - start, seconds(11));
+        EXPECT_LT(longestStep, milliseconds(250)) << fault.mapping;
+        EXPECT_EQ(lastBox().rfind("COM1 (" + fault.mapping + ") cannot connect: " + fault.reason, 0), 0u) << lastBox();
+        EXPECT_FALSE(form->MSComm1.portOpen());
+    }
+    ::close(silent);
+}
