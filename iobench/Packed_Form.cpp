@@ -99,6 +99,7 @@ Packed_Form::~Packed_Form()
     MSComm1.onComm = nullptr;
     MSComm1.onPortLost = nullptr;
     MSComm1.onPortReconnected = nullptr;
+    MSComm1.onCaptureStopped = nullptr;
 }
 
 void Packed_Form::wireHandlers()
@@ -126,6 +127,7 @@ void Packed_Form::wireHandlers()
     MSComm1.onComm = [this] { MSComm1_OnComm(); };
     MSComm1.onPortLost = [this](const std::string& text) { showWarning(text); };
     MSComm1.onPortReconnected = [this](const std::string& text) { Label1.setCaption(text); };
+    MSComm1.onCaptureStopped = [this](const std::string& text) { Label1.setCaption(text); };
     Term.onKeyPress = [this](int& ascii) { Term_KeyPress(ascii); };
     Term.onChange = [this] { Term_Change(); };
 

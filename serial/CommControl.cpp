@@ -3,6 +3,9 @@
 #include "serial/PortMap.h"
 #include "serial/QtSerialBackend.h"
 
+#include "serial/CaptureSettings.h"
+#include "serial/SessionCapture.h"
+
 #include <algorithm>
 
 namespace carterm {
@@ -15,9 +18,22 @@ constexpr int portBack = -1;
 CommControl::CommControl(std::unique_ptr<SerialBackend> backend)
     : backend_(backend ? std::move(backend) : std::make_unique<QtSerialBackend>())
 {
+    if (CaptureSettings::current().enabled) {
+        capture_ = std::make_unique<SessionCapture>(CaptureSettings::current());
+        capture_->onStopped = [this](const std::string& text) {
+            if (auto handler = onCaptureStopped)
+                handler(text);
+        };
+    }
     backend_->onReadyRead = [this] { post(comEvReceive); };
-    backend_->onLineEvent = [this](int code) { post(code); };
+    backend_->onLineEvent = [this](int code) {
+        if (capture_)
+            capture_->lineEvent(code);
+        post(code);
+    };
     backend_->onDeviceLost = [this](const std::string& systemText) {
+        if (capture_)
+            capture_->lost(systemText);
         backend_->watchForReturn(openDevice_);
         post(portLost, describe(systemText + ". The device was disconnected and the port has been closed.",
                                 openDevice_));
@@ -33,6 +49,8 @@ CommControl::~CommControl()
     backend_->onDeviceLost = nullptr;
     backend_->onDeviceBack = nullptr;
     backend_->stopWatching();
+    if (capture_ && backend_->isOpen())
+        capture_->closed();
     backend_->close();
 }
 
@@ -79,6 +97,8 @@ CommError CommControl::setSettings(std::string_view s)
             return {error.number, describe(error.text + "; \"" + settings_.text() + "\" stays in force")};
     }
     settings_ = parsed;
+    if (capture_ && backend_->isOpen())
+        capture_->settingsChanged(settings_.text());
     return {};
 }
 
@@ -95,6 +115,8 @@ CommError CommControl::setPortOpen(bool open)
         return {};
     if (!open) {
         backend_->close();
+        if (capture_)
+            capture_->closed();
         // Line events belong to the session just ended; received data and a loss report stay.
         std::erase_if(pending_, [](const Pending& p) { return p.code != comEvReceive && p.code != portLost; });
         return {};
@@ -107,6 +129,8 @@ CommError CommControl::setPortOpen(bool open)
     }
     backend_->stopWatching();
     openDevice_ = mapping.device;
+    if (capture_)
+        capture_->opened("COM" + std::to_string(port_), openDevice_, settings_.text());
     return {};
 }
 
@@ -117,6 +141,8 @@ void CommControl::reopenReturnedDevice()
     if (backend_->isOpen() || backend_->open(openDevice_, settings_))
         return;
     backend_->stopWatching();
+    if (capture_)
+        capture_->reconnected("COM" + std::to_string(port_) + " " + openDevice_);
     post(portBack, "COM" + std::to_string(port_) + " reconnected");
 }
 
@@ -126,12 +152,17 @@ CommError CommControl::output(std::string_view bytes)
         return {errPortNotOpen, describe("is not open: nothing was sent")};
     if (CommError error = backend_->write(bytes))
         return {error.number, describe(error.text)};
+    if (capture_)
+        capture_->sent(bytes);
     return {};
 }
 
 std::string CommControl::input()
 {
-    return backend_->readAll();
+    std::string bytes = backend_->readAll();
+    if (capture_)
+        capture_->received(bytes);
+    return bytes;
 }
 
 void CommControl::setInBufferSize(int size)

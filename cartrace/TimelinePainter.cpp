@@ -1,0 +1,360 @@
+#include "cartrace/TimelinePainter.h"
+
+#include "cartrace/TraceData.h"
+#include "toolkit/Bytes.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
+
+#include <algorithm>
+#include <cmath>
+
+namespace cartrace {
+
+using carterm::reply::CarState;
+using carterm::reply::kSignalNames;
+
+namespace {
+
+constexpr int kTitle = 26;
+constexpr int kFloorLane = 112;
+constexpr int kVelocityLane = 80;
+constexpr int kBbtLane = 48;
+constexpr int kFaultLane = 46;
+constexpr int kSignalLane = 18;
+constexpr int kSentLane = 24;
+constexpr int kEventLane = 30;
+constexpr int kAxis = 30;
+
+const QColor kInk(40, 40, 40);
+const QColor kGridLine(225, 225, 225);
+const QColor kFloorColour(20, 90, 180);
+const QColor kVelocityColour(0, 130, 90);
+const QColor kBbtColour(140, 80, 160);
+const QColor kFaultColour(200, 30, 30);
+const QColor kSignalColour(60, 150, 60);
+const QColor kSentColour(50, 90, 200);
+const QColor kCursorColour(0, 0, 0);
+
+struct Lane {
+    int top;
+    int height;
+};
+
+QColor eventColour(const std::string& name)
+{
+    if (name == "OPEN" || name == "RECONNECT")
+        return QColor(0, 150, 0);
+    if (name == "LOST")
+        return QColor(210, 0, 0);
+    if (name == "CLOSE")
+        return QColor(120, 120, 120);
+    return QColor(200, 120, 0);
+}
+
+// Time-axis steps, in microseconds.
+long long axisStep(long long span, int width)
+{
+    static const long long steps[] = {1000, 2000, 5000, 10000, 20000, 50000, 100000, 200000, 500000, 1000000,
+                                      2000000, 5000000, 10000000, 15000000, 30000000, 60000000, 120000000,
+                                      300000000, 600000000, 900000000, 1800000000, 3600000000LL, 7200000000LL,
+                                      10800000000LL, 21600000000LL, 43200000000LL, 86400000000LL};
+    const long long wanted = span * 110 / std::max(width, 1);
+    for (long long s : steps)
+        if (s >= wanted)
+            return s;
+    return steps[std::size(steps) - 1];
+}
+
+QString clockText(long long epochMicros, long long step)
+{
+    const std::string iso = carterm::capture::isoMillis(epochMicros);   // 2026-12-09T09:01:48.123Z
+    const std::string clock = iso.substr(11, step < 1000000 ? 12 : 8);
+    return QString::fromStdString(clock);
+}
+
+} // namespace
+
+std::vector<std::size_t> defaultSignals()
+{
+    std::string bad;
+    return signalsByName("SM,RUN,UP,DP,DOL,DCL,LVE,TRIP", bad);
+}
+
+std::vector<std::size_t> signalsByName(const std::string& list, std::string& bad)
+{
+    std::vector<std::size_t> found;
+    std::size_t from = 0;
+    while (from <= list.size()) {
+        const std::size_t comma = std::min(list.find(',', from), list.size());
+        const QString name = QString::fromStdString(list.substr(from, comma - from)).trimmed();
+        from = comma + 1;
+        if (name.isEmpty())
+            continue;
+        bool known = false;
+        for (std::size_t i = 0; i < carterm::reply::kSignalCount; ++i)
+            if (name.compare(QString::fromLatin1(carterm::reply::plainSignalName(kSignalNames[i])),
+                             Qt::CaseInsensitive) == 0) {
+                found.push_back(i);
+                known = true;
+            }
+        if (!known)
+            bad += (bad.empty() ? "" : ", ") + name.toStdString();
+    }
+    return found;
+}
+
+int TimelinePainter::heightFor(std::size_t signalCount)
+{
+    return kTitle + kFloorLane + kVelocityLane + kBbtLane + kFaultLane + static_cast<int>(signalCount) * kSignalLane
+        + kSentLane + kEventLane + kAxis;
+}
+
+double TimelinePainter::xOf(long long time, int width, const TimelineView& view)
+{
+    const double span = static_cast<double>(std::max(view.to - view.from, 1LL));
+    return kLeft + static_cast<double>(time - view.from) * (width - kLeft - kRight) / span;
+}
+
+long long TimelinePainter::timeAt(int x, int width, const TimelineView& view)
+{
+    const double plot = std::max(width - kLeft - kRight, 1);
+    return view.from + static_cast<long long>(std::llround((x - kLeft) * static_cast<double>(view.to - view.from) / plot));
+}
+
+void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& data, const TimelineView& view) const
+{
+    p.save();
+    p.translate(area.topLeft());
+    const int width = area.width();
+    const int plotRight = width - kRight;
+    p.fillRect(QRect(0, 0, width, area.height()), Qt::white);
+    QFont font = p.font();
+    font.setPixelSize(11);
+    p.setFont(font);
+    const QFontMetrics metrics(font);
+    const auto& states = data.states();
+    const auto x = [&](long long t) { return xOf(t, width, view); };
+    const auto first = std::lower_bound(states.begin(), states.end(), view.from,
+                                        [](const CarState& s, long long t) { return s.time < t; });
+    // One state before the view, so lines start at its left edge.
+    const auto begin = first == states.begin() ? first : first - 1;
+    const auto end = std::upper_bound(states.begin(), states.end(), view.to,
+                                      [](long long t, const CarState& s) { return t < s.time; });
+
+    // Title.
+    p.setPen(kInk);
+    const QString title = QString::fromStdString(data.header("PROGRAM") + "  " + data.header("PORT") + " " +
+                                                 data.header("DEVICE") + "  " + data.header("SETTINGS") +
+                                                 "  started " + data.header("START_TIME"));
+    p.drawText(QRect(8, 0, width - 16, kTitle), Qt::AlignVCenter | Qt::AlignLeft, title);
+
+    int top = kTitle;
+    const auto lane = [&](int height, const QString& label) {
+        const Lane l{top, height};
+        p.setPen(kGridLine);
+        p.drawLine(0, top + height, width, top + height);
+        p.setPen(kInk);
+        p.drawText(QRect(6, top, kLeft - 10, height), Qt::AlignVCenter | Qt::AlignLeft, label);
+        top += height;
+        return l;
+    };
+
+    p.setClipRect(QRect(0, 0, width, area.height()));
+    // Floor: a step line over floors 1-7.
+    {
+        const Lane l = lane(kFloorLane, "Floor");
+        const auto y = [&](int floor) { return l.top + 8 + (7 - floor) * (l.height - 16) / 6.0; };
+        p.setPen(kGridLine);
+        for (int f = 1; f <= 7; ++f) {
+            p.drawLine(QPointF(kLeft, y(f)), QPointF(plotRight, y(f)));
+            p.setPen(kInk);
+            p.drawText(QRectF(kLeft - 22, y(f) - 7, 16, 14), Qt::AlignRight | Qt::AlignVCenter, QString::number(f));
+            p.setPen(kGridLine);
+        }
+        QPolygonF line;
+        int last = -1;
+        for (auto it = begin; it != end; ++it) {
+            if (it->floor <= 0 || it->floor == last)
+                continue;
+            const double px = std::max<double>(x(it->time), kLeft);
+            if (last > 0)
+                line << QPointF(px, y(last));
+            line << QPointF(px, y(it->floor));
+            last = it->floor;
+        }
+        if (last > 0)
+            line << QPointF(std::min<double>(x(std::min(view.to, data.duration())), plotRight), y(last));
+        p.setPen(QPen(kFloorColour, 2));
+        p.drawPolyline(line);
+    }
+    // Velocity, scaled to the fastest in view.
+    {
+        const Lane l = lane(kVelocityLane, "Velocity ft/min");
+        int fastest = 50;
+        for (auto it = begin; it != end; ++it)
+            fastest = std::max<int>(fastest, it->velocity);
+        const auto y = [&](int v) { return l.top + l.height - 6 - v * (l.height - 14.0) / fastest; };
+        p.setPen(kInk);
+        p.drawText(QRectF(kLeft - 40, l.top, 34, 14), Qt::AlignRight, QString::number(fastest));
+        QPolygonF line;
+        int last = -1;
+        for (auto it = begin; it != end; ++it) {
+            if (it->velocity < 0 || it->velocity == last)
+                continue;
+            line << QPointF(std::max<double>(x(it->time), kLeft), y(it->velocity));
+            last = it->velocity;
+        }
+        if (last >= 0)
+            line << QPointF(std::min<double>(x(std::min(view.to, data.duration())), plotRight), y(last));
+        p.setPen(QPen(kVelocityColour, 1.5));
+        p.drawPolyline(line);
+    }
+    // BBT: each value drawn where it arrived, as a step line with its text where there is room.
+    {
+        const Lane l = lane(kBbtLane, "BBT s");
+        QPolygonF line;
+        std::string last;
+        double lastLabel = -1e9;
+        for (auto it = begin; it != end; ++it) {
+            if (it->bbt[0] == '\0' || last == it->bbt)
+                continue;
+            last = it->bbt;
+            const double v = std::atof(it->bbt);
+            const double py = l.top + l.height - 8 - std::clamp(v, 0.0, 20.0) * (l.height - 16) / 20.0;
+            const double px = std::max<double>(x(it->time), kLeft);
+            if (!line.isEmpty())
+                line << QPointF(px, line.last().y());
+            line << QPointF(px, py);
+            if (px - lastLabel > 44) {
+                p.setPen(kInk);
+                p.drawText(QPointF(px + 2, l.top + 11), QString::fromLatin1(it->bbt).trimmed());
+                lastLabel = px;
+            }
+        }
+        if (!line.isEmpty())
+            line << QPointF(std::min<double>(x(std::min(view.to, data.duration())), plotRight), line.last().y());
+        p.setPen(QPen(kBbtColour, 1.5));
+        p.drawPolyline(line);
+    }
+    // Faults: a marker with the number and description; labels take turns on two rows.
+    const Lane faultLane = lane(kFaultLane, "Faults");
+    // Signals.
+    std::vector<Lane> signalLanes;
+    for (std::size_t index : view.lanes)
+        signalLanes.push_back(lane(kSignalLane, QString::fromLatin1(
+                                                     carterm::reply::plainSignalName(kSignalNames[index]))));
+    const Lane sentLane = lane(kSentLane, "Sent");
+    const Lane eventLane = lane(kEventLane, "Line");
+    const int plotBottom = top;
+
+    for (std::size_t n = 0; n < view.lanes.size(); ++n) {
+        const Lane& l = signalLanes[n];
+        const std::size_t bit = view.lanes[n];
+        double onAt = -1;
+        const auto close = [&](double px) {
+            if (onAt >= 0)
+                p.fillRect(QRectF(onAt, l.top + 3, std::max(px - onAt, 1.0), l.height - 6), kSignalColour);
+            onAt = -1;
+        };
+        for (auto it = begin; it != end; ++it) {
+            if (!it->hasTable)
+                continue;
+            const double px = std::clamp(x(it->time), double(kLeft), double(plotRight));
+            if (it->signalBits[bit] && onAt < 0)
+                onAt = px;
+            else if (!it->signalBits[bit])
+                close(px);
+        }
+        close(std::min<double>(x(std::min(view.to, data.duration())), plotRight));
+        p.setPen(QPen(kGridLine));
+        p.drawLine(kLeft, l.top + l.height - 3, plotRight, l.top + l.height - 3);
+    }
+
+    {
+        const auto& sent = data.sent();
+        auto it = std::lower_bound(sent.begin(), sent.end(), view.from, [](const Sent& s, long long t) { return s.time < t; });
+        double lastLabel = -1e9;
+        for (; it != sent.end() && it->time <= view.to; ++it) {
+            const double px = x(it->time);
+            p.setPen(kSentColour);
+            p.drawLine(QPointF(px, sentLane.top + 14), QPointF(px, sentLane.top + sentLane.height - 2));
+            const QString text = toolkit::toQt(it->text);
+            if (px - lastLabel > metrics.horizontalAdvance(text) + 8) {
+                p.drawText(QPointF(px + 2, sentLane.top + 11), text);
+                lastLabel = px;
+            }
+        }
+    }
+    {
+        double lastLabel = -1e9;
+        for (const LineEvent& e : data.events()) {
+            if (e.time < view.from || e.time > view.to)
+                continue;
+            const double px = x(e.time);
+            const QColor colour = eventColour(e.name);
+            const bool port = e.name == "OPEN" || e.name == "CLOSE" || e.name == "LOST" || e.name == "RECONNECT";
+            p.setPen(QPen(colour, 1, port ? Qt::DashLine : Qt::SolidLine));
+            p.drawLine(QPointF(px, port ? kTitle : eventLane.top + 14), QPointF(px, eventLane.top + eventLane.height - 2));
+            const QString text = QString::fromStdString(e.name);
+            if (px - lastLabel > metrics.horizontalAdvance(text) + 6) {
+                p.setPen(colour);
+                p.drawText(QPointF(px + 2, eventLane.top + 11), text);
+                lastLabel = px;
+            }
+        }
+    }
+    {
+        const auto& faults = data.faults();
+        auto it = std::lower_bound(faults.begin(), faults.end(), view.from,
+                                   [](const Fault& f, long long t) { return f.time < t; });
+        double lastLabel[2] = {-1e9, -1e9};
+        int row = 0;
+        for (; it != faults.end() && it->time <= view.to; ++it) {
+            const double px = x(it->time);
+            p.setPen(QPen(kFaultColour, 1.5));
+            p.drawLine(QPointF(px, kTitle), QPointF(px, plotBottom));
+            p.setBrush(kFaultColour);
+            p.drawEllipse(QPointF(px, faultLane.top + 6), 4, 4);
+            p.setBrush(Qt::NoBrush);
+            const QString label = QString("F%1 %2").arg(it->code).arg(toolkit::toQt(it->description).simplified());
+            const int room = 260;
+            if (px - lastLabel[row] > room + 8 || px - lastLabel[1 - row] > room + 8) {
+                if (px - lastLabel[row] <= room + 8)
+                    row = 1 - row;
+                p.setPen(kFaultColour);
+                p.drawText(QPointF(px + 6, faultLane.top + 20 + row * 14), metrics.elidedText(label, Qt::ElideRight, room));
+                lastLabel[row] = px;
+                row = 1 - row;
+            }
+        }
+    }
+
+    // Time axis.
+    p.setPen(kInk);
+    p.drawLine(kLeft, plotBottom, plotRight, plotBottom);
+    const long long step = axisStep(view.to - view.from, plotRight - kLeft);
+    const long long start = data.startEpochMicros();
+    // Ticks at whole steps of the clock, not of the capture's start.
+    long long tick = ((start + view.from + step - 1) / step) * step - start;
+    for (; tick <= view.to; tick += step) {
+        const double px = x(tick);
+        p.setPen(kGridLine);
+        p.drawLine(QPointF(px, kTitle), QPointF(px, plotBottom));
+        p.setPen(kInk);
+        p.drawLine(QPointF(px, plotBottom), QPointF(px, plotBottom + 4));
+        const QString text = clockText(start + tick, step);
+        p.drawText(QRectF(px - 50, plotBottom + 5, 100, 16), Qt::AlignHCenter | Qt::AlignTop, text);
+    }
+    p.drawText(QRect(6, plotBottom + 5, kLeft - 10, 16), Qt::AlignLeft, "UTC");
+
+    if (view.cursor >= view.from && view.cursor <= view.to) {
+        p.setPen(QPen(kCursorColour, 1));
+        p.drawLine(QPointF(x(view.cursor), kTitle), QPointF(x(view.cursor), plotBottom));
+    }
+    p.restore();
+}
+
+} // namespace cartrace
