@@ -204,7 +204,11 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
         for (auto it = begin; it != end; ++it) {
             if (it->velocity < 0 || it->velocity == last)
                 continue;
-            line << QPointF(std::max<double>(x(it->time), kLeft), y(it->velocity));
+            // Each value holds until the next reply: a step, not a slope.
+            const double px = std::max<double>(x(it->time), kLeft);
+            if (last >= 0)
+                line << QPointF(px, y(last));
+            line << QPointF(px, y(it->velocity));
             last = it->velocity;
         }
         if (last >= 0)
@@ -276,20 +280,20 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
     {
         const auto& sent = data.sent();
         auto it = std::lower_bound(sent.begin(), sent.end(), view.from, [](const Sent& s, long long t) { return s.time < t; });
-        double lastLabel = -1e9;
+        double labelEnd = -1e9;   // where the last label drawn ends
         for (; it != sent.end() && it->time <= view.to; ++it) {
             const double px = x(it->time);
             p.setPen(kSentColour);
             p.drawLine(QPointF(px, sentLane.top + 14), QPointF(px, sentLane.top + sentLane.height - 2));
             const QString text = toolkit::toQt(it->text);
-            if (px - lastLabel > metrics.horizontalAdvance(text) + 8) {
+            if (px > labelEnd + 6) {
                 p.drawText(QPointF(px + 2, sentLane.top + 11), text);
-                lastLabel = px;
+                labelEnd = px + 2 + metrics.horizontalAdvance(text);
             }
         }
     }
     {
-        double lastLabel = -1e9;
+        double labelEnd = -1e9;
         for (const LineEvent& e : data.events()) {
             if (e.time < view.from || e.time > view.to)
                 continue;
@@ -299,10 +303,10 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
             p.setPen(QPen(colour, 1, port ? Qt::DashLine : Qt::SolidLine));
             p.drawLine(QPointF(px, port ? kTitle : eventLane.top + 14), QPointF(px, eventLane.top + eventLane.height - 2));
             const QString text = QString::fromStdString(e.name);
-            if (px - lastLabel > metrics.horizontalAdvance(text) + 6) {
+            if (px > labelEnd + 6) {
                 p.setPen(colour);
                 p.drawText(QPointF(px + 2, eventLane.top + 11), text);
-                lastLabel = px;
+                labelEnd = px + 2 + metrics.horizontalAdvance(text);
             }
         }
     }
@@ -325,7 +329,11 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
                 if (px - lastLabel[row] <= room + 8)
                     row = 1 - row;
                 p.setPen(kFaultColour);
-                p.drawText(QPointF(px + 6, faultLane.top + 20 + row * 14), metrics.elidedText(label, Qt::ElideRight, room));
+                // Near the right edge the label stands left of its marker.
+                const QString shown = metrics.elidedText(label, Qt::ElideRight, room);
+                const int width = metrics.horizontalAdvance(shown);
+                const double left = px + 6 + width > plotRight ? px - 6 - width : px + 6;
+                p.drawText(QPointF(left, faultLane.top + 20 + row * 14), shown);
                 lastLabel[row] = px;
                 row = 1 - row;
             }

@@ -109,9 +109,14 @@ TEST_F(CaptureWithCarsim, TheCaptureGivesBackTheBytesTheDisplayAndOneCsvRowPerRe
     live->MOpenLog.click();
     live->Command1.click();
     ASSERT_TRUE(runUntil([&] { return live->txtpos.text() == "1"; }, seconds(3)));
-    live->Command3.click();   // one floor up: the car runs, stops, and the faults are asked for
-    ASSERT_TRUE(runUntil([&] { return live->txtpos.text() == "2" && live->Grid2.cell(3, 2) != ""; }, seconds(20)));
-    live->Command2.click();   // polling off; what is on its way still arrives
+    // Two runs up a floor: by the second stop at the latest the BBT value changes, and the
+    // faults are asked for.
+    live->Command3.click();
+    ASSERT_TRUE(runUntil([&] { return live->txtpos.text() == "2" && live->txtvel.text() == "  0"; }, seconds(15)));
+    live->Command3.click();
+    ASSERT_TRUE(runUntil([&] { return live->txtpos.text() == "3" && live->Grid2.cell(3, 2) != ""; }, seconds(20)));
+    runUntil({}, milliseconds(2000));   // at rest: the last replies are tables only
+    live->Command2.click();             // polling off; what is on its way still arrives
     runUntil({}, milliseconds(800));
     live->MCloseLog.click();
     const std::vector<std::string> liveDisplay = display(*live);
@@ -149,12 +154,12 @@ TEST_F(CaptureWithCarsim, TheCaptureGivesBackTheBytesTheDisplayAndOneCsvRowPerRe
     EXPECT_EQ(rows[0].rfind("time,seconds,floor,velocity,bbt,fault,fault_description,SU1,SD1,", 0), 0u);
     EXPECT_EQ(static_cast<int>(rows.size()) - 1, count(log, "PMI #  =") + count(log, "VEL =   ") + count(log, "BBT") +
                                                      count(log, "FLT  0"));
-    // The last row: floor 2, the velocity, BBT and newest fault the window ended with.
+    // The last row: floor 3, the velocity, BBT and newest fault the window ended with.
     const auto trimmed = [](std::string text) {
         text.erase(0, text.find_first_not_of(' '));
         return text;
     };
-    const std::string ending = ",2," + std::to_string(std::atoi(liveDisplay[1].c_str())) + "," +
+    const std::string ending = ",3," + std::to_string(std::atoi(liveDisplay[1].c_str())) + "," +
                                trimmed(liveDisplay[2]) + "," + std::to_string(std::atoi(liveDisplay[3].c_str())) + ",";
     EXPECT_NE(rows.back().find(ending), std::string::npos) << rows.back() << " lacks " << ending;
 
