@@ -7,6 +7,7 @@
 #include "serial/ReplayBackend.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -72,7 +73,7 @@ std::unique_ptr<ReplayBar> startReplay(Form1& window, ReplayBackend& replay)
     window.replayNote = "Replay of " + replay.paths().stem.substr(replay.paths().stem.rfind('/') + 1) +
                         ": nothing sent goes anywhere";
     auto bar = std::make_unique<ReplayBar>(replay);
-    bar->show();
+    bar->stayBelow(window.host()->window());
     return bar;
 }
 
@@ -121,6 +122,31 @@ ReplayBar::ReplayBar(ReplayBackend& replay, QWidget* parent)
 }
 
 ReplayBar::~ReplayBar() = default;
+
+void ReplayBar::stayBelow(QWidget* car)
+{
+    car_ = car;
+    car_->installEventFilter(this);
+    if (car_->isVisible())
+        place();
+}
+
+bool ReplayBar::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == car_ && (event->type() == QEvent::Show || event->type() == QEvent::Move
+                            || event->type() == QEvent::Resize))
+        place();
+    return false;
+}
+
+void ReplayBar::place()
+{
+    const QRect car = car_->frameGeometry();
+    resize(std::max(car.width(), 560), sizeHint().height());
+    move(car.left(), car.bottom() + 4);
+    show();
+    raise();
+}
 
 void ReplayBar::nextFault()
 {

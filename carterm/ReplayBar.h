@@ -36,7 +36,15 @@ public:
     QSlider* slider() const { return slider_; }
     QLabel* timeLabel() const { return time_; }
 
+    // Keeps the bar just below `car` (the car window), shown whenever it is.
+    void stayBelow(QWidget* car);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void place();
+    QWidget* car_ = nullptr;
     ReplayBackend& replay_;
     std::vector<long long> faults_;
     QPushButton* play_;

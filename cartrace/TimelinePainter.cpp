@@ -254,6 +254,8 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
     const Lane eventLane = lane(kEventLane, "Line");
     const int plotBottom = top;
 
+    // Data stays inside the plot; the lane names on the left are drawn already.
+    p.setClipRect(QRect(kLeft - 2, 0, plotRight - kLeft + 4, area.height()));
     for (std::size_t n = 0; n < view.lanes.size(); ++n) {
         const Lane& l = signalLanes[n];
         const std::size_t bit = view.lanes[n];
@@ -341,6 +343,7 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
     }
 
     // Time axis.
+    p.setClipRect(QRect(0, 0, width, area.height()));
     p.setPen(kInk);
     p.drawLine(kLeft, plotBottom, plotRight, plotBottom);
     const long long step = axisStep(view.to - view.from, plotRight - kLeft);
