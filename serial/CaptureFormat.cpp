@@ -2,18 +2,32 @@
 
 #include "serial/CommEvents.h"
 
+#include <charconv>
 #include <cstdio>
 #include <ctime>
 
 namespace carterm::capture {
 
-std::string delayText(long long micros)
+namespace {
+// "<seconds>.<six digits>" at `out`; returns the end. Every received piece goes through here,
+// so no printf.
+char* writeDelay(char* out, long long micros)
 {
     if (micros < 0)
         micros = 0;
+    out = std::to_chars(out, out + 20, micros / 1000000).ptr;
+    *out++ = '.';
+    long long fraction = micros % 1000000;
+    for (int i = 5; i >= 0; --i, fraction /= 10)
+        out[i] = static_cast<char>('0' + fraction % 10);
+    return out + 6;
+}
+} // namespace
+
+std::string delayText(long long micros)
+{
     char text[32];
-    std::snprintf(text, sizeof text, "%lld.%06lld", micros / 1000000, micros % 1000000);
-    return text;
+    return std::string(text, writeDelay(text, micros));
 }
 
 std::optional<long long> parseDelay(std::string_view text)
@@ -36,7 +50,15 @@ std::optional<long long> parseDelay(std::string_view text)
 
 std::string bytesLine(char kind, long long delayMicros, std::size_t count)
 {
-    return std::string(1, kind) + ' ' + delayText(delayMicros) + ' ' + std::to_string(count) + '\n';
+    char line[64];
+    char* out = line;
+    *out++ = kind;
+    *out++ = ' ';
+    out = writeDelay(out, delayMicros);
+    *out++ = ' ';
+    out = std::to_chars(out, line + sizeof line - 1, count).ptr;
+    *out++ = '\n';
+    return std::string(line, out);
 }
 
 std::string namedLine(char kind, long long delayMicros, std::string_view name, std::string_view value)
@@ -118,7 +140,7 @@ std::string isoMillis(long long epochMicrosValue)
 std::string fileStamp(std::chrono::system_clock::time_point t)
 {
     const std::tm p = utc(static_cast<std::time_t>(epochMicros(t) / 1000000));
-    char text[32];
+    char text[64];
     std::snprintf(text, sizeof text, "%04d%02d%02dT%02d%02d%02dZ", p.tm_year + 1900, p.tm_mon + 1, p.tm_mday,
                   p.tm_hour, p.tm_min, p.tm_sec);
     return text;
