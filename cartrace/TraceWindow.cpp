@@ -116,8 +116,11 @@ TraceWindow::~TraceWindow() = default;
 void TraceWindow::follow()
 {
     const long long before = data_->duration();
-    if (data_->follow())
+    if (data_->follow()) {
         timeline_->dataGrew(before);
+        if (timeline_->view().cursor < 0)
+            showState();   // no cursor yet: the panel shows the newest state
+    }
     if (!data_->error().empty())
         status_->setText(QString::fromStdString(data_->error()));
     else

@@ -82,7 +82,7 @@ int main(int argc, char** argv)
         .platformTitle = "cartrace",
         .options = {{"csv", "OUT", "write the decoded replies to OUT as CSV, then exit"},
                     {"render", "OUT", "draw the timeline to OUT (.png or .svg), then exit"},
-                    {"from", "T", "with --render: start at T, seconds from the start or a UTC time"},
+                    {"from", "T", "with --render: start at T (seconds from the start, or UTC)"},
                     {"to", "T", "with --render: end at T"},
                     {"signals", "LIST", "the signal lanes, for example SM,RUN,DOL (the grid's names)"}},
         .operand = "[CAPTURE]",
