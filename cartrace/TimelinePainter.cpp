@@ -43,6 +43,54 @@ struct Lane {
     int height;
 };
 
+// A step line through values in time order, with at most four points a pixel column (first,
+// lowest, highest, last), so a whole day draws as fast and as small as a minute.
+class StepLine {
+public:
+    void add(double x, double y)
+    {
+        const long column = std::lround(x);
+        if (open_ && column == column_) {
+            low_ = std::min(low_, y);
+            high_ = std::max(high_, y);
+            last_ = y;
+            return;
+        }
+        flush();
+        column_ = column;
+        first_ = low_ = high_ = last_ = y;
+        open_ = true;
+    }
+    // The line, its last value held to `endX`.
+    const QPolygonF& finish(double endX)
+    {
+        flush();
+        if (!points_.isEmpty())
+            points_ << QPointF(std::max(endX, points_.last().x()), points_.last().y());
+        return points_;
+    }
+
+private:
+    void flush()
+    {
+        if (!open_)
+            return;
+        const double x = static_cast<double>(column_);
+        if (!points_.isEmpty())
+            points_ << QPointF(x, points_.last().y());
+        points_ << QPointF(x, first_);
+        if (low_ < high_)
+            points_ << QPointF(x, low_) << QPointF(x, high_);
+        points_ << QPointF(x, last_);
+        open_ = false;
+    }
+
+    QPolygonF points_;
+    long column_ = 0;
+    double first_ = 0, low_ = 0, high_ = 0, last_ = 0;
+    bool open_ = false;
+};
+
 QColor eventColour(const std::string& name)
 {
     if (name == "OPEN" || name == "RECONNECT")
@@ -137,6 +185,8 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
     const QFontMetrics metrics(font);
     const auto& states = data.states();
     const auto x = [&](long long t) { return xOf(t, width, view); };
+    // Where the session's last record stands (or the plot's edge): the last values hold to it.
+    const double dataEnd = std::min<double>(x(std::min(view.to, data.duration())), plotRight);
     const auto first = std::lower_bound(states.begin(), states.end(), view.from,
                                         [](const CarState& s, long long t) { return s.time < t; });
     // One state before the view, so lines start at its left edge.
@@ -174,21 +224,12 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
             p.drawText(QRectF(kLeft - 22, y(f) - 7, 16, 14), Qt::AlignRight | Qt::AlignVCenter, QString::number(f));
             p.setPen(kGridLine);
         }
-        QPolygonF line;
-        int last = -1;
-        for (auto it = begin; it != end; ++it) {
-            if (it->floor <= 0 || it->floor == last)
-                continue;
-            const double px = std::max<double>(x(it->time), kLeft);
-            if (last > 0)
-                line << QPointF(px, y(last));
-            line << QPointF(px, y(it->floor));
-            last = it->floor;
-        }
-        if (last > 0)
-            line << QPointF(std::min<double>(x(std::min(view.to, data.duration())), plotRight), y(last));
+        StepLine line;
+        for (auto it = begin; it != end; ++it)
+            if (it->floor > 0)
+                line.add(std::max<double>(x(it->time), kLeft), y(it->floor));
         p.setPen(QPen(kFloorColour, 2));
-        p.drawPolyline(line);
+        p.drawPolyline(line.finish(dataEnd));
     }
     // Velocity, scaled to the fastest in view.
     {
@@ -199,27 +240,18 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
         const auto y = [&](int v) { return l.top + l.height - 6 - v * (l.height - 14.0) / fastest; };
         p.setPen(kInk);
         p.drawText(QRectF(kLeft - 40, l.top, 34, 14), Qt::AlignRight, QString::number(fastest));
-        QPolygonF line;
-        int last = -1;
-        for (auto it = begin; it != end; ++it) {
-            if (it->velocity < 0 || it->velocity == last)
-                continue;
-            // Each value holds until the next reply: a step, not a slope.
-            const double px = std::max<double>(x(it->time), kLeft);
-            if (last >= 0)
-                line << QPointF(px, y(last));
-            line << QPointF(px, y(it->velocity));
-            last = it->velocity;
-        }
-        if (last >= 0)
-            line << QPointF(std::min<double>(x(std::min(view.to, data.duration())), plotRight), y(last));
+        // Each value holds until the next reply: a step, not a slope.
+        StepLine line;
+        for (auto it = begin; it != end; ++it)
+            if (it->velocity >= 0)
+                line.add(std::max<double>(x(it->time), kLeft), y(it->velocity));
         p.setPen(QPen(kVelocityColour, 1.5));
-        p.drawPolyline(line);
+        p.drawPolyline(line.finish(dataEnd));
     }
     // BBT: each value drawn where it arrived, as a step line with its text where there is room.
     {
         const Lane l = lane(kBbtLane, "BBT s");
-        QPolygonF line;
+        StepLine line;
         std::string last;
         double lastLabel = -1e9;
         for (auto it = begin; it != end; ++it) {
@@ -229,19 +261,15 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
             const double v = std::atof(it->bbt);
             const double py = l.top + l.height - 8 - std::clamp(v, 0.0, 20.0) * (l.height - 16) / 20.0;
             const double px = std::max<double>(x(it->time), kLeft);
-            if (!line.isEmpty())
-                line << QPointF(px, line.last().y());
-            line << QPointF(px, py);
+            line.add(px, py);
             if (px - lastLabel > 44) {
                 p.setPen(kInk);
                 p.drawText(QPointF(px + 2, l.top + 11), QString::fromLatin1(it->bbt).trimmed());
                 lastLabel = px;
             }
         }
-        if (!line.isEmpty())
-            line << QPointF(std::min<double>(x(std::min(view.to, data.duration())), plotRight), line.last().y());
         p.setPen(QPen(kBbtColour, 1.5));
-        p.drawPolyline(line);
+        p.drawPolyline(line.finish(dataEnd));
     }
     // Faults: a marker with the number and description; labels take turns on two rows.
     const Lane faultLane = lane(kFaultLane, "Faults");
@@ -260,9 +288,22 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
         const Lane& l = signalLanes[n];
         const std::size_t bit = view.lanes[n];
         double onAt = -1;
+        // A run is drawn when the next one starts more than a pixel after it ends, so runs
+        // closer than a pixel share one rectangle.
+        double runFrom = -1, runTo = -1;
+        const auto drawRun = [&] {
+            if (runFrom >= 0)
+                p.fillRect(QRectF(runFrom, l.top + 3, std::max(runTo - runFrom, 1.0), l.height - 6), kSignalColour);
+            runFrom = -1;
+        };
         const auto close = [&](double px) {
-            if (onAt >= 0)
-                p.fillRect(QRectF(onAt, l.top + 3, std::max(px - onAt, 1.0), l.height - 6), kSignalColour);
+            if (onAt < 0)
+                return;
+            if (runFrom >= 0 && onAt > runTo + 1)
+                drawRun();
+            if (runFrom < 0)
+                runFrom = onAt;
+            runTo = px;
             onAt = -1;
         };
         for (auto it = begin; it != end; ++it) {
@@ -274,7 +315,8 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
             else if (!it->signalBits[bit])
                 close(px);
         }
-        close(std::min<double>(x(std::min(view.to, data.duration())), plotRight));
+        close(dataEnd);
+        drawRun();
         p.setPen(QPen(kGridLine));
         p.drawLine(kLeft, l.top + l.height - 3, plotRight, l.top + l.height - 3);
     }
