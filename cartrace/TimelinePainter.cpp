@@ -245,7 +245,7 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
         for (auto it = begin; it != end; ++it)
             if (it->velocity >= 0)
                 line.add(std::max<double>(x(it->time), kLeft), y(it->velocity));
-        p.setPen(QPen(kVelocityColour, 1.5));
+        p.setPen(QPen(kVelocityColour, 1));
         p.drawPolyline(line.finish(dataEnd));
     }
     // BBT: each value drawn where it arrived, as a step line with its text where there is room.
@@ -268,7 +268,7 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
                 lastLabel = px;
             }
         }
-        p.setPen(QPen(kBbtColour, 1.5));
+        p.setPen(QPen(kBbtColour, 1));
         p.drawPolyline(line.finish(dataEnd));
     }
     // Faults: a marker with the number and description; labels take turns on two rows.
@@ -325,12 +325,16 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
         const auto& sent = data.sent();
         auto it = std::lower_bound(sent.begin(), sent.end(), view.from, [](const Sent& s, long long t) { return s.time < t; });
         double labelEnd = -1e9;   // where the last label drawn ends
+        double lastTick = -1e9;   // one tick a pixel is all that shows
+        p.setPen(kSentColour);
         for (; it != sent.end() && it->time <= view.to; ++it) {
             const double px = x(it->time);
-            p.setPen(kSentColour);
+            if (px < lastTick + 1)
+                continue;
+            lastTick = px;
             p.drawLine(QPointF(px, sentLane.top + 14), QPointF(px, sentLane.top + sentLane.height - 2));
-            const QString text = toolkit::toQt(it->text);
             if (px > labelEnd + 6) {
+                const QString text = toolkit::toQt(it->text);
                 p.drawText(QPointF(px + 2, sentLane.top + 11), text);
                 labelEnd = px + 2 + metrics.horizontalAdvance(text);
             }
