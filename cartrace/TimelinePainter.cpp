@@ -362,8 +362,7 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
         const auto& faults = data.faults();
         auto it = std::lower_bound(faults.begin(), faults.end(), view.from,
                                    [](const Fault& f, long long t) { return f.time < t; });
-        double lastLabel[2] = {-1e9, -1e9};
-        int row = 0;
+        double rowEnd[2] = {-1e9, -1e9};   // where the last label of each row ends
         for (; it != faults.end() && it->time <= view.to; ++it) {
             const double px = x(it->time);
             p.setPen(QPen(kFaultColour, 1.5));
@@ -372,18 +371,18 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
             p.drawEllipse(QPointF(px, faultLane.top + 6), 4, 4);
             p.setBrush(Qt::NoBrush);
             const QString label = QString("F%1 %2").arg(it->code).arg(toolkit::toQt(it->description).simplified());
-            const int room = 260;
-            if (px - lastLabel[row] > room + 8 || px - lastLabel[1 - row] > room + 8) {
-                if (px - lastLabel[row] <= room + 8)
-                    row = 1 - row;
+            const QString shown = metrics.elidedText(label, Qt::ElideRight, 260);
+            const int textWidth = metrics.horizontalAdvance(shown);
+            // Near the right edge the label stands left of its marker; labels take turns on two
+            // rows and are left out where neither row has room.
+            const double left = px + 6 + textWidth > plotRight ? px - 6 - textWidth : px + 6;
+            for (int row = 0; row < 2; ++row) {
+                if (left <= rowEnd[row] + 8)
+                    continue;
                 p.setPen(kFaultColour);
-                // Near the right edge the label stands left of its marker.
-                const QString shown = metrics.elidedText(label, Qt::ElideRight, room);
-                const int width = metrics.horizontalAdvance(shown);
-                const double left = px + 6 + width > plotRight ? px - 6 - width : px + 6;
                 p.drawText(QPointF(left, faultLane.top + 20 + row * 14), shown);
-                lastLabel[row] = px;
-                row = 1 - row;
+                rowEnd[row] = left + textWidth;
+                break;
             }
         }
     }
