@@ -5,6 +5,7 @@
 #include "serial/CaptureSettings.h"
 #include "serial/CaptureWriter.h"
 #include "serial/CommControl.h"
+#include "serial/ReplayBackend.h"
 #include "serial/SessionCapture.h"
 #include "tests/serial/EventLoop.h"
 #include "tests/support/FakeSerialBackend.h"
@@ -191,4 +192,43 @@ TEST(CaptureSettingsTest, TheLimitTakesBytesOrKMG)
     EXPECT_EQ(parseCaptureLimit("2g"), 2LL << 30);
     for (const char* bad : {"", "M", "5X", "1.5G", "-1", "10MB"})
         EXPECT_FALSE(parseCaptureLimit(bad)) << bad;
+}
+
+// A capture played back at its recorded pace: each piece arrives when it was received, a
+// recorded line event is raised again, a seek delivers what lies before it at once, and what
+// is sent goes nowhere.
+TEST(ReplayBackendTest, PiecesArriveAtTheirRecordedTimes)
+{
+    QTemporaryDir dir;
+    const CapturePaths paths = capturePaths(dir.path().toStdString() + "/r");
+    {
+        std::ofstream timing(paths.timing), data(paths.data);
+        timing << namedLine(kHeader, 0, "PROGRAM", "carscope") << bytesLine(kReceived, 0, 1)
+               << bytesLine(kReceived, 300000, 1) << namedLine(kEvent, 100000, "BREAK", "1001")
+               << bytesLine(kReceived, 200000, 1);
+        data << dataHeaderLine("2026-12-09 09:00:00.000000+00:00", "test") << "abc";
+    }
+    CaptureSettings::current() = {};
+    auto backend = std::make_unique<ReplayBackend>(paths.stem);
+    ReplayBackend& replay = *backend;
+    CommControl control(std::move(backend));
+    std::string received;
+    std::vector<int> events;
+    control.onComm = [&] {
+        events.push_back(control.commEvent());
+        if (control.commEvent() == comEvReceive)
+            received += control.input();
+    };
+    ASSERT_FALSE(control.setPortOpen(true));
+    EXPECT_EQ(replay.duration(), 600000);
+    runUntil([&] { return !received.empty(); }, 1000);
+    EXPECT_EQ(received, "a");   // "b" is 300 ms later
+    EXPECT_TRUE(runUntil([&] { return received == "ab"; }, 1000));
+    EXPECT_FALSE(control.output("pmii\r"));
+    EXPECT_EQ(replay.dropped(), 5);
+    replay.seek(550000);
+    EXPECT_EQ(received, "ab");   // the event, not yet the last piece
+    EXPECT_EQ(events.back(), comEventBreak);
+    EXPECT_TRUE(runUntil([&] { return replay.finished(); }, 1000));
+    EXPECT_EQ(received, "abc");
 }
