@@ -43,7 +43,8 @@ void CaptureDecoder::receive(long long time, std::string_view bytes, std::vector
     text_ += normaliseLineEnds(data);
     const long long end = base_ + static_cast<long long>(text_.size());
 
-    // Every reply completed by this piece, in the order they stand in the stream.
+    // Every reply completed by this piece, in the order they were completed (a table is long: a
+    // short reply that starts inside it is complete first), however the line cut the stream.
     std::vector<Pending> done;
     for (std::size_t k = 0; k < std::size(kKinds); ++k) {
         const Kind& kind = kKinds[k];
@@ -59,11 +60,12 @@ void CaptureDecoder::receive(long long time, std::string_view bytes, std::vector
                 from = pos;   // complete when more arrives
                 break;
             }
-            done.push_back({pos, kind.kind});
+            done.push_back({pos, pos + kind.length, kind.kind});
             from = pos + 1;
         }
     }
-    std::sort(done.begin(), done.end(), [](const Pending& a, const Pending& b) { return a.pos < b.pos; });
+    std::sort(done.begin(), done.end(),
+              [](const Pending& a, const Pending& b) { return a.end != b.end ? a.end < b.end : a.pos < b.pos; });
     for (const Pending& p : done)
         decode(p.pos, p.kind, time, out);
 

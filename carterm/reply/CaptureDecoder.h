@@ -36,7 +36,8 @@ public:
 
 private:
     struct Pending {
-        long long pos;
+        long long pos;   // the marker's place in the stream
+        long long end;   // just after the reply's last value
         ReplyKind kind;
     };
     void decode(long long at, ReplyKind kind, long long time, std::vector<CarState>& out);
