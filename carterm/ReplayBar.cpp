@@ -49,7 +49,7 @@ std::vector<long long> findFaults(const capture::CapturePaths& paths)
 
 launch::Option replayOption()
 {
-    return {"replay", "CAPTURE", "play a recorded session into the car window instead of a port"};
+    return {"replay", "CAPTURE", "play a recorded session into the car window, not a port"};
 }
 
 int takeReplayOption(const launch::CommandLine& line, const std::string& program, std::string& capture)

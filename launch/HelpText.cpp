@@ -20,9 +20,10 @@ std::string ownOptions(const Program& p)
 {
     std::string text;
     for (const Option& o : p.options) {
-        std::string head = "      --" + o.name + " " + o.valueName;
-        head.resize(std::max<std::size_t>(head.size() + 1, 23), ' ');
-        text += head + o.help + "\n";
+        // The help starts in column 24, or under it on a line of its own after a long option.
+        const std::string head = "      --" + o.name + " " + o.valueName;
+        text += head.size() < 23 ? head + std::string(23 - head.size(), ' ') + o.help + "\n"
+                                 : head + "\n" + std::string(23, ' ') + o.help + "\n";
     }
     return text;
 }
@@ -47,7 +48,8 @@ std::string captureSection(const Program& p)
            "  Every session while a port is open is recorded: what was received and sent,\n"
            "  the line's events, settings, open, close, loss and reconnection, each with\n"
            "  its time. The files are in script(1)'s advanced timing format, one pair a\n"
-           "  session: NAME.timing and NAME.data, NAME being program, port and UTC start.\n"
+           "  session: NAME.timing and NAME.data, NAME being program, port and UTC start,\n"
+           "  in $XDG_STATE_HOME/hoistwise/captures (~/.local/state when unset).\n"
            "  scriptreplay -T NAME.timing -B NAME.data shows what was received; add\n"
            "  -x in for what was sent. cartrace draws a session as a timeline. A disk that\n"
            "  cannot take them stops the recording with a message; nothing else changes.\n";
