@@ -46,10 +46,11 @@ std::optional<NewCapture> createCapture(const std::string& folder, const std::st
         }
         const int data = ::open(paths.data.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (data < 0) {
-            error = paths.data + ": " + std::strerror(errno);
+            const int why = errno;
+            error = paths.data + ": " + std::strerror(why);
             ::close(timing);
             ::unlink(paths.timing.c_str());
-            if (errno == EEXIST)
+            if (why == EEXIST)
                 continue;
             return std::nullopt;
         }
