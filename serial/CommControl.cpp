@@ -1,9 +1,8 @@
 #include "serial/CommControl.h"
 
+#include "serial/CaptureSettings.h"
 #include "serial/PortMap.h"
 #include "serial/QtSerialBackend.h"
-
-#include "serial/CaptureSettings.h"
 #include "serial/SessionCapture.h"
 
 #include <algorithm>
