@@ -163,6 +163,13 @@ TEST_F(CaptureWithCarsim, TheCaptureGivesBackTheBytesTheDisplayAndOneCsvRowPerRe
                                trimmed(liveDisplay[2]) + "," + std::to_string(std::atoi(liveDisplay[3].c_str())) + ",";
     EXPECT_NE(rows.back().find(ending), std::string::npos) << rows.back() << " lacks " << ending;
 
+    // The timeline drawn without a display, as SVG and as PNG.
+    run(CARTRACE_PROGRAM, {QString::fromStdString(timing), "--render", QString::fromStdString(dir + "/view.svg"),
+                           "--from", "1", "--to", "6"});
+    run(CARTRACE_PROGRAM, {QString::fromStdString(timing), "--render", QString::fromStdString(dir + "/view.png")});
+    EXPECT_NE(fileText(dir + "/view.svg").find("Velocity ft/min"), std::string::npos);
+    EXPECT_EQ(fileText(dir + "/view.png").substr(1, 3), "PNG");
+
     // The capture replayed as fast as possible ends with the display the live session ended with.
     carterm::CaptureSettings::current() = {};
     auto backend = std::make_unique<carterm::ReplayBackend>(stem);
