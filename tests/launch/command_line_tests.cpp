@@ -162,4 +162,45 @@ TEST_F(PortsFileFixture, AMalformedLineIsReportedOnceAtStartUpAndTheProgramRuns)
     EXPECT_EQ(errors.find("line 2", report.size()), std::string::npos) << errors;
 }
 
+// Capture is on unless turned off, on the command line or in the environment, and goes where
+// either says.
+TEST(CaptureOptions, TheCommandLineAndTheEnvironmentTurnItOffOrMoveIt)
+{
+    sim::PseudoTerminal pty;
+    QTemporaryDir dir;
+    const QString captures = dir.path() + "/captures";
+    struct Case {
+        QStringList arguments;
+        std::vector<std::pair<QString, QString>> environment;
+        bool records;
+    };
+    const std::vector<Case> cases{
+        {{"--capture-dir", captures}, {}, true},
+        {{}, {{"HOISTWISE_CAPTURE_DIR", captures}}, true},
+        {{"--no-capture", "--capture-dir", captures}, {}, false},
+        {{}, {{"HOISTWISE_CAPTURE_DIR", captures}, {"HOISTWISE_NO_CAPTURE", "1"}}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        std::filesystem::remove_all(captures.toStdString());
+        QProcessEnvironment environment = withoutDisplay();
+        environment.remove("HOISTWISE_NO_CAPTURE");   // the test run's own setting
+        for (const auto& [name, value] : c.environment)
+            environment.insert(name, value);
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("HOISTWISE_COM1", QString::fromStdString(pty.slavePath()));
+        QProcess carscope;
+        carscope.setProcessEnvironment(environment);
+        carscope.start(QString::fromStdString(program("carscope")), c.arguments);
+        EXPECT_FALSE(carscope.waitForFinished(1500)) << carscope.readAllStandardError().toStdString();
+        carscope.kill();
+        carscope.waitForFinished();
+        int sessions = 0;
+        if (std::filesystem::exists(captures.toStdString()))
+            for (const auto& entry : std::filesystem::directory_iterator(captures.toStdString()))
+                sessions += entry.path().extension() == ".timing";
+        EXPECT_EQ(sessions, c.records ? 1 : 0);
+    }
+}
+
 } // namespace
