@@ -85,6 +85,8 @@ TraceWindow::TraceWindow(std::unique_ptr<TraceData> data)
     statusBar()->addWidget(status_, 1);
 
     QMenu* file = menuBar()->addMenu("&File");
+    file->addAction("&Open...", QKeySequence::Open, this, [this] { openAnother(); });
+    file->addSeparator();
     file->addAction("Export view as &PNG...", this, [this] { exportView("PNG images (*.png)", ".png"); });
     file->addAction("Export view as &SVG...", this, [this] { exportView("SVG drawings (*.svg)", ".svg"); });
     file->addAction("Export replies as &CSV...", this, [this] { exportCsv(); });
@@ -112,6 +114,24 @@ TraceWindow::TraceWindow(std::unique_ptr<TraceData> data)
 }
 
 TraceWindow::~TraceWindow() = default;
+
+void TraceWindow::openAnother()
+{
+    const QString chosen = QFileDialog::getOpenFileName(this, "Open a recorded session",
+                                                        QString::fromStdString(data_->name()).section('/', 0, -2),
+                                                        "Session captures (*.timing *.data)");
+    if (chosen.isEmpty())
+        return;
+    auto data = std::make_unique<TraceData>();
+    if (!data->open(chosen.toStdString())) {
+        QMessageBox::warning(this, "cartrace", QString::fromStdString(data->error()));
+        return;
+    }
+    // A window of its own, beside this one.
+    auto* window = new TraceWindow(std::move(data));
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+}
 
 void TraceWindow::follow()
 {

@@ -25,6 +25,8 @@ public:
     void nextFault(int direction);
     // Reads what the capture gained; called by the follow timer.
     void follow();
+    // File > Open...: another capture in a window of its own.
+    void openAnother();
 
 private:
     void showState();

@@ -80,6 +80,7 @@ int main(int argc, char** argv)
         .name = "cartrace",
         .summary = "A recorded session of the Hoistwise car terminals as a timeline.",
         .platformTitle = "cartrace",
+        .quitOnLastWindowClosed = true,
         .options = {{"csv", "OUT", "write the decoded replies to OUT as CSV, then exit"},
                     {"render", "OUT", "draw the timeline to OUT (.png or .svg), then exit"},
                     {"from", "T", "with --render: start at T (seconds from the start, or UTC)"},
