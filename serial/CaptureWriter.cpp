@@ -35,7 +35,9 @@ void CaptureWriter::add(std::string_view timingLine, std::string_view bytes)
         std::lock_guard lock(mutex_);
         data_ += bytes;
         timing_ += timingLine;
-        wake = data_.size() >= kWakeBytes;
+        // One wake-up per batch: the thread takes everything waiting when it runs.
+        wake = !wakeSent_ && data_.size() >= kWakeBytes;
+        wakeSent_ = wakeSent_ || wake;
         tooMuch = data_.size() > kMaxWaiting;
     }
     if (tooMuch) {
@@ -58,6 +60,7 @@ void CaptureWriter::run()
                            [this] { return closing_ || data_.size() >= kWakeBytes; });
             timing.swap(timing_);
             data.swap(data_);
+            wakeSent_ = false;
             closing = closing_;
         }
         // The bytes go first: a reader following the files never meets a record whose bytes

@@ -55,6 +55,7 @@ private:
     std::string timing_;
     std::string data_;
     bool closing_ = false;
+    bool wakeSent_ = false;   // the thread was woken for the batch now waiting
     std::atomic<bool> failed_{false};
     std::atomic<long long> written_{0};
     std::thread thread_;
