@@ -14,13 +14,23 @@ run=$(mktemp -d /tmp/hoistwise-capture-bench.XXXXXX)
 trap 'rm -rf "$run"' EXIT
 
 if [[ $what == all || $what == flood ]]; then
-  # Taking turns, three times each: the machine's load changes slowly, not between two runs.
-  for round in 1 2 3; do
-    echo "== flood, capture off ($round)"
-    HOISTWISE_NO_CAPTURE=1 SETTLE=1.5 bench/terminal/flood.sh "$mb" | grep -E "drained|CPU"
-    echo "== flood, capture on ($round)"
-    rm -rf "$run/captures"
-    HOISTWISE_CAPTURE_DIR="$run/captures" SETTLE=1.5 bench/terminal/flood.sh "$mb" | grep -E "drained|CPU"
+  # Four rounds, taking turns and changing who goes first: on a shared machine the load moves
+  # and whichever run goes first in a pair tends to be the slower. Compare runs of like CPU
+  # seconds per MB: a run whose pane stayed behind the splash costs a third as much.
+  flood() {   # flood off|on
+    if [[ $1 == off ]]; then
+      HOISTWISE_NO_CAPTURE=1 SETTLE=1.5 bench/terminal/flood.sh "$mb"
+    else
+      rm -rf "$run/captures"
+      HOISTWISE_CAPTURE_DIR="$run/captures" SETTLE=1.5 bench/terminal/flood.sh "$mb"
+    fi | grep -E "drained|CPU" | tr '\n' ' ' | sed "s/^/capture $1: /; s/$/\n/" | tee -a "$run/rates"
+  }
+  for order in "off on" "on off" "off on" "on off"; do
+    for mode in $order; do flood "$mode"; done
+  done
+  for mode in off on; do
+    grep "capture $mode:" "$run/rates" | sed 's/.* \([0-9.]*\) MB\/s.*/\1/' | sort -n |
+      awk -v m="$mode" '{ v[NR] = $1 } END { printf "capture %s: median %.1f MB/s\n", m, (v[2] + v[3]) / 2 }'
   done
   timing=$(ls "$run"/captures/*.timing)
   python3 - "$timing" "$mb" <<'PY'
