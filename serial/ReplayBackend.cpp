@@ -21,7 +21,8 @@ ReplayBackend::ReplayBackend(const std::string& capture) : reader_(capturePaths(
         if (!reader_.readMore(piece, 1 << 16))
             error_ = reader_.error();
         for (Record& r : piece)
-            if (r.kind == kReceived || (r.kind == kEvent && eventCode(r.name)))
+            if (r.kind == kReceived || (r.kind == kEvent && (eventCode(r.name) || r.name == kLost
+                                                             || r.name == kReconnect)))
                 records_.push_back(std::move(r));
     } while (!piece.empty() && error_.empty());
     if (error_.empty() && reader_.headers().empty())
@@ -37,6 +38,8 @@ CommError ReplayBackend::open(const std::string&, const SerialSettings&)
 {
     if (!error_.empty())
         return {errDeviceFailure, "cannot replay: " + error_};
+    pausedAt_ = position();
+    lost_ = false;
     open_ = true;
     clock_.start();
     startedFrom_ = pausedAt_;
@@ -48,6 +51,7 @@ void ReplayBackend::close()
 {
     pausedAt_ = position();
     open_ = false;
+    lost_ = false;
     timer_.stop();
 }
 
@@ -66,7 +70,7 @@ std::string ReplayBackend::readAll()
 
 long long ReplayBackend::position() const
 {
-    if (!open_ || !playing_ || speed_ == kAsFastAsPossible)
+    if ((!open_ && !lost_) || !playing_ || speed_ == kAsFastAsPossible)
         return pausedAt_;
     return std::min(duration_, startedFrom_ + clock_.nsecsElapsed() / 1000 * speed_);
 }
@@ -108,7 +112,7 @@ void ReplayBackend::seek(long long time)
 void ReplayBackend::schedule()
 {
     timer_.stop();
-    if (!open_ || !playing_ || finished())
+    if ((!open_ && !lost_) || !playing_ || finished())
         return;
     if (speed_ == kAsFastAsPossible) {
         timer_.start(0);
@@ -120,11 +124,11 @@ void ReplayBackend::schedule()
 
 void ReplayBackend::deliverDue()
 {
-    if (!open_ || !playing_)
+    if ((!open_ && !lost_) || !playing_)
         return;
     if (speed_ == kAsFastAsPossible) {
         const std::size_t last = std::min(records_.size(), next_ + kBatchRecords);
-        while (open_ && next_ < last)
+        while ((open_ || lost_) && next_ < last)
             deliver(records_[next_++]);
         pausedAt_ = next_ > 0 ? records_[next_ - 1].time : 0;
         if (finished())
@@ -149,6 +153,17 @@ void ReplayBackend::deliver(const Record& record)
         received_ += reader_.bytes(record);
         if (onReadyRead)
             onReadyRead();
+    } else if (record.name == kLost && open_) {
+        // The port closes as the device vanished; the playback runs on to the reconnection.
+        pausedAt_ = record.time;
+        open_ = false;
+        lost_ = true;
+        if (onDeviceLost)
+            onDeviceLost(record.value);
+    } else if (record.name == kReconnect && lost_) {
+        pausedAt_ = record.time;
+        if (watching_ && onDeviceBack)
+            onDeviceBack();   // the control reopens the port
     } else if (const auto code = eventCode(record.name); code && onLineEvent) {
         onLineEvent(*code);
     }

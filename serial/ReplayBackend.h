@@ -1,7 +1,8 @@
 #pragma once
 // A recorded session played back behind the serial seam: the port is the capture. Opening
 // starts (or resumes) the playback; the received bytes arrive with their recorded timing (or
-// faster), the recorded line events are raised again, and what the program sends goes nowhere.
+// faster), the recorded line events are raised again, a recorded loss closes the port as the
+// loss did and a recorded reconnection brings it back, and what the program sends goes nowhere.
 // Play, pause, speed and position are for the replay bar.
 #include "serial/CaptureReader.h"
 #include "serial/SerialBackend.h"
@@ -32,9 +33,10 @@ public:
     std::string readAll() override;
     int bytesAvailable() const override { return static_cast<int>(received_.size()); }
     int bytesWaitingToSend() const override { return 0; }
-    void watchForReturn(const std::string&) override {}
-    void stopWatching() override {}
-    bool watching() const override { return false; }
+    // After a recorded loss the playback goes on; its reconnection is the device coming back.
+    void watchForReturn(const std::string&) override { watching_ = true; }
+    void stopWatching() override { watching_ = false; }
+    bool watching() const override { return watching_; }
 
     // Speed: a multiple of the recorded pace, or kAsFastAsPossible.
     static constexpr int kAsFastAsPossible = 0;
@@ -68,6 +70,8 @@ private:
     std::string error_;
     std::string received_;
     bool open_ = false;
+    bool lost_ = false;       // between a recorded loss and its reconnection
+    bool watching_ = false;
     bool playing_ = true;
     int speed_ = 1;
     long long dropped_ = 0;

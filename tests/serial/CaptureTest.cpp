@@ -232,3 +232,35 @@ TEST(ReplayBackendTest, PiecesArriveAtTheirRecordedTimes)
     EXPECT_TRUE(runUntil([&] { return replay.finished(); }, 1000));
     EXPECT_EQ(received, "abc");
 }
+
+// A recorded loss closes the replayed port and reports it as the loss did; the recorded
+// reconnection opens it again, and what came after arrives.
+TEST(ReplayBackendTest, ARecordedLossAndReconnectionHappenAgain)
+{
+    QTemporaryDir dir;
+    const CapturePaths paths = capturePaths(dir.path().toStdString() + "/r");
+    {
+        std::ofstream timing(paths.timing), data(paths.data);
+        timing << namedLine(kHeader, 0, "PROGRAM", "carscope") << bytesLine(kReceived, 0, 1)
+               << namedLine(kEvent, 100000, kLost, "Input/output error") << namedLine(kEvent, 100000, kReconnect, "COM1")
+               << bytesLine(kReceived, 100000, 1);
+        data << dataHeaderLine("2026-12-09 09:00:00.000000+00:00", "test") << "ab";
+    }
+    CaptureSettings::current() = {};
+    auto backend = std::make_unique<ReplayBackend>(paths.stem);
+    ReplayBackend& replay = *backend;
+    replay.setSpeed(ReplayBackend::kAsFastAsPossible);
+    CommControl control(std::move(backend));
+    std::string received;
+    std::vector<std::string> reports;
+    control.onComm = [&] { received += control.input(); };
+    control.onPortLost = [&](const std::string& text) { reports.push_back(control.portOpen() ? "open" : text); };
+    control.onPortReconnected = [&](const std::string& text) { reports.push_back(text); };
+    ASSERT_FALSE(control.setPortOpen(true));
+    ASSERT_TRUE(runUntil([&] { return replay.finished(); }, 2000));
+    EXPECT_EQ(received, "ab");
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_NE(reports[0].find("Input/output error"), std::string::npos) << reports[0];
+    EXPECT_EQ(reports[1], "COM1 reconnected");
+    EXPECT_TRUE(control.portOpen());
+}
