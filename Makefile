@@ -2,7 +2,7 @@
 # (only what is missing), configures and builds before it runs anything.
 .PHONY: all setup build test demo bench package fuzz asan clean
 
-PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev libgtest-dev \
+PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-svg-dev util-linux libgtest-dev \
             libgmock-dev libbenchmark-dev ccache fonts-liberation fonts-dejavu-core xvfb xauth \
             x11-utils xdotool imagemagick netcat-openbsd procps \
             dpkg-dev file help2man librsvg2-bin lintian desktop-file-utils appstream \

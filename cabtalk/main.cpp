@@ -1,12 +1,15 @@
 // cabtalk: the password-gated car terminal.
+#include "carterm/ReplayBar.h"
 #include "launch/ProgramEntry.h"
 #include "launch/SignalEnd.h"
+#include "serial/ReplayBackend.h"
 #include "cabtalk/CabtalkProgram.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
+    std::string replay;   // --replay CAPTURE
     const launch::Program cabtalk{
         .name = "cabtalk",
         .summary = "Password-gated car terminal: the earlier build of carscope's car diagnostics.",
@@ -14,8 +17,17 @@ int main(int argc, char** argv)
         .ports = {1},
         .portUse = "talks to the car controller on port 1 (COM1); its CommPort > Settings...\n"
                    "  window can choose another port number",
-        .run = [] {
-            carterm::CabtalkProgram program;
+        .options = {carterm::replayOption()},
+        .handle = [&](const launch::CommandLine& line) { return carterm::takeReplayOption(line, "cabtalk", replay); },
+        .run = [&] {
+            std::unique_ptr<carterm::ReplayBackend> backend;
+            carterm::ReplayBackend* playback = nullptr;
+            if (!replay.empty()) {
+                backend = std::make_unique<carterm::ReplayBackend>(replay);
+                playback = backend.get();
+            }
+            carterm::CabtalkProgram program(std::move(backend));
+            const auto bar = playback ? carterm::startReplay(program.form1, *playback) : nullptr;
             program.Main();
             // A signal ends the program the way the car window's E&xit does; before the car
             // window was opened there is no port or log to close.

@@ -3,6 +3,7 @@
 #include "carscope/ScopeForm1.h"
 
 #include "carterm/reply/ScopeReply.h"
+#include "carterm/reply/SignalNames.h"
 
 #include <array>
 #include <string_view>
@@ -11,37 +12,13 @@ namespace carterm {
 
 namespace {
 
-struct SignalName {
-    int col;
-    int row;
-    const char* name;
-};
-
-// In the order they are written at load; every name but "4.SD2" carries a trailing blank.
-constexpr SignalName kSignalNames[] = {
-    {0, 1, "1.SU1 "},   {0, 2, "2.SD1 "},   {0, 3, "3.SU2 "},   {0, 4, "4.SD2"},    {0, 8, "8.MC "},
-    {0, 9, "9.UT "},    {0, 10, "10.DT "},  {0, 11, "11.UR "},  {0, 12, "12.DR "},  {0, 13, "13.RUN "},
-    {0, 14, "14.GL "},  {0, 15, "15.AU "},  {0, 16, "16.TRIP "},
-    {2, 1, "GV "},      {2, 2, "HS "},      {2, 3, "CS "},      {2, 4, "ICS "},     {2, 5, "GL1 "},
-    {2, 6, "ICA "},     {2, 7, "LRS "},     {2, 8, "DD "},      {2, 9, "DOL "},     {2, 10, "DCL "},
-    {2, 11, "DL6 "},    {2, 12, "IC "},     {2, 13, "ULZ "},    {2, 14, "DLZ "},    {2, 15, "LZM "},
-    {2, 16, "LZF "},
-    {4, 1, "DOB "},     {4, 2, "SE "},      {4, 3, "LR "},      {4, 4, "DCB "},     {4, 5, "RSB "},
-    {4, 6, "FC "},      {4, 7, "FR "},      {4, 8, "FAL "},     {4, 9, "FBP "},     {4, 11, "LVE "},
-    {4, 12, "BZ "},     {4, 13, "HBZ "},    {4, 14, "SM "},
-    {6, 1, "POP "},     {6, 2, "R1 "},      {6, 3, "R2 "},      {6, 4, "R4 "},      {6, 8, "BCR "},
-    {6, 9, "UP "},      {6, 10, "DP "},     {6, 11, "DO "},     {6, 12, "DC "},     {6, 13, "NR "},
-    {6, 14, "FSL "},    {6, 15, "UDL "},    {6, 16, "DDL "},
-};
-static_assert(std::size(kSignalNames) == 55);
-
 constexpr std::array<const char*, 4> kFaultLabels = {"FLT0=", "FLT1=", "FLT2=", "FLT3="};
 
 } // namespace
 
 void ScopeForm1::loadDisplay()
 {
-    for (const SignalName& s : kSignalNames) {
+    for (const reply::SignalName& s : reply::kSignalNames) {
         Grid1.setRow(s.row);
         Grid1.setCol(s.col);
         Grid1.setText(s.name);

@@ -1,12 +1,15 @@
 // carscope: the car diagnostics terminal.
 #include "carscope/CarscopeProgram.h"
+#include "carterm/ReplayBar.h"
 #include "launch/ProgramEntry.h"
 #include "launch/SignalEnd.h"
+#include "serial/ReplayBackend.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
+    std::string replay;   // --replay CAPTURE
     const launch::Program carscope{
         .name = "carscope",
         .summary = "Car diagnostics terminal for elevator car controllers, over a serial line.",
@@ -14,8 +17,17 @@ int main(int argc, char** argv)
         .ports = {1},
         .portUse = "talks to the car controller on port 1 (COM1); its CommPort > Settings...\n"
                    "  window can choose another port number",
-        .run = [] {
-            carterm::CarscopeProgram program;
+        .options = {carterm::replayOption()},
+        .handle = [&](const launch::CommandLine& line) { return carterm::takeReplayOption(line, "carscope", replay); },
+        .run = [&] {
+            std::unique_ptr<carterm::ReplayBackend> backend;
+            carterm::ReplayBackend* playback = nullptr;
+            if (!replay.empty()) {
+                backend = std::make_unique<carterm::ReplayBackend>(replay);
+                playback = backend.get();
+            }
+            carterm::CarscopeProgram program(std::move(backend));
+            const auto bar = playback ? carterm::startReplay(program.form1, *playback) : nullptr;
             program.Main();
             // A signal ends the program the way E&xit does.
             launch::setOrderlyEnd([&program] { program.form1.MFileExit_Click(); });

@@ -56,6 +56,7 @@ Form1::Form1(std::unique_ptr<SerialBackend> serialBackend, bool withReplayItem)
     MSComm1.onPortReconnected = [this](const std::string& text) { portReconnected(text); };
     MSComm1.onOpenChanged = [this] { showPortState(); };
     MSComm1.onNotice = [this](const std::string& text) { Label1.setCaption(text); };
+    MSComm1.onCaptureStopped = [this](const std::string& text) { Label1.setCaption(text); };
 
     // The pane takes a fast line: its widget follows at most once per frame.
     Term.setHighRate(true);
@@ -148,6 +149,8 @@ void Form1::openPortAtLoad()
     if (const CommError err = MSComm1.setPortOpen(!MSComm1.portOpen()))
         showWarning(err.text);
     showPortState();
+    if (MSComm1.portOpen() && !replayNote.empty())
+        Label1.setCaption(replayNote);
     if (MSComm1.portOpen())
         send("\r");
 }

@@ -105,6 +105,8 @@ public:
     bool cancelSend = false;
     bool sendCutByLoss = false;   // the device was lost during the transmission under way
     std::unique_ptr<Form2> progress;
+    // Set when the port is a recording: the status line says so once the port opens.
+    std::string replayNote;
     // The settings dialog, kept once loaded so that showing it again keeps the operator's edits.
     std::unique_ptr<toolkit::Window> settingsDialog;
 

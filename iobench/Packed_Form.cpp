@@ -100,6 +100,7 @@ Packed_Form::~Packed_Form()
     MSComm1.onPortLost = nullptr;
     MSComm1.onPortReconnected = nullptr;
     MSComm1.onNotice = nullptr;
+    MSComm1.onCaptureStopped = nullptr;
 }
 
 void Packed_Form::wireHandlers()
@@ -129,6 +130,7 @@ void Packed_Form::wireHandlers()
     MSComm1.onPortLost = [this](const std::string& text) { platform().showNotice("lost modem port", text); };
     MSComm1.onPortReconnected = [this](const std::string& text) { Label1.setCaption(text); };
     MSComm1.onNotice = [this](const std::string& text) { Label1.setCaption(text); };
+    MSComm1.onCaptureStopped = [this](const std::string& text) { Label1.setCaption(text); };
     Term.onKeyPress = [this](int& ascii) { Term_KeyPress(ascii); };
     Term.onChange = [this] { Term_Change(); };
 

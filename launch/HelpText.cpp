@@ -1,5 +1,7 @@
 #include "launch/HelpText.h"
 
+#include <algorithm>
+
 namespace launch {
 
 namespace {
@@ -15,10 +17,49 @@ std::string portOptions(const Program& p)
            "                       number of " + p.name + " maps to, then exit\n";
 }
 
+std::string ownOptions(const Program& p)
+{
+    std::string text;
+    for (const Option& o : p.options) {
+        // The help starts in column 24, or under it on a line of its own after a long option.
+        const std::string head = "      --" + o.name + " " + o.valueName;
+        text += head.size() < 23 ? head + std::string(23 - head.size(), ' ') + o.help + "\n"
+                                 : head + "\n" + std::string(23, ' ') + o.help + "\n";
+    }
+    return text;
+}
+
+std::string captureOptions(const Program& p)
+{
+    if (p.ports.empty())
+        return {};
+    return "      --no-capture     record nothing this run\n"
+           "      --capture-dir DIR\n"
+           "                       record the sessions in DIR\n"
+           "      --capture-limit SIZE\n"
+           "                       let the recorded sessions take at most SIZE (bytes, or\n"
+           "                       with K, M or G; default 500M): the oldest go first\n";
+}
+
+std::string captureSection(const Program& p)
+{
+    if (p.ports.empty())
+        return {};
+    return "\nCapture:\n"
+           "  Every session while a port is open is recorded: what was received and sent,\n"
+           "  the line's events, settings, open, close, loss and reconnection, each with\n"
+           "  its time. The files are in script(1)'s advanced timing format, one pair a\n"
+           "  session: NAME.timing and NAME.data, NAME being program, port and UTC start,\n"
+           "  in $XDG_STATE_HOME/hoistwise/captures (~/.local/state when unset).\n"
+           "  scriptreplay -T NAME.timing -B NAME.data shows what was received; add\n"
+           "  -x in for what was sent. cartrace draws a session as a timeline. A disk that\n"
+           "  cannot take them stops the recording with a message; nothing else changes.\n";
+}
+
 std::string portSections(const Program& p)
 {
     if (p.ports.empty())
-        return "\n" + p.name + " opens no serial port and no file.\n";
+        return p.operand.empty() ? "\n" + p.name + " opens no serial port and no file.\n" : std::string{};
     return "\nPort mapping:\n"
            "  " + p.name + " " + p.portUse + ".\n"
            // Prose, not a column list: a line starting with an option reads as one more option
@@ -46,6 +87,13 @@ std::string environment(const Program& p)
     if (!p.ports.empty())
         text += "  HOISTWISE_COM<N>   the device of port N, for example HOISTWISE_COM1=/dev/ttyUSB0\n"
                 "  XDG_CONFIG_HOME    the folder of the ports file (~/.config when unset)\n";
+    if (!p.ports.empty())
+        text += "  HOISTWISE_NO_CAPTURE\n"
+                "                     set (to anything but 0): record nothing, as --no-capture\n"
+                "  HOISTWISE_CAPTURE_DIR, HOISTWISE_CAPTURE_LIMIT\n"
+                "                     as --capture-dir and --capture-limit\n"
+                "  XDG_STATE_HOME     the recorded sessions go to its hoistwise/captures\n"
+                "                     (~/.local/state when unset)\n";
     text += p.moreEnvironment;
     text += "  DISPLAY, WAYLAND_DISPLAY\n"
             "                     the graphical display the windows open on; without one\n"
@@ -87,11 +135,12 @@ std::string examples(const Program& p)
 
 std::string helpText(const Program& p)
 {
-    return "Usage: " + p.name + " [OPTION]...\n" + p.summary + "\n"
+    return "Usage: " + p.name + " [OPTION]..." + (p.operand.empty() ? "" : " " + p.operand) + "\n" + p.summary + "\n"
            "\nOptions:\n"
            "  -h, --help           show this help and exit\n"
            "      --version        show the version and exit\n" +
-           portOptions(p) + portSections(p) +
+           portOptions(p) + captureOptions(p) + ownOptions(p) + (p.description.empty() ? "" : "\n" + p.description) +
+           portSections(p) + captureSection(p) +
            "\nExit status:\n"
            "  0 when the program ends normally, 2 for a bad command line or when no\n"
            "  display is there.\n" +

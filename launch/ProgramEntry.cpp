@@ -1,5 +1,6 @@
 #include "launch/ProgramEntry.h"
 
+#include "launch/CaptureOptions.h"
 #include "launch/DisplayCheck.h"
 #include "launch/HelpText.h"
 #include "launch/PortListing.h"
@@ -72,10 +73,20 @@ int runProgram(const Program& program, int argc, char** argv)
     parser.addOptions({help, version, platform});
     if (!program.ports.empty())
         parser.addOptions({port, listPorts});
+    const CaptureOptions capture(parser, !program.ports.empty());
+    std::vector<QCommandLineOption> own;
+    for (const Option& option : program.options)
+        own.emplace_back(QString::fromStdString(option.name), QString(), QString::fromStdString(option.valueName));
+    for (const QCommandLineOption& option : own)
+        parser.addOption(option);
 
     if (!parser.parse(arguments))
         return refuse(program, parser.errorText().toStdString());
-    if (!parser.positionalArguments().isEmpty())
+    const QStringList operands = parser.positionalArguments();
+    if (!program.operand.empty() && operands.size() > 1)
+        return refuse(program, "\"" + operands[1].toStdString() + "\" is one too many: " + program.name +
+                                   " takes one " + program.operand + ".");
+    if (program.operand.empty() && !operands.isEmpty())
         return refuse(program, "\"" + parser.positionalArguments().first().toStdString() +
                                    "\" is not an option; " + program.name + " takes options only.");
     if (parser.isSet(help)) {
@@ -98,6 +109,19 @@ int runProgram(const Program& program, int argc, char** argv)
         for (const std::string& problem : map.file().problems)
             std::fprintf(stderr, "%s: %s %s\n", program.name.c_str(), carterm::printable(map.file().path).c_str(),
                          problem.c_str());
+    }
+
+    if (const std::string bad = capture.apply(program.name, HOISTWISE_VERSION); !bad.empty())
+        return refuse(program, bad);
+    if (program.handle) {
+        CommandLine line;
+        if (!operands.isEmpty())
+            line.operand = operands.first().toStdString();
+        for (std::size_t i = 0; i < own.size(); ++i)
+            if (parser.isSet(own[i]))
+                line.values[program.options[i].name] = parser.value(own[i]).toStdString();
+        if (const int status = program.handle(line); status >= 0)
+            return status;
     }
 
     if (const std::string missing = missingDisplay(program.name, parser.value(platform).toStdString());

@@ -3,10 +3,29 @@
 // (--help, --version, and for the programs that open ports --port and --list-ports), the
 // no-display check, then the program's own start-up under a QApplication.
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 namespace launch {
+
+// A program's own option; each takes a value ("--csv OUT").
+struct Option {
+    std::string name;       // "csv"
+    std::string valueName;  // "OUT"
+    std::string help;       // one line for --help
+};
+
+// What the command line gave for the program's own options and its operand.
+struct CommandLine {
+    std::map<std::string, std::string> values;
+    std::string operand;
+    std::string value(const std::string& name) const
+    {
+        const auto it = values.find(name);
+        return it == values.end() ? std::string{} : it->second;
+    }
+};
 
 struct Program {
     std::string name;              // "carscope"
@@ -16,6 +35,12 @@ struct Program {
     std::string portUse{};         // how it uses them, for the help's port mapping section
     std::string moreEnvironment{}; // help lines for its own environment variables
     bool quitOnLastWindowClosed = false;
+    std::vector<Option> options{};    // the program's own options
+    std::string operand{};            // the name of the one operand it takes ("CAPTURE"); none: none
+    std::string description{};        // a paragraph for --help after the options
+    // Runs after the command line was read and before any display is needed: an exit status
+    // ends the program there, -1 goes on to `run`.
+    std::function<int(const CommandLine&)> handle{};
     // Creates the first windows and runs the event loop; called with the application up.
     std::function<int()> run;
 };

@@ -13,6 +13,8 @@ for _ in $(seq 50); do [ -e "$link" ] && break; sleep 0.1; done
 [ -e "$link" ] || { echo "carsim did not start:"; cat "$run/carsim.log"; exit 1; }
 echo "carsim is the car controller on $(readlink "$link"); COM1 -> $link"
 echo "In carscope press \"pmi 1\" to watch the car live, then \"DOB\" or \"stress\" to move it."
+echo "The session is recorded in ${XDG_STATE_HOME:-$HOME/.local/state}/hoistwise/captures: look at it"
+echo "afterwards with $bin/cartrace, or play it back with $bin/carscope --replay CAPTURE."
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display here: carscope runs on a virtual X display (Xvfb) until you end this command."
   xvfb-run -a -s "-screen 0 1280x1024x24" "$bin/carscope" --port 1="$link"

@@ -1,8 +1,10 @@
 #include "serial/CommControl.h"
 
+#include "serial/CaptureSettings.h"
 #include "serial/OutsideText.h"
 #include "serial/PortMap.h"
 #include "serial/RoutingBackend.h"
+#include "serial/SessionCapture.h"
 #include "serial/SettingsInForce.h"
 
 #include <algorithm>
@@ -18,9 +20,22 @@ constexpr int portNotice = -2;
 CommControl::CommControl(std::unique_ptr<SerialBackend> backend)
     : backend_(backend ? std::move(backend) : std::make_unique<RoutingBackend>())
 {
+    if (CaptureSettings::current().enabled) {
+        capture_ = std::make_unique<SessionCapture>(CaptureSettings::current());
+        capture_->onStopped = [this](const std::string& text) {
+            if (auto handler = onCaptureStopped)
+                handler(text);
+        };
+    }
     backend_->onReadyRead = [this] { post(comEvReceive); };
-    backend_->onLineEvent = [this](int code) { post(code); };
+    backend_->onLineEvent = [this](int code) {
+        if (capture_)
+            capture_->lineEvent(code);
+        post(code);
+    };
     backend_->onDeviceLost = [this](const std::string& systemText) {
+        if (capture_)
+            capture_->lost(systemText);
         backend_->watchForReturn(openDevice_);
         if (auto changed = onOpenChanged)
             changed();
@@ -51,6 +66,8 @@ CommControl::~CommControl()
     backend_->onSettingsInForce = nullptr;
     backend_->onNotice = nullptr;
     backend_->stopWatching();
+    if (capture_ && backend_->isOpen())
+        capture_->closed();
     backend_->close();
 }
 
@@ -99,6 +116,8 @@ CommError CommControl::setSettings(std::string_view s)
     settings_ = parsed;
     if (backend_->isOpen())
         readBackSettings();
+    if (capture_ && backend_->isOpen())
+        capture_->settingsChanged(settings_.text());
     return {};
 }
 
@@ -126,6 +145,8 @@ CommError CommControl::setPortOpen(bool open)
         return {};
     if (!open) {
         backend_->close();
+        if (capture_)
+            capture_->closed();
         // Line events belong to the session just ended; received data and a loss report stay.
         std::erase_if(pending_, [](const Pending& p) { return p.code != comEvReceive && p.code != portLost; });
         return {};
@@ -140,6 +161,8 @@ CommError CommControl::setPortOpen(bool open)
     backend_->stopWatching();
     openDevice_ = mapping.device;
     readBackSettings();
+    if (capture_)
+        capture_->opened("COM" + std::to_string(port_), openDevice_, settings_.text());
     return {};
 }
 
@@ -153,6 +176,8 @@ void CommControl::reopenReturnedDevice()
     readBackSettings();
     if (auto changed = onOpenChanged)
         changed();
+    if (capture_)
+        capture_->reconnected("COM" + std::to_string(port_) + " " + openDevice_);
     post(portBack, "COM" + std::to_string(port_) + " reconnected");
 }
 
@@ -162,12 +187,17 @@ CommError CommControl::output(std::string_view bytes)
         return {errPortNotOpen, describe("is not open: nothing was sent")};
     if (CommError error = backend_->write(bytes))
         return {error.number, describe(error.text)};
+    if (capture_)
+        capture_->sent(bytes);
     return {};
 }
 
 std::string CommControl::input()
 {
-    return backend_->readAll();
+    std::string bytes = backend_->readAll();
+    if (capture_)
+        capture_->received(bytes);
+    return bytes;
 }
 
 void CommControl::setInBufferSize(int size)

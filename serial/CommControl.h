@@ -18,6 +18,8 @@
 
 namespace carterm {
 
+class SessionCapture;
+
 class CommControl {
 public:
     // Without a backend the control drives real ports: local devices through Qt SerialPort,
@@ -88,6 +90,13 @@ public:
 
     SerialBackend& backend() { return *backend_; }
 
+    // The recorder of this control's sessions (CaptureSettings::current() at construction
+    // decides whether there is one); nullptr when nothing is recorded.
+    SessionCapture* capture() { return capture_.get(); }
+    // The recording stopped (a full or unwritable disk): one text for the status line. The
+    // port, its events and everything else go on as before.
+    std::function<void(const std::string& text)> onCaptureStopped;
+
 private:
     struct Pending {
         int code;           // an event code, 0 for the loss of the device, -1 for its return, -2 a notice
@@ -113,6 +122,7 @@ private:
     std::deque<Pending> pending_;
     bool delivering_ = false;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    std::unique_ptr<SessionCapture> capture_;
 };
 
 } // namespace carterm

@@ -8,4 +8,9 @@ namespace carterm {
 
 std::string normaliseLineEnds(std::string_view data);
 
+// Backspaces applied within `data`: each erases the character before it; one with nothing
+// before it in `data` is dropped and counted in `leadingBackspaces` (it erases what the pane
+// already shows).
+void applyBackspaces(std::string& data, int& leadingBackspaces);
+
 } // namespace carterm

@@ -19,8 +19,6 @@ constexpr long kPaneTrim = 4096;
 // pane length as last measured; it is kept by the caller between calls.
 void appendToPane(toolkit::TextBox& pane, std::string& data, long& termSize);
 
-// The data rewrites on their own: backspaces (a leading one erases the pane's last
-// character, which is counted in `leadingBackspaces`), then line ends as CR LF (LineEnds.h).
-void applyBackspaces(std::string& data, int& leadingBackspaces);
+// The data rewrites on their own: applyBackspaces, then line ends as CR LF (LineEnds.h).
 
 } // namespace carterm

@@ -1,10 +1,12 @@
 // How fast received bytes get from a pseudo-terminal through CommControl to an onComm handler
 // that takes them with input(). The writer thread plays the far end; the control runs on the
 // main thread's event loop as in the programs.
+#include "serial/CaptureSettings.h"
 #include "serial/CommControl.h"
 #include "sim/common/PseudoTerminal.h"
 
 #include <QCoreApplication>
+#include <QTemporaryDir>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <benchmark/benchmark.h>
@@ -18,6 +20,9 @@ void receiveThroughPty(benchmark::State& state)
 {
     const size_t total = static_cast<size_t>(state.range(0)) << 20;
     const size_t writeSize = static_cast<size_t>(state.range(1));
+    // Third argument 1: the session is recorded (into a scratch folder), as the programs do.
+    QTemporaryDir captures;
+    carterm::CaptureSettings::current() = {state.range(2) == 1, captures.path().toStdString(), 1LL << 40, "serial_bench", ""};
     sim::PseudoTerminal pty;
     ::setenv("HOISTWISE_COM9", pty.slavePath().c_str(), 1);
     carterm::CommControl control;
@@ -68,8 +73,16 @@ void receiveThroughPty(benchmark::State& state)
 
 } // namespace
 
-// Arguments: megabytes per run, bytes per write at the far end.
-BENCHMARK(receiveThroughPty)->Args({64, 65536})->Args({16, 4096})->Args({4, 64})->Unit(benchmark::kMillisecond)->UseRealTime();
+// Arguments: megabytes per run, bytes per write at the far end, capture off (0) or on (1).
+BENCHMARK(receiveThroughPty)
+    ->Args({64, 65536, 0})
+    ->Args({64, 65536, 1})
+    ->Args({16, 4096, 0})
+    ->Args({16, 4096, 1})
+    ->Args({4, 64, 0})
+    ->Args({4, 64, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 int main(int argc, char** argv)
 {

@@ -3,12 +3,14 @@
 // up to date at a screen frame's pace.
 #include "bench/FloodLines.h"
 #include "carscope/ScopeForm1.h"
+#include "serial/CaptureSettings.h"
 #include "serial/TerminalAppend.h"
 #include "tests/support/PseudoRandom.h"
 #include "tests/support/WindowHarness.h"
 #include "toolkit/TextBox.h"
 #include "toolkit/Window.h"
 
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 
@@ -45,8 +47,10 @@ BENCHMARK(AppendToPane)->Arg(64)->Arg(4095);
 
 // The whole receive path of the car window: the piece again and again, the widget brought up
 // to date after every `piecesPerFrame` pieces.
-void receiveRepeatedly(benchmark::State& state, const std::string& piece, long piecesPerFrame)
+void receiveRepeatedly(benchmark::State& state, const std::string& piece, long piecesPerFrame, bool capture = false)
 {
+    QTemporaryDir captures;   // with `capture`, the session is recorded there as the programs do
+    carterm::CaptureSettings::current() = {capture, captures.path().toStdString(), 1LL << 40, "ingest_bench", ""};
     WindowHarness<carterm::ScopeForm1> window;
     long n = 0;
     for (auto _ : state) {
@@ -55,16 +59,17 @@ void receiveRepeatedly(benchmark::State& state, const std::string& piece, long p
             window.form->Term.flushDisplay();
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(piece.size()));
+    carterm::CaptureSettings::current() = {};
 }
 
 // Updated once per 16 ms of data at 40 MB/s (every 160 pieces of 4 KB, as a pseudo-terminal
-// delivers them).
+// delivers them). Second argument 1: the session is captured.
 void ReceivePath(benchmark::State& state)
 {
     receiveRepeatedly(state, floodPiece(static_cast<size_t>(state.range(0))),
-                      std::max<long>(1, 640000 / state.range(0)));
+                      std::max<long>(1, 640000 / state.range(0)), state.range(1) == 1);
 }
-BENCHMARK(ReceivePath)->Arg(64)->Arg(4095);
+BENCHMARK(ReceivePath)->Args({64, 0})->Args({64, 1})->Args({4095, 0})->Args({4095, 1});
 
 // A piece that piled up while a message box was up: text lines with a backspace about every
 // 20 characters, sometimes several in a row.

@@ -4,12 +4,6 @@
 
 namespace carterm::reply {
 
-namespace {
-constexpr std::array<std::string_view, 4> kFaultMarkers = {"FLT  0", "FLT  1", "FLT  2", "FLT  3"};
-constexpr long kFaultFloorOffset = 14;
-constexpr long kFaultFieldLength = 2;
-} // namespace
-
 ScopeMarkers readScopeMarkers(std::string_view buffer)
 {
     ScopeMarkers found;

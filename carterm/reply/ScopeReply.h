@@ -13,6 +13,10 @@
 namespace carterm::reply {
 
 // "FLT", two blanks and the register's digit; its two fields stand 8 and 14 after the "F".
+inline constexpr std::array<std::string_view, 4> kFaultMarkers = {"FLT  0", "FLT  1", "FLT  2", "FLT  3"};
+inline constexpr long kFaultFloorOffset = 14;
+inline constexpr long kFaultFieldLength = 2;
+
 struct FaultRegister {
     std::string code;
     std::string floor;

@@ -62,7 +62,7 @@ TEST_P(EachProgram, HelpAndVersionNeedNoDisplay)
 
     const Outcome help = run(GetParam(), {"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("Usage: " + name + " [OPTION]...\n", 0), 0u) << help.out;
+    EXPECT_EQ(help.out.rfind("Usage: " + name + " [OPTION]...", 0), 0u) << help.out;
     EXPECT_NE(help.out.find("\nEnvironment:\n"), std::string::npos);
 }
 
@@ -99,6 +99,12 @@ TEST(CommandLine, AnUnknownOptionOrMalformedPortIsOneLineAndStatusTwo)
         {"carscope", {"--port", "1=rfc2217://mr3.example"}},   // no TCP port
         {"runecast", {"--port", "1=/dev/ttyUSB0"}},   // it opens no port
         {"runecast", {"--list-ports"}},
+        {"carscope", {"--capture-limit", "5X"}},
+        {"iobench", {"--replay", "x.timing"}},          // only the car terminals replay
+        {"cabtalk", {"--replay", "/nonexistent/x.timing"}},
+        {"cartrace", {"a.timing", "b.timing"}},
+        {"cartrace", {"x.timing", "--from", "3"}},     // --from goes with --render
+        {"cartrace", {"--csv", "out.csv"}},
     };
     for (const auto& [name, arguments] : cases) {
         SCOPED_TRACE(name + " " + arguments.join(' ').toStdString());
@@ -206,6 +212,47 @@ TEST_F(PortsFileFixture, EveryMappingInputIsAnsweredAtOnceAndEscaped)
         EXPECT_NE(text.find(row.expected), std::string::npos) << text.substr(0, 3000);
         EXPECT_EQ(text.find('\033'), std::string::npos);
         EXPECT_LT(text.size(), 5000u);
+    }
+}
+
+// Capture is on unless turned off, on the command line or in the environment, and goes where
+// either says.
+TEST(CaptureOptions, TheCommandLineAndTheEnvironmentTurnItOffOrMoveIt)
+{
+    sim::PseudoTerminal pty;
+    QTemporaryDir dir;
+    const QString captures = dir.path() + "/captures";
+    struct Case {
+        QStringList arguments;
+        std::vector<std::pair<QString, QString>> environment;
+        bool records;
+    };
+    const std::vector<Case> cases{
+        {{"--capture-dir", captures}, {}, true},
+        {{}, {{"HOISTWISE_CAPTURE_DIR", captures}}, true},
+        {{"--no-capture", "--capture-dir", captures}, {}, false},
+        {{}, {{"HOISTWISE_CAPTURE_DIR", captures}, {"HOISTWISE_NO_CAPTURE", "1"}}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        std::filesystem::remove_all(captures.toStdString());
+        QProcessEnvironment environment = withoutDisplay();
+        environment.remove("HOISTWISE_NO_CAPTURE");   // the test run's own setting
+        for (const auto& [name, value] : c.environment)
+            environment.insert(name, value);
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("HOISTWISE_COM1", QString::fromStdString(pty.slavePath()));
+        QProcess carscope;
+        carscope.setProcessEnvironment(environment);
+        carscope.start(QString::fromStdString(program("carscope")), c.arguments);
+        EXPECT_FALSE(carscope.waitForFinished(1500)) << carscope.readAllStandardError().toStdString();
+        carscope.kill();
+        carscope.waitForFinished();
+        int sessions = 0;
+        if (std::filesystem::exists(captures.toStdString()))
+            for (const auto& entry : std::filesystem::directory_iterator(captures.toStdString()))
+                sessions += entry.path().extension() == ".timing";
+        EXPECT_EQ(sessions, c.records ? 1 : 0);
     }
 }
 

@@ -25,10 +25,10 @@ cd "$root"
 expected=(usr/share/doc/hoistwise-kit/copyright usr/share/doc/hoistwise-kit/changelog.gz
           usr/share/doc/hoistwise-kit/examples/ser2net.yaml
           usr/share/metainfo/org.hoistwise.kit.metainfo.xml)
-for program in carscope cabtalk runecast iobench carsim modemsim; do
+for program in carscope cabtalk runecast iobench cartrace carsim modemsim; do
   expected+=(usr/bin/$program usr/share/man/man1/$program.1.gz)
 done
-for program in carscope cabtalk runecast iobench; do
+for program in carscope cabtalk runecast iobench cartrace; do
   expected+=(usr/share/applications/org.hoistwise.$program.desktop
              usr/share/icons/hicolor/scalable/apps/org.hoistwise.$program.svg
              usr/share/icons/hicolor/48x48/apps/org.hoistwise.$program.png)

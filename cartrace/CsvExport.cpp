@@ -1,0 +1,87 @@
+#include "cartrace/CsvExport.h"
+
+#include "cartrace/TraceData.h"
+#include "toolkit/Bytes.h"
+
+#include <cstdio>
+#include <string>
+
+namespace cartrace {
+
+using carterm::reply::CarState;
+
+namespace {
+
+std::string quoted(const std::string& bytes)
+{
+    const std::string utf8 = toolkit::toQt(bytes).toStdString();
+    if (utf8.find_first_of(",\"\r\n") == std::string::npos)
+        return utf8;
+    std::string out = "\"";
+    for (char c : utf8) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+std::string trimmed(const char* text)
+{
+    std::string s(text);
+    const auto first = s.find_first_not_of(' ');
+    const auto last = s.find_last_not_of(' ');
+    return first == std::string::npos ? std::string{} : s.substr(first, last - first + 1);
+}
+
+} // namespace
+
+void writeCsv(const TraceData& data, std::ostream& out)
+{
+    out << "time,seconds,floor,velocity,bbt,fault,fault_description";
+    for (const auto& s : carterm::reply::kSignalNames)
+        out << ',' << carterm::reply::plainSignalName(s);
+    out << "\r\n";
+
+    const long long start = data.startEpochMicros();
+    std::string line;
+    int describedCode = -1;
+    std::string description;
+    for (const CarState& s : data.states()) {
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.3f", static_cast<double>(s.time) / 1e6);
+        line = carterm::capture::isoMillis(start + s.time);
+        line += ',';
+        line += seconds;
+        line += ',';
+        if (s.floor > 0)
+            line += std::to_string(s.floor);
+        line += ',';
+        if (s.velocity >= 0)
+            line += std::to_string(s.velocity);
+        line += ',';
+        line += trimmed(s.bbt);
+        line += ',';
+        if (s.faultCode >= 0) {
+            if (s.faultCode != describedCode) {
+                describedCode = s.faultCode;
+                description = quoted(faultDescription(s.faultCode));
+            }
+            line += std::to_string(s.faultCode);
+            line += ',';
+            line += description;
+        } else {
+            line += ',';
+        }
+        for (std::size_t i = 0; i < carterm::reply::kSignalCount; ++i) {
+            line += ',';
+            line += s.hasTable ? (s.signalBits[i] ? '1' : '0') : ' ';
+            if (!s.hasTable)
+                line.pop_back();
+        }
+        line += "\r\n";
+        out << line;
+    }
+}
+
+} // namespace cartrace
