@@ -20,14 +20,10 @@ int main(int argc, char** argv)
         .options = {carterm::replayOption()},
         .handle = [&](const launch::CommandLine& line) { return carterm::takeReplayOption(line, "carscope", replay); },
         .run = [&] {
-            std::unique_ptr<carterm::ReplayBackend> backend;
-            carterm::ReplayBackend* playback = nullptr;
-            if (!replay.empty()) {
-                backend = std::make_unique<carterm::ReplayBackend>(replay);
-                playback = backend.get();
-            }
+            auto backend = carterm::replayBackend(replay);
+            carterm::ReplayBackend* playback = backend.get();
             carterm::CarscopeProgram program(std::move(backend));
-            const auto bar = playback ? carterm::startReplay(program.form1, *playback) : nullptr;
+            const auto bar = carterm::startReplay(program.form1, playback);
             program.Main();
             // A signal ends the program the way E&xit does.
             launch::setOrderlyEnd([&program] { program.form1.MFileExit_Click(); });

@@ -68,11 +68,18 @@ int takeReplayOption(const launch::CommandLine& line, const std::string& program
     return -1;
 }
 
-std::unique_ptr<ReplayBar> startReplay(Form1& window, ReplayBackend& replay)
+std::unique_ptr<ReplayBackend> replayBackend(const std::string& capture)
 {
-    window.replayNote = "Replay of " + replay.paths().stem.substr(replay.paths().stem.rfind('/') + 1) +
+    return capture.empty() ? nullptr : std::make_unique<ReplayBackend>(capture);
+}
+
+std::unique_ptr<ReplayBar> startReplay(Form1& window, ReplayBackend* replay)
+{
+    if (!replay)
+        return nullptr;
+    window.replayNote = "Replay of " + replay->paths().stem.substr(replay->paths().stem.rfind('/') + 1) +
                         ": nothing sent goes anywhere";
-    auto bar = std::make_unique<ReplayBar>(replay);
+    auto bar = std::make_unique<ReplayBar>(*replay);
     bar->stayBelow(window.host()->window());
     return bar;
 }

@@ -60,9 +60,11 @@ launch::Option replayOption();
 // Takes --replay from the command line into `capture`: a capture that cannot be read is named
 // on standard error (status 2); a replay records nothing. -1 goes on.
 int takeReplayOption(const launch::CommandLine& line, const std::string& program, std::string& capture);
+// The backend that plays `capture` in place of a port, for --replay; none for a live session.
+std::unique_ptr<ReplayBackend> replayBackend(const std::string& capture);
 // Puts the car window on the replay: the status line says what is sent goes nowhere, and the
-// bar is shown beside it.
-std::unique_ptr<ReplayBar> startReplay(Form1& window, ReplayBackend& replay);
+// bar is shown beside it. Without a replay (a live session) there is no bar.
+std::unique_ptr<ReplayBar> startReplay(Form1& window, ReplayBackend* replay);
 
 // "1:02:03" or "2:03": a replay position for the bar.
 QString replayClock(long long micros);

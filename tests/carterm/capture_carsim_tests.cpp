@@ -3,6 +3,7 @@
 // capture replayed into a second car window as fast as it goes.
 #include "carscope/ScopeForm1.h"
 #include "sim/common/testing/SimulatorProcess.h"
+#include "tests/support/RealTime.h"
 #include "toolkit/TestPlatform.h"
 #include "serial/CaptureSettings.h"
 #include "serial/LineEnds.h"
@@ -52,25 +53,10 @@ struct CaptureWithCarsim : ::testing::Test {
     toolkit::TestPlatform platform;
     QTemporaryDir folder;
 
-    // Pumps Qt's events and moves the virtual clock with real time until `done` holds.
+    // Pumps the window with real time until `done` holds or `limit` has passed.
     bool runUntil(const std::function<bool()>& done, milliseconds limit)
     {
-        const auto start = steady_clock::now();
-        auto clock = start;
-        for (;;) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            const auto now = steady_clock::now();
-            const auto step = duration_cast<milliseconds>(now - clock);
-            if (step.count() > 0) {
-                platform.advance(static_cast<int>(step.count()));
-                clock += step;
-            }
-            if (done && done())
-                return true;
-            if (now - start >= limit)
-                return false;
-            ::usleep(2000);
-        }
+        return runInRealTime(platform, done, limit);
     }
     void TearDown() override
     {

@@ -3,6 +3,7 @@
 // real time while Qt's events are pumped.
 #include "carscope/ScopeForm1.h"
 #include "sim/common/testing/SimulatorProcess.h"
+#include "tests/support/RealTime.h"
 #include "toolkit/TestPlatform.h"
 
 #include <QCoreApplication>
@@ -42,28 +43,11 @@ struct ScopeWithCarsim : ::testing::Test {
         ::unsetenv("HOISTWISE_COM1");
     }
 
-    // Pumps Qt's events and moves the virtual clock with real time until `done` holds or
-    // `limit` of real time has passed. `watch` sees the window after every step.
+    // Pumps the window with real time until `done` holds or `limit` has passed. `watch` sees the
+    // window after every step.
     bool runUntil(const std::function<bool()>& done, milliseconds limit, const std::function<void()>& watch = {})
     {
-        const auto start = steady_clock::now();
-        auto clock = start;
-        for (;;) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            const auto now = steady_clock::now();
-            const auto step = duration_cast<milliseconds>(now - clock);
-            if (step.count() > 0) {
-                platform.advance(static_cast<int>(step.count()));
-                clock += step;
-            }
-            if (watch)
-                watch();
-            if (done && done())
-                return true;
-            if (now - start >= limit)
-                return false;
-            ::usleep(5000);
-        }
+        return runInRealTime(platform, done, limit, watch);
     }
     void runFor(milliseconds span) { runUntil({}, span); }
 

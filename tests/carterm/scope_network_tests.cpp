@@ -5,6 +5,7 @@
 #include "sim/common/testing/SimulatorProcess.h"
 #include "carscope/ScopeForm1.h"
 #include "carterm/ConfigScrn.h"
+#include "tests/support/RealTime.h"
 #include "toolkit/TestPlatform.h"
 
 #include <QCoreApplication>
@@ -84,27 +85,11 @@ struct ScopeOverSer2net : ::testing::Test {
         ::unsetenv("HOISTWISE_COM1");
     }
 
-    // Pumps Qt's events and moves the virtual clock with real time until `done` holds or `limit`
-    // has passed, noting the longest the window went without being served.
+    // Pumps the window with real time until `done` holds or `limit` has passed, noting the longest
+    // the window went without being served.
     bool runUntil(const std::function<bool()>& done, milliseconds limit)
     {
-        const auto start = steady_clock::now();
-        auto clock = start;
-        for (;;) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            const auto now = steady_clock::now();
-            const auto step = duration_cast<milliseconds>(now - clock);
-            longestStep = std::max(longestStep, step);
-            if (step.count() > 0) {
-                platform.advance(static_cast<int>(step.count()));
-                clock += step;
-            }
-            if (done && done())
-                return true;
-            if (now - start >= limit)
-                return false;
-            ::usleep(5000);
-        }
+        return runInRealTime(platform, done, limit, {}, &longestStep);
     }
     static int count(const std::string& text, const std::string& what)
     {
