@@ -6,6 +6,7 @@
 #include <future>
 
 #include "iobench/driver/KestrelDriver.h"
+#include "serial/OutsideText.h"
 #include "sim/kestrel/ResultCodes.h"
 #include "tests/iobench/driver_test_support.h"
 
@@ -88,6 +89,7 @@ TEST_F(DriverLoading, ASetVariableThatCannotLoadIsTheOnlyPlaceTried)
         {fifo.string(), "it is a FIFO (named pipe), not a library file"},
         {"/dev/zero", "it is a character device, not a library file"},
         {text.string(), "invalid ELF header"},
+        {(folder.path() / "\033]0;x\007.so").string(), "No such file"},   // shown escaped, never as a sequence
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
@@ -107,8 +109,9 @@ TEST_F(DriverLoading, ASetVariableThatCannotLoadIsTheOnlyPlaceTried)
         const DriverError& error = *result.error();
         EXPECT_EQ(error.kind, DriverError::Kind::LibraryNotFound);
         ASSERT_EQ(error.placesLooked.size(), 1u);
-        EXPECT_NE(error.message.find("KESTREL_LIBRARY=" + c.path), std::string::npos) << error.message;
+        EXPECT_NE(error.message.find("KESTREL_LIBRARY=" + carterm::printable(c.path)), std::string::npos) << error.message;
         EXPECT_NE(error.message.find(c.reason), std::string::npos) << error.message;
+        EXPECT_EQ(error.message.find('\033'), std::string::npos) << error.message;
         EXPECT_NE(error.message.find("no other place was tried"), std::string::npos) << error.message;
     }
 }
