@@ -21,9 +21,10 @@ std::string ownOptions(const Program& p)
 {
     std::string text;
     for (const Option& o : p.options) {
-        // The help starts in column 24, or under it on a line of its own after a long option.
+        // The help starts in column 24, or under it on a line of its own after a long option;
+        // two spaces at least between, or the manual page reads the help as part of the option.
         const std::string head = "      --" + o.name + " " + o.valueName;
-        text += head.size() < 23 ? head + std::string(23 - head.size(), ' ') + o.help + "\n"
+        text += head.size() + 2 <= 23 ? head + std::string(23 - head.size(), ' ') + o.help + "\n"
                                  : head + "\n" + std::string(23, ' ') + o.help + "\n";
     }
     return text;
