@@ -48,20 +48,31 @@ void CaptureWriter::add(std::string_view timingLine, std::string_view bytes)
         wake_.notify_one();
 }
 
+void CaptureWriter::flush()
+{
+    std::unique_lock lock(mutex_);
+    const unsigned long long asked = ++flushAsked_;
+    wake_.notify_one();
+    flushed_.wait(lock, [&] { return flushDone_ >= asked; });
+}
+
 void CaptureWriter::run()
 {
     std::string timing;
     std::string data;
     for (;;) {
         bool closing;
+        unsigned long long asked;
         {
             std::unique_lock lock(mutex_);
-            wake_.wait_for(lock, std::chrono::milliseconds(kFlushMs),
-                           [this] { return closing_ || data_.size() >= kWakeBytes; });
+            wake_.wait_for(lock, std::chrono::milliseconds(kFlushMs), [this] {
+                return closing_ || data_.size() >= kWakeBytes || flushAsked_ > flushDone_;
+            });
             timing.swap(timing_);
             data.swap(data_);
             wakeSent_ = false;
             closing = closing_;
+            asked = flushAsked_;
         }
         // The bytes go first: a reader following the files never meets a record whose bytes
         // are not there yet.
@@ -73,6 +84,11 @@ void CaptureWriter::run()
         }
         timing.clear();
         data.clear();
+        {
+            std::lock_guard lock(mutex_);
+            flushDone_ = asked;
+        }
+        flushed_.notify_all();
         if (closing)
             return;
     }

@@ -25,6 +25,9 @@ public:
 
     // One timing line and the bytes it counts (none for a named record).
     void add(std::string_view timingLine, std::string_view bytes = {});
+    // Returns once everything added so far is written (or the capture has failed): the end of a
+    // session is on disk even when the program ends right after.
+    void flush();
 
     bool failed() const { return failed_; }
     // Stops the capture as a failed write does (once; later calls do nothing).
@@ -52,6 +55,9 @@ private:
     std::string dataName_;
     std::mutex mutex_;
     std::condition_variable wake_;
+    std::condition_variable flushed_;
+    unsigned long long flushAsked_ = 0;   // flush() calls so far
+    unsigned long long flushDone_ = 0;    // of those, the ones whose records are written
     std::string timing_;
     std::string data_;
     bool closing_ = false;

@@ -110,7 +110,14 @@ void SessionCapture::bytes(char kind, std::string_view data)
         writer_->add(bytesLine(kind, sinceLast(), data.size()), data);
 }
 
-void SessionCapture::closed() { named(kEvent, kClose, port_); }
+void SessionCapture::closed()
+{
+    named(kEvent, kClose, port_);
+    // The program may end right after its port closes (Exit, a signal): the session's end is
+    // written before the close returns.
+    if (writer_)
+        writer_->flush();
+}
 void SessionCapture::received(std::string_view data) { bytes(kReceived, data); }
 void SessionCapture::sent(std::string_view data) { bytes(kSent, data); }
 void SessionCapture::lineEvent(int code) { named(kEvent, eventName(code), std::to_string(code)); }

@@ -85,13 +85,14 @@ TEST_F(Captured, TheSessionLeavesEveryRecordInOrder)
     fake->feed("\bOK");
     control->setPortOpen(false);
     const std::string stem = control->capture()->currentStem();
-    control.reset();
     ::unsetenv("HOISTWISE_COM1");
 
+    // Read while the control still lives: the close itself puts the session's end on disk.
     EXPECT_EQ(stem.substr(0, stem.rfind('-') + 1), folder.path().toStdString() + "/carscope-COM1-");
     auto reader = std::make_unique<CaptureReader>(capturePaths(stem));
     std::vector<Record> all;
     ASSERT_TRUE(reader->readMore(all)) << reader->error();
+    control.reset();
     std::vector<std::string> seen;
     for (const Record& r : all)
         if (r.kind != kHeader)
