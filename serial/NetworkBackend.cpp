@@ -16,6 +16,9 @@ int clampToInt(std::size_t n)
 
 constexpr auto serverLetGo = std::chrono::seconds(5);
 constexpr int againMs = 250;
+// ser2net may take a connection made while it still lets go of the one just closed and never
+// answer it: such an attempt is dropped and made again after this long.
+constexpr int stalledMs = 1000;
 
 std::string timeoutText(const NetworkEndpoint& endpoint)
 {
@@ -37,6 +40,27 @@ NetworkBackend::NetworkBackend()
     });
     retryTimer_.setSingleShot(true);
     QObject::connect(&retryTimer_, &QTimer::timeout, &retryTimer_, [this] { tryReturn(); });
+    stallTimer_.setSingleShot(true);
+    stallTimer_.setInterval(stalledMs);
+    QObject::connect(&stallTimer_, &QTimer::timeout, &stallTimer_, [this] {
+        if (link_ && !linkUp_ && reopenedJustNow())
+            connectAgain();
+    });
+}
+
+bool NetworkBackend::reopenedJustNow() const
+{
+    return device_ == closedDevice_ && std::chrono::steady_clock::now() - closedAt_ < serverLetGo;
+}
+
+// Drops the attempt in flight and makes it again shortly, within the same 10 s.
+void NetworkBackend::connectAgain()
+{
+    kept_ += link_->take();
+    link_->close();
+    linkId_ = ++nextId_;
+    link_ = connect(endpoint_, settings_, linkId_, againMs);
+    stallTimer_.start();
 }
 
 NetworkBackend::~NetworkBackend()
@@ -106,12 +130,15 @@ CommError NetworkBackend::open(const std::string& device, const SerialSettings& 
     linkUp_ = false;
     link_ = connect(endpoint, settings, linkId_);
     connectTimer_.start();
+    if (reopenedJustNow())
+        stallTimer_.start();
     return {};
 }
 
 void NetworkBackend::close()
 {
     connectTimer_.stop();
+    stallTimer_.stop();
     if (!link_)
         return;
     if (linkUp_) {
@@ -137,6 +164,7 @@ void NetworkBackend::established(int id)
     if (id != linkId_ || !link_)
         return;
     connectTimer_.stop();
+    stallTimer_.stop();
     linkUp_ = true;
     if (!endpoint_.encrypted())
         notice(clearTold_, "is not encrypted: commands and replies travel in clear");
@@ -157,11 +185,8 @@ void NetworkBackend::ended(int id, const std::string& why)
     // Reopened at once (the settings dialog closes and reopens the port), the port may still be
     // held by the server for the connection just closed: ser2net says "Port already in use"
     // until it has let go. Try again shortly, within the same 10 s.
-    if (!wasUp && device_ == closedDevice_ && std::chrono::steady_clock::now() - closedAt_ < serverLetGo) {
-        kept_ += link_->take();
-        link_->close();
-        linkId_ = ++nextId_;
-        link_ = connect(endpoint_, settings_, linkId_, againMs);
+    if (!wasUp && reopenedJustNow()) {
+        connectAgain();
         return;
     }
     close();

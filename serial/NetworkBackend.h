@@ -43,6 +43,8 @@ private:
                                          int delayMs = 0);
     void established(int id);
     void ended(int id, const std::string& why);
+    bool reopenedJustNow() const;
+    void connectAgain();
     void connectTimedOut();
     void tryReturn();
     void retryLater();
@@ -67,6 +69,7 @@ private:
     QTimer connectTimer_;
     QTimer probeTimer_;
     QTimer retryTimer_;
+    QTimer stallTimer_;   // a reopen the server has taken but not answered is made again
     SerialSettings settings_;
     std::string kept_;   // received before the port closed, still to be read
     bool clearTold_ = false;
