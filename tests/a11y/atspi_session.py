@@ -56,6 +56,12 @@ class Desktop:
         if not number:
             raise RuntimeError("Xvfb did not start (exit status %s)" % xvfb.poll())
         self.env["DISPLAY"] = ":" + number
+        # Xvfb names its display a moment before the first client is let in; a program started
+        # in that moment fails to open it.
+        end = time.monotonic() + 10
+        while subprocess.run(["xdotool", "getdisplaygeometry"], env=self.env, stdout=subprocess.DEVNULL,
+                             stderr=subprocess.DEVNULL).returncode != 0 and time.monotonic() < end:
+            time.sleep(0.1)
         self.env["XDG_RUNTIME_DIR"] = self.tmp
         os.chmod(self.tmp, 0o700)
         bus = self._start(["dbus-daemon", "--session", "--nofork", "--print-address=1"], stdout=subprocess.PIPE)
