@@ -1,4 +1,4 @@
-// The entry point of the in-process benchmarks that build windows: a QApplication on the
+// The entry point of the in-process benchmarks that need Qt's event loop: a QApplication on the
 // offscreen platform around Google Benchmark's run.
 #include <QApplication>
 #include <benchmark/benchmark.h>

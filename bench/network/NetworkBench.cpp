@@ -177,12 +177,3 @@ void roundTrip(benchmark::State& state)
 // with large buffers and no character delay.
 BENCHMARK(flood)->Arg(0)->Arg(1)->Arg(2)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(roundTrip)->Arg(0)->Arg(1)->Arg(2)->Iterations(2000)->Unit(benchmark::kMicrosecond)->UseRealTime();
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
