@@ -9,7 +9,7 @@ SplashText cabtalkSplashText()
     return {"03/19/2003", "VER 4.14.24", "04/24/2014: signal matrix with activity lamps, password login", ""};
 }
 
-CabtalkProgram::CabtalkProgram(std::unique_ptr<SerialBackend> serialBackend)
+CabtalkProgram::CabtalkProgram(std::unique_ptr<serial::SerialBackend> serialBackend)
     : splash(cabtalkSplashText()), menu(true), form1(std::move(serialBackend))
 {
     splash.onLeave = [this](bool byKey) {

@@ -13,7 +13,7 @@ namespace carterm {
 
 class CabtalkProgram {
 public:
-    explicit CabtalkProgram(std::unique_ptr<SerialBackend> serialBackend = nullptr);
+    explicit CabtalkProgram(std::unique_ptr<serial::SerialBackend> serialBackend = nullptr);
     void Main();
 
     // Closing the menu window ends the program at once: the car window's drain does not run.

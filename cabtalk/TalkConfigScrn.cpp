@@ -1,6 +1,7 @@
 #include "cabtalk/TalkConfigScrn.h"
 
 #include "toolkit/Bytes.h"
+#include "serial/PortMap.h"
 #include "carterm/ConfigScrn.h"
 #include "toolkit/Platform.h"
 #include "cabtalk/TalkForm1.h"
@@ -42,7 +43,7 @@ void TalkConfigScrn::Form_Load()
 // back, so the port comes up again as it was.
 void TalkConfigScrn::Form_Unload(int&)
 {
-    CommControl& comm = owner_.MSComm1;
+    serial::control::CommControl& comm = owner_.MSComm1;
     std::string refused;
     const auto note = [&refused](const std::string& text) { refused += (refused.empty() ? "" : "\n\n") + text; };
 
@@ -51,25 +52,25 @@ void TalkConfigScrn::Form_Unload(int&)
     const bool wasOpen = comm.portOpen();
     if (wasOpen)
         comm.setPortOpen(false);
-    if (const CommError err = comm.setSettings(Text1.text()))
+    if (const serial::CommError err = comm.setSettings(Text1.text()))
         note(err.text);
     std::string portError;
     if (const auto port = portNumberFromText(Text2.text(), portError)) {
-        if (const CommError err = comm.setCommPort(*port))
+        if (const serial::CommError err = comm.setCommPort(*port))
             note(err.text);
     } else {
-        note(portError + " COM" + decimal(oldPort) + " stays in use.");
+        note(portError + " " + serial::portName(oldPort) + " stays in use.");
     }
     if (wasOpen) {
-        if (const CommError err = comm.setPortOpen(true)) {
+        if (const serial::CommError err = comm.setPortOpen(true)) {
             note(err.text);
             if (comm.settings() != oldSettings || comm.commPort() != oldPort) {
                 comm.setSettings(oldSettings);
                 comm.setCommPort(oldPort);
-                if (const CommError again = comm.setPortOpen(true))
+                if (const serial::CommError again = comm.setPortOpen(true))
                     note(again.text);
                 else
-                    note("COM" + decimal(oldPort) + " was opened again with \"" + oldSettings + "\".");
+                    note(serial::portName(oldPort) + " was opened again with \"" + oldSettings + "\".");
             }
         }
     }

@@ -8,7 +8,7 @@ namespace carterm {
 
 using namespace toolkit;
 
-TalkForm1::TalkForm1(std::unique_ptr<SerialBackend> serialBackend)
+TalkForm1::TalkForm1(std::unique_ptr<serial::SerialBackend> serialBackend)
     : Form1(std::move(serialBackend), true),
       matrix(*this),
       Text5(*this, "Text5", TextBox::Kind::MultiLine),

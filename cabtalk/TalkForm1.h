@@ -19,7 +19,7 @@ constexpr toolkit::Color receiveRed{192, 0, 0};
 
 class TalkForm1 : public Form1 {
 public:
-    explicit TalkForm1(std::unique_ptr<SerialBackend> serialBackend = nullptr);
+    explicit TalkForm1(std::unique_ptr<serial::SerialBackend> serialBackend = nullptr);
     ~TalkForm1() override;
 
     // Timer1 to Timer3 and the shared controls are explained in Form1.h; in this build Timer3

@@ -8,7 +8,7 @@ SplashText carscopeSplashText()
             "Converted to 32 Bit 03/12/2012"};
 }
 
-CarscopeProgram::CarscopeProgram(std::unique_ptr<SerialBackend> serialBackend)
+CarscopeProgram::CarscopeProgram(std::unique_ptr<serial::SerialBackend> serialBackend)
     : splash(carscopeSplashText()), form1(std::move(serialBackend)), menu(false)
 {
     splash.onLeave = [this](bool) { form1.show(); };

@@ -11,7 +11,7 @@ namespace carterm {
 
 class CarscopeProgram {
 public:
-    explicit CarscopeProgram(std::unique_ptr<SerialBackend> serialBackend = nullptr);
+    explicit CarscopeProgram(std::unique_ptr<serial::SerialBackend> serialBackend = nullptr);
     void Main();
 
     Form5 splash;

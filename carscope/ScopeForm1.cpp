@@ -4,7 +4,7 @@ namespace carterm {
 
 using toolkit::Font;
 
-ScopeForm1::ScopeForm1(std::unique_ptr<SerialBackend> serialBackend)
+ScopeForm1::ScopeForm1(std::unique_ptr<serial::SerialBackend> serialBackend)
     : Form1(std::move(serialBackend)), Grid1(*this, "Grid1", 17, 18), Grid2(*this, "Grid2", 4, 3)
 {
     Grid1.setVisible(false);

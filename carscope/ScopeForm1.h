@@ -8,7 +8,7 @@ namespace carterm {
 
 class ScopeForm1 : public Form1 {
 public:
-    explicit ScopeForm1(std::unique_ptr<SerialBackend> serialBackend = nullptr);
+    explicit ScopeForm1(std::unique_ptr<serial::SerialBackend> serialBackend = nullptr);
 
     toolkit::Grid Grid1; // the 55 signal names and their values, shown by "pmi 1"
     toolkit::Grid Grid2; // the fault registers "FLT0=" to "FLT3=" and their two fields

@@ -3,7 +3,7 @@
 #include "carterm/ReplayBar.h"
 #include "launch/ProgramEntry.h"
 #include "launch/SignalEnd.h"
-#include "serial/ReplayBackend.h"
+#include "serial/capture/ReplayBackend.h"
 
 #include <QApplication>
 
@@ -21,7 +21,7 @@ int main(int argc, char** argv)
         .handle = [&](const launch::CommandLine& line) { return carterm::takeReplayOption(line, "carscope", replay); },
         .run = [&] {
             auto backend = carterm::replayBackend(replay);
-            carterm::ReplayBackend* playback = backend.get();
+            serial::capture::ReplayBackend* playback = backend.get();
             carterm::CarscopeProgram program(std::move(backend));
             const auto bar = carterm::startReplay(program.form1, playback);
             program.Main();

@@ -1,6 +1,7 @@
 #include "carterm/ConfigScrn.h"
 
 #include "toolkit/Bytes.h"
+#include "serial/PortMap.h"
 #include "carterm/Form1.h"
 #include "toolkit/Platform.h"
 
@@ -71,7 +72,7 @@ void ConfigScrn::Form_Load()
 
 void ConfigScrn::OKButton_Click()
 {
-    CommControl& comm = owner_.MSComm1;
+    serial::control::CommControl& comm = owner_.MSComm1;
     std::string refused;
     const auto note = [&refused](const std::string& text) {
         if (!text.empty())
@@ -82,19 +83,19 @@ void ConfigScrn::OKButton_Click()
     if (comm.portOpen()) {
         // A transmission cannot go on across the change: the close drops what is waiting.
         owner_.cancelSend = true;
-        if (const CommError err = comm.setPortOpen(false))
+        if (const serial::CommError err = comm.setPortOpen(false))
             note(err.text);
         wasOpen = true;
     }
 
     std::string portError;
     if (const std::optional<int> port = portNumberFromText(Text1.text(), portError)) {
-        if (const CommError err = comm.setCommPort(*port))
+        if (const serial::CommError err = comm.setCommPort(*port))
             note(err.text);
     } else {
         note(portError);
     }
-    if (const CommError err = comm.setSettings(Text2.text()))
+    if (const serial::CommError err = comm.setSettings(Text2.text()))
         note(err.text);
 
     if (!refused.empty()) {
@@ -103,7 +104,7 @@ void ConfigScrn::OKButton_Click()
         reopenAfterCorrection_ = wasOpen;
         owner_.refreshPortState();
         if (wasOpen)
-            note("COM" + decimal(comm.commPort()) + " is closed. OK opens it again once the value is corrected; "
+            note(serial::portName(comm.commPort()) + " is closed. OK opens it again once the value is corrected; "
                  "after Cancel, CommPort > Port Open opens it again with \"" + comm.settings() +
                  "\", the settings in force.");
         showWarning(refused);
@@ -112,7 +113,7 @@ void ConfigScrn::OKButton_Click()
 
     std::string reopenError;
     if (wasOpen) {
-        if (const CommError err = comm.setPortOpen(true))
+        if (const serial::CommError err = comm.setPortOpen(true))
             reopenError = err.text;
     }
     owner_.refreshPortState();

@@ -1,11 +1,12 @@
 #include "carterm/Form1.h"
 
 #include "toolkit/Bytes.h"
-#include "serial/CommEventTable.h"
+#include "serial/PortMap.h"
+#include "carterm/CommEventTable.h"
 #include "carterm/Form2.h"
 #include "toolkit/Platform.h"
 #include "carterm/reply/ReplyText.h"
-#include "serial/TerminalAppend.h"
+#include "carterm/TerminalAppend.h"
 
 #include <cmath>
 
@@ -13,7 +14,7 @@ namespace carterm {
 
 using namespace toolkit;
 
-Form1::Form1(std::unique_ptr<SerialBackend> serialBackend, bool withReplayItem)
+Form1::Form1(std::unique_ptr<serial::SerialBackend> serialBackend, bool withReplayItem)
     : Window("Form1"),
       MSComm1(std::move(serialBackend)),
       Term(*this, "Term", TextBox::Kind::MultiLine, TextBox::BothScrollBars),
@@ -146,7 +147,7 @@ void Form1::Form_Load()
 
 void Form1::openPortAtLoad()
 {
-    if (const CommError err = MSComm1.setPortOpen(!MSComm1.portOpen()))
+    if (const serial::CommError err = MSComm1.setPortOpen(!MSComm1.portOpen()))
         showWarning(err.text);
     showPortState();
     if (MSComm1.portOpen() && !replayNote.empty())
@@ -159,7 +160,7 @@ void Form1::showPortState() { MOpen.setChecked(MSComm1.portOpen()); }
 
 void Form1::MOpen_Click()
 {
-    if (const CommError err = MSComm1.setPortOpen(!MSComm1.portOpen()))
+    if (const serial::CommError err = MSComm1.setPortOpen(!MSComm1.portOpen()))
         showWarning(err.text);
     showPortState();
     if (!MSComm1.portOpen())
@@ -183,7 +184,7 @@ void Form1::MSComm1_OnComm()
     case CommAction::Report:
         break;
     }
-    if (code == comEvRing && !reportsRing())
+    if (code == serial::comEvRing && !reportsRing())
         eventMessage.clear();
     // An operator's Cancel closes the port: the controls show it closed at once.
     if (reportCommEvent(eventMessage, errorMessage, Label1, MSComm1))
@@ -197,7 +198,7 @@ void Form1::overrunRecovery()
     MSComm1.setPortOpen(!MSComm1.portOpen());
     if (!MSComm1.portOpen()) {
         // The device did not come back: send nothing and leave polling off.
-        Label1.setCaption("COM" + decimal(MSComm1.commPort()) + " could not be reopened after a receive overrun");
+        Label1.setCaption(serial::portName(MSComm1.commPort()) + " could not be reopened after a receive overrun");
         showPortState();
         return;
     }
@@ -214,7 +215,7 @@ void Form1::portLost(const std::string& text)
     showPortState();
     // One box per port however often the device goes and comes back; it does not wait for OK,
     // so the return is shown as soon as it happens.
-    platform().showNotice("lost COM" + decimal(MSComm1.commPort()), text);
+    platform().showNotice("lost " + serial::portName(MSComm1.commPort()), text);
 }
 
 // The lost device came back and the control reopened it: the controls show it open, as after

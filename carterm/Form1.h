@@ -3,7 +3,7 @@
 // text-file transmission and the command buttons and boxes that both car terminals share.
 // What differs between carscope and cabtalk (the car display, the lamps, the timers' work)
 // lives in the two builds' subclasses and reaches this class through the hooks below.
-#include "serial/CommControl.h"
+#include "serial/control/CommControl.h"
 #include "toolkit/Timer.h"
 #include "toolkit/Window.h"
 
@@ -22,7 +22,7 @@ class Form1 : public toolkit::Window {
 public:
     // `serialBackend` replaces the real serial device (tests); nullptr uses Qt SerialPort.
     // `withReplayItem` adds cabtalk's disabled "Replay Log File" to the File menu.
-    explicit Form1(std::unique_ptr<SerialBackend> serialBackend = nullptr, bool withReplayItem = false);
+    explicit Form1(std::unique_ptr<serial::SerialBackend> serialBackend = nullptr, bool withReplayItem = false);
     ~Form1() override;
 
     // Loads the window (once): builds the display, opens the port and greets the controller.
@@ -61,7 +61,7 @@ public:
     void refreshPortState() { showPortState(); }
 
     // Controls keep the names the window was designed with; each says its caption or role.
-    CommControl MSComm1;    // the serial link to the car controller
+    serial::control::CommControl MSComm1;    // the serial link to the car controller
     toolkit::TextBox Term;  // terminal pane: everything received; typed keys go to the port
     toolkit::TextBox Text1; // hidden reply buffer: the last 418 received characters, parsed on change
     toolkit::TextBox Text3; // command entry line, shown by "pmi 1": Enter sends it

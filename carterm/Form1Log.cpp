@@ -30,10 +30,10 @@ void Form1::MOpenLog_Click()
         if (!found.exists)
             break;
         if (found.isDirectory) {
-            showWarning(printable(path) + " is a folder: choose a file for the log");
+            showWarning(serial::printable(path) + " is a folder: choose a file for the log");
             return;
         }
-        const MsgResult r = platform().messageBox("Replace existing file - " + printable(path) + "?",
+        const MsgResult r = platform().messageBox("Replace existing file - " + serial::printable(path) + "?",
                                                   MsgButtons::YesNoCancel,
                                                   MsgIcon::Question, {});
         if (r == MsgResult::Cancel)
@@ -53,7 +53,7 @@ void Form1::MOpenLog_Click()
         showWarning(error);
         return;
     }
-    setCaption("MSComm Terminal - " + printable(logfile::baseName(path)));
+    setCaption("MSComm Terminal - " + serial::printable(logfile::baseName(path)));
     MOpenLog.setEnabled(false);
     MCloseLog.setEnabled(true);
 }

@@ -2,6 +2,7 @@
 #include "carterm/Form1.h"
 
 #include "toolkit/Bytes.h"
+#include "serial/PortMap.h"
 #include "carterm/Form2.h"
 #include "carterm/LogFile.h"
 #include "serial/OutsideText.h"
@@ -35,13 +36,13 @@ public:
         // Non-blocking while opening, so that a pipe cannot hang the window.
         fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
         if (fd_ < 0)
-            return printable(path) + ": " + std::strerror(errno);
+            return serial::printable(path) + ": " + std::strerror(errno);
         struct stat st {};
         if (::fstat(fd_, &st) != 0)
-            return printable(path) + ": " + std::strerror(errno);
+            return serial::printable(path) + ": " + std::strerror(errno);
         // A device or pipe has no end to send up to.
         if (!S_ISREG(st.st_mode))
-            return printable(path) + " is not a file: choose a text file to transmit";
+            return serial::printable(path) + " is not a file: choose a text file to transmit";
         ::fcntl(fd_, F_SETFL, 0);
         length_ = static_cast<long long>(st.st_size);
         return {};
@@ -107,7 +108,7 @@ void Form1::MSendText_Click()
         }
         if (found.exists)
             break;
-        showWarning(printable(path) + " not found!");
+        showWarning(serial::printable(path) + " not found!");
     }
 
     FileToSend file;
@@ -120,7 +121,7 @@ void Form1::MSendText_Click()
         sendCutByLoss = false;
         progress->cancelPressed = false;
         progress->running = true;
-        progress->Label1.setCaption("Transmitting Text File - " + printable(path));
+        progress->Label1.setCaption("Transmitting Text File - " + serial::printable(path));
         progress->show();
         const int chunkSize = MSComm1.outBufferSize();
 
@@ -128,13 +129,13 @@ void Form1::MSendText_Click()
             std::string readError;
             const std::string chunk = file.next(chunkSize, readError);
             if (!readError.empty()) {
-                showWarning(printable(path) + ": " + readError + "\n" + progressNote(file));
+                showWarning(serial::printable(path) + ": " + readError + "\n" + progressNote(file));
                 break;
             }
             if (chunk.empty())
                 break;
             // Straight to the control rather than send(): a port that has gone must be reported.
-            if (const CommError error = MSComm1.output(chunk)) {
+            if (const serial::CommError error = MSComm1.output(chunk)) {
                 showWarning(error.text + "\n" + progressNote(file));
                 break;
             }
@@ -149,14 +150,14 @@ void Form1::MSendText_Click()
             MSendText.setEnabled(false);
 
             if (sendCutByLoss) {
-                showWarning("COM" + decimal(MSComm1.commPort()) + " was lost while " + printable(path) +
+                showWarning(serial::portName(MSComm1.commPort()) + " was lost while " + serial::printable(path) +
                             " was being transmitted: " + decimal(std::max(0LL, file.sent() - waiting)) + " of its " +
                             decimal(file.length()) + " bytes went out.");
                 break;
             }
             // Closing the port throws away what was still waiting: the file did not all arrive.
             if (!MSComm1.portOpen() || (cancelSend && !progress->cancelPressed)) {
-                showWarning("The port was closed while " + printable(path) + " was being transmitted.\n" +
+                showWarning("The port was closed while " + serial::printable(path) + " was being transmitted.\n" +
                             progressNote(file));
                 break;
             }

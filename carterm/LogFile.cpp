@@ -14,7 +14,7 @@ namespace carterm::logfile {
 namespace {
 std::string systemText(const std::string& path, int error)
 {
-    return printable(path) + ": " + std::strerror(error);
+    return serial::printable(path) + ": " + std::strerror(error);
 }
 } // namespace
 
@@ -59,7 +59,7 @@ int openForAppend(const std::string& path, std::string& error)
         return 0;
     }
     if (!S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode)) {
-        error = printable(path) + " is not a file: choose a file for the log";
+        error = serial::printable(path) + " is not a file: choose a file for the log";
         ::close(fd);
         return 0;
     }
@@ -90,7 +90,7 @@ std::string nameOf(int fileNumber)
     constexpr std::string_view deleted = " (deleted)";
     if (name.ends_with(deleted))
         name.resize(name.size() - deleted.size());
-    return printable(name);
+    return serial::printable(name);
 }
 } // namespace
 

@@ -2,9 +2,9 @@
 
 #include "carterm/Form1.h"
 #include "carterm/reply/CaptureDecoder.h"
-#include "serial/CaptureSettings.h"
-#include "serial/CaptureReader.h"
-#include "serial/ReplayBackend.h"
+#include "serial/capture/CaptureSettings.h"
+#include "serial/capture/CaptureReader.h"
+#include "serial/capture/ReplayBackend.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -22,10 +22,10 @@ namespace {
 // The slider counts tenths of a second.
 constexpr long long kSliderStep = 100000;
 
-std::vector<long long> findFaults(const capture::CapturePaths& paths)
+std::vector<long long> findFaults(const serial::capture::CapturePaths& paths)
 {
-    capture::CaptureReader reader(paths);
-    std::vector<capture::Record> piece;
+    serial::capture::CaptureReader reader(paths);
+    std::vector<serial::capture::Record> piece;
     reply::CaptureDecoder decoder;
     std::vector<reply::CarState> states;
     std::vector<long long> faults;
@@ -33,8 +33,8 @@ std::vector<long long> findFaults(const capture::CapturePaths& paths)
         piece.clear();
         if (!reader.readMore(piece, 1 << 16))
             break;
-        for (const capture::Record& r : piece) {
-            if (r.kind != capture::kReceived)
+        for (const serial::capture::Record& r : piece) {
+            if (r.kind != serial::capture::kReceived)
                 continue;
             states.clear();
             decoder.receive(r.time, reader.bytes(r), states);
@@ -57,23 +57,23 @@ int takeReplayOption(const launch::CommandLine& line, const std::string& program
     capture = line.value("replay");
     if (capture.empty())
         return -1;
-    capture::CaptureReader reader(capture::capturePaths(capture));
-    std::vector<capture::Record> records;
+    serial::capture::CaptureReader reader(serial::capture::capturePaths(capture));
+    std::vector<serial::capture::Record> records;
     if (!reader.readMore(records) || reader.headers().empty()) {
         const std::string why = reader.error().empty() ? reader.paths().timing + ": not a capture" : reader.error();
         std::fprintf(stderr, "%s: --replay: %s\n", program.c_str(), why.c_str());
         return 2;
     }
-    CaptureSettings::current().enabled = false;
+    serial::capture::CaptureSettings::current().enabled = false;
     return -1;
 }
 
-std::unique_ptr<ReplayBackend> replayBackend(const std::string& capture)
+std::unique_ptr<serial::capture::ReplayBackend> replayBackend(const std::string& capture)
 {
-    return capture.empty() ? nullptr : std::make_unique<ReplayBackend>(capture);
+    return capture.empty() ? nullptr : std::make_unique<serial::capture::ReplayBackend>(capture);
 }
 
-std::unique_ptr<ReplayBar> startReplay(Form1& window, ReplayBackend* replay)
+std::unique_ptr<ReplayBar> startReplay(Form1& window, serial::capture::ReplayBackend* replay)
 {
     if (!replay)
         return nullptr;
@@ -91,7 +91,7 @@ QString replayClock(long long micros)
                      : QString::asprintf("%lld:%02lld", s / 60, s % 60);
 }
 
-ReplayBar::ReplayBar(ReplayBackend& replay, QWidget* parent)
+ReplayBar::ReplayBar(serial::capture::ReplayBackend& replay, QWidget* parent)
     : QWidget(parent, Qt::Tool), replay_(replay), faults_(findFaults(replay.paths())),
       play_(new QPushButton(this)), speed_(new QComboBox(this)), slider_(new QSlider(Qt::Horizontal, this)),
       time_(new QLabel(this)), nextFault_(new QPushButton("&Next fault", this)), tick_(new QTimer(this))
@@ -100,7 +100,7 @@ ReplayBar::ReplayBar(ReplayBackend& replay, QWidget* parent)
     speed_->addItem("1x", 1);
     speed_->addItem("4x", 4);
     speed_->addItem("16x", 16);
-    speed_->addItem("As fast as possible", ReplayBackend::kAsFastAsPossible);
+    speed_->addItem("As fast as possible", serial::capture::ReplayBackend::kAsFastAsPossible);
     speed_->setCurrentIndex(std::max(0, speed_->findData(replay.speed())));
     speed_->setAccessibleName("Replay speed");
     slider_->setAccessibleName("Replay position");

@@ -16,14 +16,17 @@ class QPushButton;
 class QSlider;
 class QTimer;
 
+namespace serial::capture {
+class ReplayBackend;
+}
+
 namespace carterm {
 
 class Form1;
-class ReplayBackend;
 
 class ReplayBar : public QWidget {
 public:
-    explicit ReplayBar(ReplayBackend& replay, QWidget* parent = nullptr);
+    explicit ReplayBar(serial::capture::ReplayBackend& replay, QWidget* parent = nullptr);
     ~ReplayBar() override;
 
     // Times of the faults "Next fault" steps through.
@@ -45,7 +48,7 @@ protected:
 private:
     void place();
     QWidget* car_ = nullptr;
-    ReplayBackend& replay_;
+    serial::capture::ReplayBackend& replay_;
     std::vector<long long> faults_;
     QPushButton* play_;
     QComboBox* speed_;
@@ -61,10 +64,10 @@ launch::Option replayOption();
 // on standard error (status 2); a replay records nothing. -1 goes on.
 int takeReplayOption(const launch::CommandLine& line, const std::string& program, std::string& capture);
 // The backend that plays `capture` in place of a port, for --replay; none for a live session.
-std::unique_ptr<ReplayBackend> replayBackend(const std::string& capture);
+std::unique_ptr<serial::capture::ReplayBackend> replayBackend(const std::string& capture);
 // Puts the car window on the replay: the status line says what is sent goes nowhere, and the
 // bar is shown beside it. Without a replay (a live session) there is no bar.
-std::unique_ptr<ReplayBar> startReplay(Form1& window, ReplayBackend* replay);
+std::unique_ptr<ReplayBar> startReplay(Form1& window, serial::capture::ReplayBackend* replay);
 
 // "1:02:03" or "2:03": a replay position for the bar.
 QString replayClock(long long micros);

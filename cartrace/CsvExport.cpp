@@ -2,6 +2,7 @@
 
 #include "cartrace/TraceData.h"
 #include "toolkit/Bytes.h"
+#include "toolkit/TextOps.h"
 
 #include <cstdio>
 #include <string>
@@ -26,14 +27,6 @@ std::string quoted(const std::string& bytes)
     return out + "\"";
 }
 
-std::string trimmed(const char* text)
-{
-    std::string s(text);
-    const auto first = s.find_first_not_of(' ');
-    const auto last = s.find_last_not_of(' ');
-    return first == std::string::npos ? std::string{} : s.substr(first, last - first + 1);
-}
-
 } // namespace
 
 void writeCsv(const TraceData& data, std::ostream& out)
@@ -50,7 +43,7 @@ void writeCsv(const TraceData& data, std::ostream& out)
     for (const CarState& s : data.states()) {
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%.3f", static_cast<double>(s.time) / 1e6);
-        line = carterm::capture::isoMillis(start + s.time);
+        line = serial::capture::isoMillis(start + s.time);
         line += ',';
         line += seconds;
         line += ',';
@@ -60,7 +53,7 @@ void writeCsv(const TraceData& data, std::ostream& out)
         if (s.velocity >= 0)
             line += std::to_string(s.velocity);
         line += ',';
-        line += trimmed(s.bbt);
+        line += toolkit::trimmed(s.bbt, " ");
         line += ',';
         if (s.faultCode >= 0) {
             if (s.faultCode != describedCode) {

@@ -1,6 +1,6 @@
 #include "cartrace/TimeArgument.h"
 
-#include "serial/CaptureFormat.h"
+#include "serial/capture/CaptureFormat.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -20,7 +20,7 @@ std::optional<long long> parseTimeArgument(const std::string& text, long long st
         iso[10] = ' ';
     if (!iso.empty() && (iso.back() == 'Z' || iso.back() == 'z'))
         iso.pop_back();
-    if (const auto at = carterm::capture::parseStartTime(iso))
+    if (const auto at = serial::capture::parseStartTime(iso))
         return *at - startEpochMicros;
     return std::nullopt;
 }

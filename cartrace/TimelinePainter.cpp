@@ -118,7 +118,7 @@ long long axisStep(long long span, int width)
 
 QString clockText(long long epochMicros, long long step)
 {
-    const std::string iso = carterm::capture::isoMillis(epochMicros);   // 2026-12-09T09:01:48.123Z
+    const std::string iso = serial::capture::isoMillis(epochMicros);   // 2026-12-09T09:01:48.123Z
     const std::string clock = iso.substr(11, step < 1000000 ? 12 : 8);
     return QString::fromStdString(clock);
 }

@@ -12,8 +12,8 @@ std::string faultDescription(int code) { return faultText(code); }
 
 bool TraceData::open(const std::string& capture)
 {
-    paths_ = capture::capturePaths(capture);
-    reader_ = std::make_unique<capture::CaptureReader>(paths_);
+    paths_ = serial::capture::capturePaths(capture);
+    reader_ = std::make_unique<serial::capture::CaptureReader>(paths_);
     follow();
     if (!error_.empty())
         return false;
@@ -35,7 +35,7 @@ bool TraceData::follow()
         batch_.clear();
         if (!reader_->readMore(batch_, kPiece))
             error_ = reader_->error();
-        for (const capture::Record& r : batch_)
+        for (const serial::capture::Record& r : batch_)
             take(r);
         any = any || !batch_.empty();
         if (batch_.empty() || !error_.empty())
@@ -46,10 +46,10 @@ bool TraceData::follow()
     return any;
 }
 
-void TraceData::take(const capture::Record& r)
+void TraceData::take(const serial::capture::Record& r)
 {
     switch (r.kind) {
-    case capture::kReceived: {
+    case serial::capture::kReceived: {
         const std::size_t before = states_.size();
         decoder_.receive(r.time, reader_->bytes(r), states_);
         for (std::size_t i = before; i < states_.size(); ++i) {
@@ -59,14 +59,14 @@ void TraceData::take(const capture::Record& r)
         }
         break;
     }
-    case capture::kSent: {
+    case serial::capture::kSent: {
         std::string text = reader_->bytes(r);
         while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
             text.pop_back();
         sent_.push_back({r.time, std::move(text)});
         break;
     }
-    case capture::kEvent:
+    case serial::capture::kEvent:
         events_.push_back({r.time, r.name, r.value});
         break;
     default:

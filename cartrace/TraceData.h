@@ -3,7 +3,7 @@
 // sent, the line's events and the faults, all on the capture's time line (microseconds from its
 // start). follow() picks up what a capture still being written has gained since.
 #include "carterm/reply/CaptureDecoder.h"
-#include "serial/CaptureReader.h"
+#include "serial/capture/CaptureReader.h"
 
 #include <memory>
 #include <string>
@@ -53,16 +53,16 @@ public:
     const carterm::reply::CarState* stateAt(long long time) const;
 
 private:
-    void take(const carterm::capture::Record& record);
+    void take(const serial::capture::Record& record);
 
-    carterm::capture::CapturePaths paths_;
-    std::unique_ptr<carterm::capture::CaptureReader> reader_;
+    serial::capture::CapturePaths paths_;
+    std::unique_ptr<serial::capture::CaptureReader> reader_;
     carterm::reply::CaptureDecoder decoder_;
     std::vector<carterm::reply::CarState> states_;
     std::vector<Sent> sent_;
     std::vector<LineEvent> events_;
     std::vector<Fault> faults_;
-    std::vector<carterm::capture::Record> batch_;
+    std::vector<serial::capture::Record> batch_;
     std::string error_;
 };
 

@@ -31,7 +31,7 @@ using carterm::reply::kSignalNames;
 QString stateText(const TraceData& data, long long time)
 {
     QString text = QString("Time  %1  (+%2 s)\n")
-                       .arg(QString::fromStdString(carterm::capture::isoMillis(data.startEpochMicros() + time)))
+                       .arg(QString::fromStdString(serial::capture::isoMillis(data.startEpochMicros() + time)))
                        .arg(time / 1e6, 0, 'f', 3);
     const carterm::reply::CarState* s = data.stateAt(time);
     if (s == nullptr)

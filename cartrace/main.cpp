@@ -7,7 +7,7 @@
 #include "cartrace/TimelinePainter.h"
 #include "cartrace/TimelineWidget.h"
 #include "launch/ProgramEntry.h"
-#include "serial/CaptureFolder.h"
+#include "serial/capture/CaptureFolder.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -114,7 +114,7 @@ int main(int argc, char** argv)
             if (capture.empty()) {
                 // Started from the menu: the technician picks a capture.
                 const QString chosen = QFileDialog::getOpenFileName(
-                    nullptr, "Open a recorded session", QString::fromStdString(carterm::capture::defaultCaptureFolder()),
+                    nullptr, "Open a recorded session", QString::fromStdString(serial::capture::defaultCaptureFolder()),
                     "Session captures (*.timing *.data)");
                 if (chosen.isEmpty())
                     return 0;

@@ -10,16 +10,6 @@
 
 namespace fuzz {
 
-// The text without the blanks and tabs around it.
-inline std::string_view trimmed(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 // Stops the run (libFuzzer then saves the input) and says which rule broke and on what.
 [[noreturn]] inline void fail(const char* rule, std::string_view got, std::string_view want)
 {

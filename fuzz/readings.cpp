@@ -1,6 +1,7 @@
 // The bench's numeric fields against a reference of each accepted form: blanks around, then
 // hexadecimal digits (16 or 32 bits) or a signed decimal number within its range.
 #include "fuzz/FuzzCheck.h"
+#include "toolkit/TextOps.h"
 #include "iobench/Readings.h"
 
 #include <optional>
@@ -11,7 +12,7 @@ namespace {
 
 std::optional<int64_t> hex(std::string_view s, int64_t max)
 {
-    s = fuzz::trimmed(s);
+    s = toolkit::trimmed(s);
     if (s.empty())
         return std::nullopt;
     int64_t v = 0;
@@ -30,7 +31,7 @@ std::optional<int64_t> hex(std::string_view s, int64_t max)
 
 std::optional<int64_t> dec(std::string_view s, int64_t min, int64_t max)
 {
-    s = fuzz::trimmed(s);
+    s = toolkit::trimmed(s);
     bool negative = false;
     if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
         negative = s[0] == '-';

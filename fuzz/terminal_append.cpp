@@ -4,7 +4,7 @@
 // carriage return gains one line feed. The first input byte sets how full the pane starts.
 #include "fuzz/FuzzCheck.h"
 #include "tests/support/ReferencePane.h"
-#include "serial/TerminalAppend.h"
+#include "carterm/TerminalAppend.h"
 #include "toolkit/TestPlatform.h"
 #include "toolkit/TextBox.h"
 #include "toolkit/Window.h"

@@ -6,7 +6,7 @@ namespace iobench {
 
 using namespace toolkit;
 
-Packed_Form::Packed_Form(AdapterDriver& driver, std::unique_ptr<carterm::SerialBackend> serialBackend)
+Packed_Form::Packed_Form(AdapterDriver& driver, std::unique_ptr<serial::SerialBackend> serialBackend)
     : Window("Packed_Form"),
       openadapter_frame(*this, "openadapter_frame", "Open Adapter"),
       openadapter_label(openadapter_frame, "openadapter_label", "Enter Board ID or Base IO In Hex"),

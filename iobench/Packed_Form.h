@@ -8,7 +8,7 @@
 // write/read cycle), Packed_FormRemote.cpp (the serial link, the terminal and the command
 // recogniser), Packed_FormLayout.cpp (where every control sits).
 #include "iobench/driver/AdapterDriver.h"
-#include "serial/CommControl.h"
+#include "serial/control/CommControl.h"
 #include "iobench/ModemHangUp.h"
 #include "iobench/Readings.h"
 #include "iobench/RemoteCommands.h"
@@ -37,7 +37,7 @@ public:
     static constexpr const char* kSimulatedLabel = "SIMULATED ADAPTER";
 
     // `serialBackend` replaces the real serial device (tests); nullptr uses Qt SerialPort.
-    explicit Packed_Form(AdapterDriver& driver, std::unique_ptr<carterm::SerialBackend> serialBackend = nullptr);
+    explicit Packed_Form(AdapterDriver& driver, std::unique_ptr<serial::SerialBackend> serialBackend = nullptr);
     ~Packed_Form() override;
 
     // Loads the window (once): opens the modem port.
@@ -160,7 +160,7 @@ public:
     long termSize = 0;
 
     // Declared last so it goes first: no serial event reaches a control that is gone.
-    carterm::CommControl MSComm1;
+    serial::control::CommControl MSComm1;
 
 private:
     // Who runs an operation decides how a refusal is told: the operator gets a box; a remote

@@ -2,11 +2,11 @@
 // turns command strings found in the terminal into the bench's operations.
 #include "iobench/Packed_Form.h"
 
-#include "serial/CommEventTable.h"
+#include "carterm/CommEventTable.h"
 #include "serial/CommEvents.h"
 #include "toolkit/Platform.h"
 #include "iobench/RemoteCommands.h"
-#include "serial/TerminalAppend.h"
+#include "carterm/TerminalAppend.h"
 
 namespace iobench {
 
@@ -16,7 +16,7 @@ void Packed_Form::Form_Load()
 {
     // Without the modem the bench still works at the bench; the operator is told why no call
     // can come in.
-    if (const carterm::CommError error = MSComm1.setPortOpen(true))
+    if (const serial::CommError error = MSComm1.setPortOpen(true))
         showWarning(error.text + "\nThe bench works without its modem link; remote control is not available.");
 }
 
@@ -53,7 +53,7 @@ void Packed_Form::MSComm1_OnComm()
     case carterm::CommAction::Report:
         break;
     }
-    if (code == carterm::comEvDSR)
+    if (code == serial::comEvDSR)
         send(remote::kOnline);
     carterm::reportCommEvent(eventMessage, errorMessage, Label1, MSComm1);
 }

@@ -1,22 +1,13 @@
 #include "iobench/Readings.h"
 
+#include "toolkit/TextOps.h"
+
 #include <cstdio>
 #include <limits>
 
 namespace iobench {
 
 namespace {
-
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 int hexDigit(char c)
 {
@@ -32,7 +23,7 @@ int hexDigit(char c)
 // The unsigned value of hexadecimal digits, or nothing above `limit`.
 std::optional<uint64_t> hexValue(std::string_view text, uint64_t limit)
 {
-    text = trimmed(text);
+    text = toolkit::trimmed(text);
     if (text.empty())
         return std::nullopt;
     uint64_t value = 0;
@@ -50,7 +41,7 @@ std::optional<uint64_t> hexValue(std::string_view text, uint64_t limit)
 // A signed decimal number within [low, high].
 std::optional<int64_t> decimalValue(std::string_view text, int64_t low, int64_t high)
 {
-    text = trimmed(text);
+    text = toolkit::trimmed(text);
     bool negative = false;
     if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
         negative = text.front() == '-';

@@ -1,7 +1,7 @@
 #include "launch/CaptureOptions.h"
 
-#include "serial/CaptureFolder.h"
-#include "serial/CaptureSettings.h"
+#include "serial/capture/CaptureFolder.h"
+#include "serial/capture/CaptureSettings.h"
 
 #include <QCommandLineParser>
 
@@ -25,7 +25,7 @@ CaptureOptions::CaptureOptions(QCommandLineParser& parser, bool used) : parser_(
 
 std::string CaptureOptions::apply(const std::string& program, const std::string& version) const
 {
-    carterm::CaptureSettings& settings = carterm::CaptureSettings::current();
+    serial::capture::CaptureSettings& settings = serial::capture::CaptureSettings::current();
     if (!used_)
         return {};
     const std::string off = environment("HOISTWISE_NO_CAPTURE");
@@ -34,11 +34,11 @@ std::string CaptureOptions::apply(const std::string& program, const std::string&
     settings.version = version;
     settings.folder = parser_.isSet(dir_) ? parser_.value(dir_).toStdString() : environment("HOISTWISE_CAPTURE_DIR");
     if (settings.folder.empty())
-        settings.folder = carterm::capture::defaultCaptureFolder();
+        settings.folder = serial::capture::defaultCaptureFolder();
     const bool limitGiven = parser_.isSet(limit_);
     const std::string limit = limitGiven ? parser_.value(limit_).toStdString() : environment("HOISTWISE_CAPTURE_LIMIT");
     if (!limit.empty()) {
-        const auto bytes = carterm::parseCaptureLimit(limit);
+        const auto bytes = serial::capture::parseCaptureLimit(limit);
         if (!bytes)
             return std::string(limitGiven ? "--capture-limit" : "HOISTWISE_CAPTURE_LIMIT") + " \"" + limit +
                    "\" is not a size: give bytes, or a number with K, M or G, for example 500M.";

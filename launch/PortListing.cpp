@@ -1,6 +1,7 @@
 #include "launch/PortListing.h"
 
 #include "serial/OutsideText.h"
+#include "serial/PortMap.h"
 #include "serial/NetworkEndpoint.h"
 
 #include <QSerialPortInfo>
@@ -13,7 +14,7 @@
 namespace launch {
 
 namespace fs = std::filesystem;
-using carterm::printable;
+using serial::printable;
 
 namespace {
 
@@ -50,13 +51,13 @@ std::multimap<std::string, std::string> stableNames()
 
 std::string deviceLine(const QSerialPortInfo& port)
 {
-    std::string line = "  " + printable(port.systemLocation().toStdString());
+    std::string line = "  " + serial::printable(port.systemLocation().toStdString());
     std::vector<std::string> facts;
     for (const QString& fact : {port.description(), port.manufacturer()})
         if (!fact.isEmpty() && fact.toStdString() != "n/a")
-            facts.push_back(printable(fact.toStdString()));
+            facts.push_back(serial::printable(fact.toStdString()));
     if (!port.serialNumber().isEmpty())
-        facts.push_back("serial number " + printable(port.serialNumber().toStdString()));
+        facts.push_back("serial number " + serial::printable(port.serialNumber().toStdString()));
     for (std::size_t i = 0; i < facts.size(); ++i)
         line += (i == 0 ? "  " : ", ") + facts[i];
     return line + "\n";
@@ -80,15 +81,15 @@ std::string devices()
         text += deviceLine(port);
         const auto [first, last] = names.equal_range(resolved(port.systemLocation().toStdString()));
         for (auto name = first; name != last; ++name)
-            text += "      " + printable(name->second) + "\n";
+            text += "      " + serial::printable(name->second) + "\n";
     }
     return text;
 }
 
-std::string portsFile(const carterm::PortsFile& file)
+std::string portsFile(const serial::PortsFile& file)
 {
     std::error_code error;
-    std::string text = "\nPorts file: " + printable(file.path) + (fs::exists(file.path, error) ? "" : " (none)") + "\n";
+    std::string text = "\nPorts file: " + serial::printable(file.path) + (fs::exists(file.path, error) ? "" : " (none)") + "\n";
     for (const std::string& problem : file.problems)
         text += "  " + problem + "\n";
     return text;
@@ -96,26 +97,26 @@ std::string portsFile(const carterm::PortsFile& file)
 
 // A network port is shown as mapped, without reaching for the network: its kind, and whether
 // what travels on it is encrypted.
-std::string networkLine(int n, const carterm::PortMapping& mapping)
+std::string networkLine(int n, const serial::PortMapping& mapping)
 {
-    std::string line = "  COM" + std::to_string(n) + "  " + printable(mapping.device) + "  from " + mapping.origin;
+    std::string line = "  " + serial::portName(n) + "  " + serial::printable(mapping.device) + "  from " + mapping.origin;
     if (!mapping.refusal.empty())
         return line + ", refused: it " + mapping.refusal + "\n";
-    carterm::NetworkEndpoint endpoint;
-    if (const auto problem = carterm::NetworkEndpoint::parse(mapping.device, endpoint))
+    serial::NetworkEndpoint endpoint;
+    if (const auto problem = serial::NetworkEndpoint::parse(mapping.device, endpoint))
         return line + ", not usable: " + *problem + "\n";
     return line + ", network port, " + endpoint.kindName()
         + (endpoint.encrypted() ? ", encrypted\n" : ", NOT ENCRYPTED: everything on it travels in clear\n");
 }
 
-std::string mappingLine(int n, const carterm::PortMapping& mapping)
+std::string mappingLine(int n, const serial::PortMapping& mapping)
 {
-    if (carterm::NetworkEndpoint::isNetworkName(mapping.device))
+    if (serial::NetworkEndpoint::isNetworkName(mapping.device))
         return networkLine(n, mapping);
-    std::string line = "  COM" + std::to_string(n) + "  " + printable(mapping.device);
+    std::string line = "  " + serial::portName(n) + "  " + serial::printable(mapping.device);
     const std::string target = mapping.refusal.empty() ? resolved(mapping.device) : std::string();
     if (!target.empty() && target != mapping.device)
-        line += " -> " + printable(target);
+        line += " -> " + serial::printable(target);
     line += "  " + (mapping.origin.empty() ? std::string("default") : "from " + mapping.origin);
     if (!mapping.refusal.empty())
         return line + ", refused: it " + mapping.refusal + "\n";
@@ -124,7 +125,7 @@ std::string mappingLine(int n, const carterm::PortMapping& mapping)
 
 } // namespace
 
-std::string portListing(const Program& program, const carterm::PortMap& map)
+std::string portListing(const Program& program, const serial::PortMap& map)
 {
     std::set<int> numbers(program.ports.begin(), program.ports.end());
     for (int n : map.mappedNumbers())

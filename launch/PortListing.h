@@ -8,6 +8,6 @@
 
 namespace launch {
 
-std::string portListing(const Program& program, const carterm::PortMap& map);
+std::string portListing(const Program& program, const serial::PortMap& map);
 
 } // namespace launch

@@ -26,29 +26,29 @@ constexpr int kExitBadUse = 2;
 int refuse(const Program& program, const std::string& what)
 {
     // The text quotes what was typed: escaped, and only its start.
-    std::fprintf(stderr, "%s: %s Try '%s --help'.\n", program.name.c_str(), carterm::printable(what, 1000).c_str(),
+    std::fprintf(stderr, "%s: %s Try '%s --help'.\n", program.name.c_str(), serial::printable(what, 1000).c_str(),
                  program.name.c_str());
     return kExitBadUse;
 }
 
 // Puts each --port N=DEVICE into the map; the text of the first malformed or repeated one, if any.
-std::string mapCommandLinePorts(const QStringList& values, carterm::PortMap& map)
+std::string mapCommandLinePorts(const QStringList& values, serial::PortMap& map)
 {
     std::map<int, std::string> given;
     for (const QString& value : values) {
         const std::string text = value.toStdString();
         const auto equals = text.find('=');
-        const auto n = carterm::parsePortNumber(text.substr(0, equals));
+        const auto n = serial::parsePortNumber(text.substr(0, equals));
         if (equals == std::string::npos || !n || equals + 1 == text.size())
-            return "--port \"" + carterm::printable(text, 80) + "\" is not valid: write --port N=DEVICE with N from 1 up, for example "
+            return "--port \"" + serial::printable(text, 80) + "\" is not valid: write --port N=DEVICE with N from 1 up, for example "
                    "--port 1=/dev/ttyUSB0.";
         // Which of two would be meant cannot be known: the technician says it once.
         if (const auto earlier = given.find(*n); earlier != given.end())
-            return "--port " + std::to_string(*n) + " is given twice (\"" + carterm::printable(earlier->second, 80) +
-                   "\" and \"" + carterm::printable(text.substr(equals + 1), 80) + "\"): give each port once.";
+            return "--port " + std::to_string(*n) + " is given twice (\"" + serial::printable(earlier->second, 80) +
+                   "\" and \"" + serial::printable(text.substr(equals + 1), 80) + "\"): give each port once.";
         given[*n] = text.substr(equals + 1);
-        if (const auto problem = carterm::networkMappingProblem(text.substr(equals + 1)))
-            return "--port \"" + carterm::printable(text, 80) + "\" is not valid: " + *problem + ".";
+        if (const auto problem = serial::networkMappingProblem(text.substr(equals + 1)))
+            return "--port \"" + serial::printable(text, 80) + "\" is not valid: " + *problem + ".";
         map.mapFromCommandLine(*n, text.substr(equals + 1));
     }
     return {};
@@ -99,7 +99,7 @@ int runProgram(const Program& program, int argc, char** argv)
     }
 
     if (!program.ports.empty()) {
-        carterm::PortMap& map = carterm::PortMap::current();
+        serial::PortMap& map = serial::PortMap::current();
         if (const std::string bad = mapCommandLinePorts(parser.values(port), map); !bad.empty())
             return refuse(program, bad);
         if (parser.isSet(listPorts)) {
@@ -107,7 +107,7 @@ int runProgram(const Program& program, int argc, char** argv)
             return 0;
         }
         for (const std::string& problem : map.file().problems)
-            std::fprintf(stderr, "%s: %s %s\n", program.name.c_str(), carterm::printable(map.file().path).c_str(),
+            std::fprintf(stderr, "%s: %s %s\n", program.name.c_str(), serial::printable(map.file().path).c_str(),
                          problem.c_str());
     }
 

@@ -3,7 +3,7 @@
 // the operator can read as it stands.
 #include <string>
 
-namespace carterm {
+namespace serial {
 
 struct CommError {
     int number = 0;
@@ -20,4 +20,4 @@ constexpr int errPortNotOpen = 8012;        // sending on a closed port
 constexpr int errSettingsRefused = 8015;    // the device cannot take these settings
 constexpr int errDeviceFailure = 8020;      // any other system error on the device
 
-} // namespace carterm
+} // namespace serial

@@ -1,7 +1,7 @@
 #pragma once
 // Codes reported through CommControl::onComm and read back from CommControl::commEvent().
 
-namespace carterm {
+namespace serial {
 
 // Events.
 constexpr int comEvSend = 1;        // transmit buffer fell below its threshold
@@ -23,4 +23,4 @@ constexpr int comEventRxOver = 1008;    // receive buffer overflow (the driver l
 constexpr int comEventRxParity = 1009;  // parity error
 constexpr int comEventTxFull = 1010;    // transmit buffer full
 
-} // namespace carterm
+} // namespace serial

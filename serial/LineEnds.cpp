@@ -1,6 +1,6 @@
 #include "serial/LineEnds.h"
 
-namespace carterm {
+namespace serial {
 
 std::string normaliseLineEnds(std::string_view data)
 {
@@ -35,4 +35,4 @@ void applyBackspaces(std::string& data, int& leadingBackspaces)
     data.resize(kept);
 }
 
-} // namespace carterm
+} // namespace serial

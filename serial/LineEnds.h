@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace carterm {
+namespace serial {
 
 std::string normaliseLineEnds(std::string_view data);
 
@@ -13,4 +13,4 @@ std::string normaliseLineEnds(std::string_view data);
 // already shows).
 void applyBackspaces(std::string& data, int& leadingBackspaces);
 
-} // namespace carterm
+} // namespace serial

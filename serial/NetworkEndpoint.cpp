@@ -5,7 +5,7 @@
 #include <cctype>
 #include <charconv>
 
-namespace carterm {
+namespace serial {
 
 namespace {
 
@@ -180,4 +180,4 @@ std::optional<std::string> networkMappingProblem(std::string_view value)
     return NetworkEndpoint::parse(value, endpoint);
 }
 
-} // namespace carterm
+} // namespace serial

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace carterm {
+namespace serial {
 
 struct NetworkEndpoint {
     enum class Kind { Rfc2217, Rfc2217Tls, Tcp };
@@ -37,4 +37,4 @@ struct NetworkEndpoint {
 // is a device path or a well-formed network port.
 std::optional<std::string> networkMappingProblem(std::string_view value);
 
-} // namespace carterm
+} // namespace serial

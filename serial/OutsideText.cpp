@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-namespace carterm {
+namespace serial {
 
 namespace {
 
@@ -66,4 +66,4 @@ std::string printable(std::string_view text, std::size_t limit)
     return out;
 }
 
-} // namespace carterm
+} // namespace serial

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace carterm {
+namespace serial {
 
 // How much of an outside text a message quotes.
 inline constexpr std::size_t kQuotedLength = 200;
@@ -16,4 +16,4 @@ inline constexpr std::size_t kQuotedLength = 200;
 // are not UTF-8 as \xHH), cut after `limit` bytes with "..." and the full length.
 std::string printable(std::string_view text, std::size_t limit = kQuotedLength);
 
-} // namespace carterm
+} // namespace serial

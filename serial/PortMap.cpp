@@ -2,6 +2,7 @@
 
 #include "serial/OutsideText.h"
 #include "serial/NetworkEndpoint.h"
+#include "toolkit/TextOps.h"
 
 #include <algorithm>
 #include <cctype>
@@ -17,21 +18,13 @@
 
 extern char** environ;
 
-namespace carterm {
+namespace serial {
 
 namespace {
 
 constexpr std::string_view kEnvironmentPrefix = "HOISTWISE_COM";
-
-std::string_view trimmed(std::string_view s)
-{
-    const auto space = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
-    while (!s.empty() && space(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && space(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
+// What isspace() counts as a blank: the ports file may come from any editor.
+constexpr std::string_view kSpace = " \t\r\n\v\f";
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {
@@ -54,12 +47,12 @@ std::string_view withoutTrailingComment(std::string_view line)
 // `device` are set) or maps nothing (blank, comment, the section header).
 std::optional<std::string> readLine(std::string_view raw, int& number, std::string& device)
 {
-    const std::string_view line = trimmed(withoutTrailingComment(raw));
+    const std::string_view line = toolkit::trimmed(withoutTrailingComment(raw), kSpace);
     number = 0;
     if (line.empty() || line.front() == '#' || line.front() == ';')
         return {};
     if (line.front() == '[') {
-        if (line.back() == ']' && equalsIgnoringCase(trimmed(line.substr(1, line.size() - 2)), "ports"))
+        if (line.back() == ']' && equalsIgnoringCase(toolkit::trimmed(line.substr(1, line.size() - 2), kSpace), "ports"))
             return {};
         return "\"" + printable(line) + "\" is not the file's one section, [ports]";
     }
@@ -67,15 +60,15 @@ std::optional<std::string> readLine(std::string_view raw, int& number, std::stri
     if (equals == std::string_view::npos)
         return "\"" + printable(line) + "\" is not a port mapping: write COM<n>=DEVICE, for example "
                "COM1=/dev/ttyUSB0";
-    const std::string_view key = trimmed(line.substr(0, equals));
+    const std::string_view key = toolkit::trimmed(line.substr(0, equals), kSpace);
     const std::optional<int> n = parsePortNumber(key);
     if (!n)
         return "\"" + printable(key) + "\" is not a port: ports are named COM1, COM2 and so on";
-    const std::string_view value = trimmed(line.substr(equals + 1));
+    const std::string_view value = toolkit::trimmed(line.substr(equals + 1), kSpace);
     if (value.empty())
-        return "COM" + std::to_string(*n) + " names no device";
+        return portName(*n) + " names no device";
     if (const auto problem = networkMappingProblem(value))
-        return "COM" + std::to_string(*n) + ": " + *problem;
+        return portName(*n) + ": " + *problem;
     number = *n;
     device = value;
     return {};
@@ -173,6 +166,11 @@ std::string mappingRefusal(const std::string& device)
     return {};
 }
 
+std::string portName(int n)
+{
+    return "COM" + std::to_string(n);
+}
+
 std::optional<int> parsePortNumber(std::string_view text)
 {
     if (text.size() > 3 && equalsIgnoringCase(text.substr(0, 3), "com"))
@@ -252,7 +250,7 @@ PortsFile PortsFile::parse(std::string_view text, std::string path)
         std::optional<std::string> problem = readLine(line, n, device);
         if (!problem && n) {
             if (const auto earlier = file.ports.find(n); earlier != file.ports.end())
-                problem = "COM" + std::to_string(n) + " is already mapped on line " +
+                problem = portName(n) + " is already mapped on line " +
                           std::to_string(earlier->second.line);
             else
                 file.ports[n] = {device, lineNumber};
@@ -306,4 +304,4 @@ std::vector<int> PortMap::mappedNumbers() const
     return numbers;
 }
 
-} // namespace carterm
+} // namespace serial

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace carterm {
+namespace serial {
 
 struct PortMapping {
     std::string device;
@@ -28,6 +28,9 @@ inline constexpr std::size_t kMaxMappingLength = 4096;
 // (the program's own terminal, something other than a character device); empty otherwise. A
 // missing path is no refusal: the adapter may be plugged in later.
 std::string mappingRefusal(const std::string& device);
+
+// "COM3": the name a technician knows port number 3 by.
+std::string portName(int n);
 
 // "3" or "COM3" (any case) as a port number of 1 and up.
 std::optional<int> parsePortNumber(std::string_view text);
@@ -69,4 +72,4 @@ private:
     PortsFile file_;
 };
 
-} // namespace carterm
+} // namespace serial

@@ -1,6 +1,6 @@
 #include "serial/SerialBackend.h"
 
-namespace carterm {
+namespace serial {
 
 CommError settingsRefused(const SerialSettings& settings, const std::string& why)
 {
@@ -15,4 +15,4 @@ CommError SerialBackend::check(const SerialSettings& settings) const
     return {};
 }
 
-} // namespace carterm
+} // namespace serial

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace carterm {
+namespace serial {
 
 // "cannot use the settings "...": <why>", the refusal of settings a device cannot run with.
 CommError settingsRefused(const SerialSettings& settings, const std::string& why);
@@ -66,4 +66,4 @@ public:
     std::function<void(const std::string& text)> onNotice;
 };
 
-} // namespace carterm
+} // namespace serial

@@ -1,31 +1,24 @@
 #include "serial/SerialSettings.h"
 
+#include "toolkit/TextOps.h"
+
 #include <charconv>
 #include <climits>
 #include <vector>
 
-namespace carterm {
+namespace serial {
 
 namespace {
 
 constexpr std::string_view acceptedForm =
     "Use the form \"9600,n,8,1\": baud rate, parity n/e/o/m/s, data bits 5-8, stop bits 1/1.5/2.";
 
-std::string_view trimmed(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 std::vector<std::string_view> splitOnCommas(std::string_view s)
 {
     std::vector<std::string_view> fields;
     for (;;) {
         const auto comma = s.find(',');
-        fields.push_back(trimmed(s.substr(0, comma)));
+        fields.push_back(toolkit::trimmed(s.substr(0, comma)));
         if (comma == std::string_view::npos)
             return fields;
         s.remove_prefix(comma + 1);
@@ -98,4 +91,4 @@ CommError SerialSettings::parse(std::string_view text, SerialSettings& out)
     return {};
 }
 
-} // namespace carterm
+} // namespace serial

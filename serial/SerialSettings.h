@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace carterm {
+namespace serial {
 
 enum class StopBits { One, OneAndHalf, Two };
 
@@ -27,4 +27,4 @@ struct SerialSettings {
     bool operator==(const SerialSettings&) const = default;
 };
 
-} // namespace carterm
+} // namespace serial

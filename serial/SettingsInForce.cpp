@@ -2,7 +2,7 @@
 
 #include <vector>
 
-namespace carterm {
+namespace serial {
 
 namespace {
 
@@ -32,4 +32,4 @@ std::string settingsInForceNotice(const std::string& port, const SerialSettings&
     return text + " (settings in force: " + inForce.text() + ")";
 }
 
-} // namespace carterm
+} // namespace serial

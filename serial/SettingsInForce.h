@@ -5,11 +5,11 @@
 
 #include <string>
 
-namespace carterm {
+namespace serial {
 
 // Empty when `inForce` is what was asked; otherwise, for example, "COM1 (rfc2217://mr3:3001)
 // runs at 9600 baud, not 115200 (settings in force: 9600,n,8,1)". `port` names the port as every
 // error text does.
 std::string settingsInForceNotice(const std::string& port, const SerialSettings& asked, const SerialSettings& inForce);
 
-} // namespace carterm
+} // namespace serial

@@ -53,6 +53,14 @@ double leadingNumber(std::string_view s)
 
 std::string decimal(long long v) { return std::to_string(v); }
 
+std::string_view trimmed(std::string_view text, std::string_view blanks)
+{
+    const auto first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
 namespace {
 bool isPairedCr(std::string_view t, size_t i) { return t[i] == '\r' && i + 1 < t.size() && t[i + 1] == '\n'; }
 } // namespace

@@ -21,6 +21,9 @@ double leadingNumber(std::string_view s);
 // Decimal text of an integer, no blanks ("12", "-3").
 std::string decimal(long long v);
 
+// The text without the `blanks` around it (by default spaces and tabs).
+std::string_view trimmed(std::string_view text, std::string_view blanks = " \t");
+
 // A multi-line box shows its text with CR LF, and a lone CR, as one line break ('\n').
 std::string displayText(std::string_view text);
 // Where a position in the text (0-based) falls in the shown text, and back.

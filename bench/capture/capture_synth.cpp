@@ -6,7 +6,7 @@
 #include "sim/carsim/CarModel.h"
 #include "sim/carsim/CommandSession.h"
 #include "sim/carsim/ReplyShaper.h"
-#include "serial/CaptureFormat.h"
+#include "serial/capture/CaptureFormat.h"
 
 #include <algorithm>
 #include <chrono>
@@ -16,7 +16,7 @@
 #include <random>
 #include <string>
 
-using namespace carterm::capture;
+using namespace serial::capture;
 
 int main(int argc, char** argv)
 {

@@ -1,7 +1,7 @@
 // The serial control on a pseudo-terminal reached directly or through the real ser2net over
 // RFC 2217 on loopback: the drain rate and CPU per MB of a flood from the far end, and the round
 // trip of a command and its reply.
-#include "serial/CommControl.h"
+#include "serial/control/CommControl.h"
 #include "sim/common/PseudoTerminal.h"
 #include "tests/support/Ser2netProcess.h"
 
@@ -45,7 +45,7 @@ bool runUntil(const std::function<bool()>& done, int ms)
 struct Line {
     sim::PseudoTerminal pty;
     std::unique_ptr<Ser2netProcess> server;
-    carterm::CommControl control;
+    serial::control::CommControl control;
     std::string error;
     QTimer tick;   // wakes the loop now and then whatever happens
 
@@ -91,7 +91,7 @@ void flood(benchmark::State& state)
     const size_t total = 32u << 20;
     size_t received = 0;
     line.control.onComm = [&] {
-        if (line.control.commEvent() == carterm::comEvReceive)
+        if (line.control.commEvent() == serial::comEvReceive)
             received += line.control.input().size();
     };
     const std::string chunk(4096, 'x');
@@ -148,7 +148,7 @@ void roundTrip(benchmark::State& state)
     });
     std::string got;
     line.control.onComm = [&] {
-        if (line.control.commEvent() == carterm::comEvReceive)
+        if (line.control.commEvent() == serial::comEvReceive)
             got += line.control.input();
     };
     std::vector<double> samples;

@@ -1,8 +1,8 @@
 // How fast received bytes get from a pseudo-terminal through CommControl to an onComm handler
 // that takes them with input(). The writer thread plays the far end; the control runs on the
 // main thread's event loop as in the programs.
-#include "serial/CaptureSettings.h"
-#include "serial/CommControl.h"
+#include "serial/capture/CaptureSettings.h"
+#include "serial/control/CommControl.h"
 #include "sim/common/PseudoTerminal.h"
 
 #include <QCoreApplication>
@@ -22,10 +22,10 @@ void receiveThroughPty(benchmark::State& state)
     const size_t writeSize = static_cast<size_t>(state.range(1));
     // Third argument 1: the session is recorded (into a scratch folder), as the programs do.
     QTemporaryDir captures;
-    carterm::CaptureSettings::current() = {state.range(2) == 1, captures.path().toStdString(), 1LL << 40, "serial_bench", ""};
+    serial::capture::CaptureSettings::current() = {state.range(2) == 1, captures.path().toStdString(), 1LL << 40, "serial_bench", ""};
     sim::PseudoTerminal pty;
     ::setenv("HOISTWISE_COM9", pty.slavePath().c_str(), 1);
-    carterm::CommControl control;
+    serial::control::CommControl control;
     control.setCommPort(9);
     if (const auto error = control.setPortOpen(true)) {
         state.SkipWithError(error.text.c_str());
@@ -34,7 +34,7 @@ void receiveThroughPty(benchmark::State& state)
     size_t received = 0;
     long events = 0;
     control.onComm = [&] {
-        if (control.commEvent() == carterm::comEvReceive) {
+        if (control.commEvent() == serial::comEvReceive) {
             received += control.input().size();
             ++events;
         }

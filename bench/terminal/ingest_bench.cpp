@@ -3,8 +3,8 @@
 // up to date at a screen frame's pace.
 #include "bench/FloodLines.h"
 #include "carscope/ScopeForm1.h"
-#include "serial/CaptureSettings.h"
-#include "serial/TerminalAppend.h"
+#include "serial/capture/CaptureSettings.h"
+#include "carterm/TerminalAppend.h"
 #include "tests/support/PseudoRandom.h"
 #include "tests/support/WindowHarness.h"
 #include "toolkit/TextBox.h"
@@ -50,7 +50,7 @@ BENCHMARK(AppendToPane)->Arg(64)->Arg(4095);
 void receiveRepeatedly(benchmark::State& state, const std::string& piece, long piecesPerFrame, bool capture = false)
 {
     QTemporaryDir captures;   // with `capture`, the session is recorded there as the programs do
-    carterm::CaptureSettings::current() = {capture, captures.path().toStdString(), 1LL << 40, "ingest_bench", ""};
+    serial::capture::CaptureSettings::current() = {capture, captures.path().toStdString(), 1LL << 40, "ingest_bench", ""};
     WindowHarness<carterm::ScopeForm1> window;
     long n = 0;
     for (auto _ : state) {
@@ -59,7 +59,7 @@ void receiveRepeatedly(benchmark::State& state, const std::string& piece, long p
             window.form->Term.flushDisplay();
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(piece.size()));
-    carterm::CaptureSettings::current() = {};
+    serial::capture::CaptureSettings::current() = {};
 }
 
 // Updated once per 16 ms of data at 40 MB/s (every 160 pieces of 4 KB, as a pseudo-terminal

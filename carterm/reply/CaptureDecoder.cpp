@@ -39,8 +39,8 @@ void CaptureDecoder::receive(long long time, std::string_view bytes, std::vector
 {
     std::string data(bytes);
     int leading = 0;
-    applyBackspaces(data, leading);   // the reply buffer never loses what it already holds
-    text_ += normaliseLineEnds(data);
+    serial::applyBackspaces(data, leading);   // the reply buffer never loses what it already holds
+    text_ += serial::normaliseLineEnds(data);
     const long long end = base_ + static_cast<long long>(text_.size());
 
     // Every reply completed by this piece, in the order they were completed (a table is long: a

@@ -6,7 +6,7 @@
 
 namespace iobench {
 
-using carterm::printable;
+using serial::printable;
 
 KestrelDriver::KestrelDriver(LibrarySearch search) : search_(std::move(search)) {}
 
@@ -26,7 +26,7 @@ bool KestrelDriver::loadLibrary(EntryPoint forCall, DriverError& error)
     std::vector<std::string> looked;
     for (const LibraryPlace& place : search_.places()) {
         if (place.loadName.empty()) {
-            looked.push_back(printable(place.description) + " (" + printable(place.skipReason) + ")");
+            looked.push_back(serial::printable(place.description) + " (" + serial::printable(place.skipReason) + ")");
             continue;
         }
         std::string why;
@@ -38,10 +38,10 @@ bool KestrelDriver::loadLibrary(EntryPoint forCall, DriverError& error)
             simulated_ = library_.symbol(kSimulatorMarker, ignored) != nullptr;
             return true;
         }
-        looked.push_back(printable(place.description) + " (" + printable(why) + ")");
+        looked.push_back(serial::printable(place.description) + " (" + serial::printable(why) + ")");
         if (place.named) {
-            error.message = "The adapter driver library named by " + printable(place.description)
-                            + " could not be loaded: " + printable(why) + ".\nSo " + callName
+            error.message = "The adapter driver library named by " + serial::printable(place.description)
+                            + " could not be loaded: " + serial::printable(why) + ".\nSo " + callName
                             + " was not called, and no other place was tried.\nCorrect "
                             + search_.pathVariable + ", or unset it to let the bench search for "
                             + search_.fileName + " itself.";
@@ -81,8 +81,8 @@ void* KestrelDriver::bind(EntryPoint which, DriverError& error)
         error.kind = DriverError::Kind::EntryPointMissing;
         error.entryPoint = which;
         error.library = library_.path();
-        error.placesLooked = {printable(library_.path()) + ", loaded from " + printable(loadedFrom_) + " (" + printable(why) + ")"};
-        error.message = "The adapter driver library " + printable(library_.path()) + " has no entry point "
+        error.placesLooked = {serial::printable(library_.path()) + ", loaded from " + serial::printable(loadedFrom_) + " (" + serial::printable(why) + ")"};
+        error.message = "The adapter driver library " + serial::printable(library_.path()) + " has no entry point "
                         + name + ", so that call was not made.\nPlace looked: "
                         + error.placesLooked.front();
         return nullptr;

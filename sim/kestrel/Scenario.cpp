@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "sim/kestrel/PointModel.h"
+#include "toolkit/TextOps.h"
 
 namespace kestrel_sim {
 namespace {
@@ -12,19 +13,10 @@ constexpr std::string_view kAccepted =
     "accepted: normal, open-fails, config-fails, write-fails, momo-fails, read-fails, "
     "close-fails, stuck:BIT=0|1, short:A,B (points 0-31), several separated by ';'";
 
-std::string_view trimmed(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
 // A point number 0..31 written in decimal, nothing else.
 std::optional<int> pointNumber(std::string_view text)
 {
-    text = trimmed(text);
+    text = toolkit::trimmed(text);
     int value = -1;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size())
@@ -57,7 +49,7 @@ bool parseItem(std::string_view item, Scenario& scenario, std::string& why)
         if (equals == std::string_view::npos)
             return fail("\"" + std::string(item) + "\" has no '=' (write stuck:BIT=0 or stuck:BIT=1)");
         const auto point = pointNumber(rest.substr(0, equals));
-        const std::string_view level = trimmed(rest.substr(equals + 1));
+        const std::string_view level = toolkit::trimmed(rest.substr(equals + 1));
         if (!point)
             return fail("\"" + std::string(item) + "\" names no point 0-31");
         if (level != "0" && level != "1")
@@ -91,7 +83,7 @@ std::optional<Scenario> parseScenario(std::string_view text, std::string& why)
     Scenario scenario;
     while (true) {
         const auto separator = text.find(';');
-        const std::string_view item = trimmed(text.substr(0, separator));
+        const std::string_view item = toolkit::trimmed(text.substr(0, separator));
         if (!item.empty() && !parseItem(item, scenario, why))
             return std::nullopt;
         if (separator == std::string_view::npos)

@@ -5,10 +5,10 @@
 #include "sim/common/testing/SimulatorProcess.h"
 #include "tests/support/RealTime.h"
 #include "toolkit/TestPlatform.h"
-#include "serial/CaptureSettings.h"
+#include "serial/capture/CaptureSettings.h"
 #include "serial/LineEnds.h"
-#include "serial/ReplayBackend.h"
-#include "serial/SessionCapture.h"
+#include "serial/capture/ReplayBackend.h"
+#include "serial/capture/SessionCapture.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -60,7 +60,7 @@ struct CaptureWithCarsim : ::testing::Test {
     }
     void TearDown() override
     {
-        carterm::CaptureSettings::current() = {};
+        serial::capture::CaptureSettings::current() = {};
         ::unsetenv("HOISTWISE_COM1");
     }
 };
@@ -83,7 +83,7 @@ std::vector<std::string> display(carterm::ScopeForm1& f)
 TEST_F(CaptureWithCarsim, TheCaptureGivesBackTheBytesTheDisplayAndOneCsvRowPerReply)
 {
     const std::string dir = folder.path().toStdString();
-    carterm::CaptureSettings::current() = {true, dir + "/captures", 500LL << 20, "carscope", "1.0"};
+    serial::capture::CaptureSettings::current() = {true, dir + "/captures", 500LL << 20, "carscope", "1.0"};
     sim::SimulatorProcess carsim(CARSIM_PROGRAM, {"--seed", "7"});
     ASSERT_FALSE(carsim.ptyPath().empty());
     ::setenv("HOISTWISE_COM1", carsim.ptyPath().c_str(), 1);
@@ -119,7 +119,7 @@ TEST_F(CaptureWithCarsim, TheCaptureGivesBackTheBytesTheDisplayAndOneCsvRowPerRe
                                            QString::fromStdString(data), "--maxdelay", "0.01", "--cr-mode", "never"});
     ASSERT_FALSE(out.empty());
     out.pop_back();
-    EXPECT_EQ(carterm::normaliseLineEnds(out), log);
+    EXPECT_EQ(serial::normaliseLineEnds(out), log);
     EXPECT_GT(count(log, "> PMII"), 10);
     const std::string in = run("scriptreplay", {"--log-timing", QString::fromStdString(timing), "--log-io",
                                                 QString::fromStdString(data), "--maxdelay", "0.01", "-x", "in",
@@ -157,11 +157,11 @@ TEST_F(CaptureWithCarsim, TheCaptureGivesBackTheBytesTheDisplayAndOneCsvRowPerRe
     EXPECT_EQ(fileText(dir + "/view.png").substr(1, 3), "PNG");
 
     // The capture replayed as fast as possible ends with the display the live session ended with.
-    carterm::CaptureSettings::current() = {};
-    auto backend = std::make_unique<carterm::ReplayBackend>(stem);
+    serial::capture::CaptureSettings::current() = {};
+    auto backend = std::make_unique<serial::capture::ReplayBackend>(stem);
     ASSERT_EQ(backend->error(), "");
-    backend->setSpeed(carterm::ReplayBackend::kAsFastAsPossible);
-    carterm::ReplayBackend& replay = *backend;
+    backend->setSpeed(serial::capture::ReplayBackend::kAsFastAsPossible);
+    serial::capture::ReplayBackend& replay = *backend;
     auto replayed = std::make_unique<carterm::ScopeForm1>(std::move(backend));
     replayed->load();
     ASSERT_TRUE(replayed->MSComm1.portOpen());

@@ -3,7 +3,7 @@
 // the session log take everything received as before.
 #include "tests/carterm/CarWindowHarness.h"
 #include "tests/carterm/log_test_files.h"
-#include "serial/CaptureSettings.h"
+#include "serial/capture/CaptureSettings.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -49,7 +49,7 @@ TEST(CaptureOnAFullDisk, OneMessageAndTheWindowGoesOn)
     TinyDisk disk;
     if (!disk.mounted)
         GTEST_SKIP() << "a tmpfs can be mounted only as root";
-    carterm::CaptureSettings::current() = {true, disk.dir + "/captures", 500LL << 20, "carscope", "1.0"};
+    serial::capture::CaptureSettings::current() = {true, disk.dir + "/captures", 500LL << 20, "carscope", "1.0"};
     CarWindowHarness h;
     auto& f = *h.form;
     h.platform.chooseFile(disk.scratch.path("session.log"));
@@ -69,7 +69,7 @@ TEST(CaptureOnAFullDisk, OneMessageAndTheWindowGoesOn)
     }
     pump(700);
     f.MCloseLog.click();
-    carterm::CaptureSettings::current() = {};
+    serial::capture::CaptureSettings::current() = {};
 
     EXPECT_NE(message.find("No space left on device"), std::string::npos) << message;
     EXPECT_EQ(f.Label1.caption(), "");

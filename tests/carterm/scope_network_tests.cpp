@@ -163,7 +163,7 @@ TEST_F(ScopeOverSer2net, AServerRestartIsTheLossOfTheDeviceThenReconnectedAndLiv
     auto& f = *form;
     ASSERT_TRUE(polling());
     // While the window holds the port, ser2net turns another client away with its own words.
-    carterm::CommControl other;
+    serial::control::CommControl other;
     std::string refusal;
     other.onPortLost = [&](const std::string& text) { refusal = text; };
     ASSERT_FALSE(other.setPortOpen(true));

@@ -3,8 +3,8 @@
 #include "tests/support/PseudoRandom.h"
 #include "tests/support/ReferencePane.h"
 #include "toolkit/Bytes.h"
-#include "serial/CommEventTable.h"
-#include "serial/TerminalAppend.h"
+#include "carterm/CommEventTable.h"
+#include "carterm/TerminalAppend.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "cartrace/TimelineWidget.h"
 #include "cartrace/TraceWindow.h"
 #include "carterm/reply/CaptureDecoder.h"
-#include "serial/CaptureFormat.h"
+#include "serial/capture/CaptureFormat.h"
 #include "sim/carsim/ReplyFormat.h"
 
 #include <QPlainTextEdit>
@@ -84,7 +84,7 @@ TEST(CaptureDecoderTest, EveryReplyIsOneStateWhateverPiecesTheLineCutItInto)
 
 TEST(TimeArgumentTest, SecondsFromTheStartOrAUtcTime)
 {
-    const long long start = *capture::parseStartTime("2026-12-09 09:00:00.000000+00:00");
+    const long long start = *serial::capture::parseStartTime("2026-12-09 09:00:00.000000+00:00");
     const std::pair<const char*, long long> good[] = {
         {"90", 90000000}, {"0.5", 500000}, {"2026-12-09T09:01:30Z", 90000000}, {"2026-12-09 09:00:01.250", 1250000}};
     for (const auto& [text, micros] : good)
@@ -98,13 +98,13 @@ TEST(TimeArgumentTest, SecondsFromTheStartOrAUtcTime)
 TEST(TraceWindowTest, NextAndPreviousFaultMoveTheCursorAndThePanelShowsTheState)
 {
     QTemporaryDir dir;
-    const capture::CapturePaths paths = capture::capturePaths(dir.path().toStdString() + "/s");
+    const serial::capture::CapturePaths paths = serial::capture::capturePaths(dir.path().toStdString() + "/s");
     std::ofstream timing(paths.timing), data(paths.data);
-    timing << capture::namedLine(capture::kHeader, 0, "START_TIME", "2026-12-09 09:00:00.000000+00:00");
-    data << capture::dataHeaderLine("2026-12-09 09:00:00.000000+00:00", "test");
+    timing << serial::capture::namedLine(serial::capture::kHeader, 0, "START_TIME", "2026-12-09 09:00:00.000000+00:00");
+    data << serial::capture::dataHeaderLine("2026-12-09 09:00:00.000000+00:00", "test");
     for (int minute = 0; minute < 3; ++minute) {
         const std::string session = carsimSession(24 + 6 * minute);
-        timing << capture::bytesLine(capture::kReceived, 60000000, session.size());
+        timing << serial::capture::bytesLine(serial::capture::kReceived, 60000000, session.size());
         data << session;
     }
     timing.close();

@@ -109,7 +109,7 @@ TEST_F(DriverLoading, ASetVariableThatCannotLoadIsTheOnlyPlaceTried)
         const DriverError& error = *result.error();
         EXPECT_EQ(error.kind, DriverError::Kind::LibraryNotFound);
         ASSERT_EQ(error.placesLooked.size(), 1u);
-        EXPECT_NE(error.message.find("KESTREL_LIBRARY=" + carterm::printable(c.path)), std::string::npos) << error.message;
+        EXPECT_NE(error.message.find("KESTREL_LIBRARY=" + serial::printable(c.path)), std::string::npos) << error.message;
         EXPECT_NE(error.message.find(c.reason), std::string::npos) << error.message;
         EXPECT_EQ(error.message.find('\033'), std::string::npos) << error.message;
         EXPECT_NE(error.message.find("no other place was tried"), std::string::npos) << error.message;

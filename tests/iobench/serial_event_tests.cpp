@@ -1,7 +1,7 @@
 // The bench's modem port: opening at load, and the serial events with the bench's own
 // differences from the car terminals (ONLINE on DSR, an overrun reported, not recovered).
 #include "tests/iobench/BenchTest.h"
-#include "serial/CommEventTable.h"
+#include "carterm/CommEventTable.h"
 #include "serial/CommEvents.h"
 
 #include <gtest/gtest.h>
@@ -28,12 +28,12 @@ using BenchEvents = BenchTest;
 
 TEST_F(BenchEvents, DsrShowsOnTheStatusLineAndSaysOnline)
 {
-    h.line->raiseEvent(carterm::comEvDSR);
+    h.line->raiseEvent(serial::comEvDSR);
     EXPECT_EQ(f.Label1.caption(), "Change in DSR Detected");
     EXPECT_EQ(h.sent(), "ONLINE\r");
-    h.line->raiseEvent(carterm::comEvRing);
+    h.line->raiseEvent(serial::comEvRing);
     EXPECT_EQ(f.Label1.caption(), "The Phone is Ringing");
-    h.line->raiseEvent(carterm::comEventRxParity);
+    h.line->raiseEvent(serial::comEventRxParity);
     EXPECT_EQ(f.Label1.caption(), "Parity Error");
     EXPECT_EQ(h.sent(), "");
     EXPECT_TRUE(h.platform.boxes.empty());
@@ -41,7 +41,7 @@ TEST_F(BenchEvents, DsrShowsOnTheStatusLineAndSaysOnline)
 
 TEST_F(BenchEvents, AnOverrunIsAnAlertNotARecovery)
 {
-    h.line->raiseEvent(carterm::comEventOverrun);
+    h.line->raiseEvent(serial::comEventOverrun);
     ASSERT_EQ(h.platform.boxes.size(), 1u);
     EXPECT_EQ(h.platform.boxes[0].text, "Overrun Error");
     EXPECT_EQ(h.platform.boxes[0].title, carterm::kAlertTitle);
@@ -54,7 +54,7 @@ TEST_F(BenchEvents, AnOverrunIsAnAlertNotARecovery)
 TEST_F(BenchEvents, CancelInAnAlertClosesTheLinkForGood)
 {
     h.platform.answer(MsgResult::Cancel);
-    h.line->raiseEvent(carterm::comEventCTSTO);
+    h.line->raiseEvent(serial::comEventCTSTO);
     EXPECT_EQ(h.platform.boxes.at(0).text, "CTS Timeout");
     EXPECT_FALSE(f.MSComm1.portOpen());
     EXPECT_FALSE(f.MSComm1.awaitingReconnect());

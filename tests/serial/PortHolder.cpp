@@ -1,7 +1,7 @@
 // Holds a serial port open for a while, the way another terminal program would.
 // Usage: serial_port_holder <port number> <milliseconds>
 // Prints "open" once the port is open, or "error: <text>" and exits with 1.
-#include "serial/CommControl.h"
+#include "serial/control/CommControl.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -15,7 +15,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s <port number> <milliseconds>\n", argv[0]);
         return 2;
     }
-    carterm::CommControl control;
+    serial::control::CommControl control;
     if (const auto error = control.setCommPort(std::atoi(argv[1]))) {
         std::printf("error: %s\n", error.text.c_str());
         return 1;

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-inline ::testing::AssertionResult succeeded(const carterm::CommError& error)
+inline ::testing::AssertionResult succeeded(const serial::CommError& error)
 {
     if (!error)
         return ::testing::AssertionSuccess();

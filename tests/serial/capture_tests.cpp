@@ -1,12 +1,12 @@
 // The flight recorder on the serial control: what a session leaves in its two files, what a
 // disk that cannot take them does, and the cap on the folder.
-#include "serial/CaptureFolder.h"
-#include "serial/CaptureReader.h"
-#include "serial/CaptureSettings.h"
-#include "serial/CaptureWriter.h"
-#include "serial/CommControl.h"
-#include "serial/ReplayBackend.h"
-#include "serial/SessionCapture.h"
+#include "serial/capture/CaptureFolder.h"
+#include "serial/capture/CaptureReader.h"
+#include "serial/capture/CaptureSettings.h"
+#include "serial/capture/CaptureWriter.h"
+#include "serial/control/CommControl.h"
+#include "serial/capture/ReplayBackend.h"
+#include "serial/capture/SessionCapture.h"
 #include "tests/serial/EventLoop.h"
 #include "tests/support/FakeSerialBackend.h"
 
@@ -21,31 +21,31 @@
 #include <unistd.h>
 
 using namespace carterm;
-using namespace carterm::capture;
+using namespace serial::capture;
 
 namespace {
 
 struct Captured : ::testing::Test {
     QTemporaryDir folder;
     FakeSerialBackend* fake = nullptr;
-    std::unique_ptr<CommControl> control;
+    std::unique_ptr<serial::control::CommControl> control;
     std::vector<std::string> stopped;
 
     void SetUp() override { start(folder.path().toStdString()); }
     void TearDown() override
     {
         control.reset();
-        CaptureSettings::current() = {};
+        serial::capture::CaptureSettings::current() = {};
     }
     void start(const std::string& where, long long limit = 500LL << 20)
     {
         control.reset();
-        CaptureSettings::current() = {true, where, limit, "carscope", "1.0"};
+        serial::capture::CaptureSettings::current() = {true, where, limit, "carscope", "1.0"};
         auto backend = std::make_unique<FakeSerialBackend>();
         fake = backend.get();
-        control = std::make_unique<CommControl>(std::move(backend));
+        control = std::make_unique<serial::control::CommControl>(std::move(backend));
         control->onComm = [this] {
-            if (control->commEvent() == comEvReceive)
+            if (control->commEvent() == serial::comEvReceive)
                 control->input();
         };
         control->onCaptureStopped = [this](const std::string& text) { stopped.push_back(text); };
@@ -78,7 +78,7 @@ TEST_F(Captured, TheSessionLeavesEveryRecordInOrder)
     ASSERT_FALSE(control->setPortOpen(true));
     fake->feed("> PMII\r\n");
     ASSERT_FALSE(control->output("pmii\r"));
-    fake->raiseEvent(comEvCTS);
+    fake->raiseEvent(serial::comEvCTS);
     ASSERT_FALSE(control->setSettings("9600,e,7,2"));
     fake->loseDevice("Input/output error");
     fake->plugBack();
@@ -188,11 +188,11 @@ TEST(CaptureFolderTest, TheCapRemovesTheOldestSessionsFirst)
 
 TEST(CaptureSettingsTest, TheLimitTakesBytesOrKMG)
 {
-    EXPECT_EQ(parseCaptureLimit("1048576"), 1048576);
-    EXPECT_EQ(parseCaptureLimit("500M"), 500LL << 20);
-    EXPECT_EQ(parseCaptureLimit("2g"), 2LL << 30);
+    EXPECT_EQ(serial::capture::parseCaptureLimit("1048576"), 1048576);
+    EXPECT_EQ(serial::capture::parseCaptureLimit("500M"), 500LL << 20);
+    EXPECT_EQ(serial::capture::parseCaptureLimit("2g"), 2LL << 30);
     for (const char* bad : {"", "M", "5X", "1.5G", "-1", "10MB"})
-        EXPECT_FALSE(parseCaptureLimit(bad)) << bad;
+        EXPECT_FALSE(serial::capture::parseCaptureLimit(bad)) << bad;
 }
 
 // A capture played back at its recorded pace: each piece arrives when it was received, a
@@ -209,15 +209,15 @@ TEST(ReplayBackendTest, PiecesArriveAtTheirRecordedTimes)
                << bytesLine(kReceived, 200000, 1);
         data << dataHeaderLine("2026-12-09 09:00:00.000000+00:00", "test") << "abc";
     }
-    CaptureSettings::current() = {};
-    auto backend = std::make_unique<ReplayBackend>(paths.stem);
-    ReplayBackend& replay = *backend;
-    CommControl control(std::move(backend));
+    serial::capture::CaptureSettings::current() = {};
+    auto backend = std::make_unique<serial::capture::ReplayBackend>(paths.stem);
+    serial::capture::ReplayBackend& replay = *backend;
+    serial::control::CommControl control(std::move(backend));
     std::string received;
     std::vector<int> events;
     control.onComm = [&] {
         events.push_back(control.commEvent());
-        if (control.commEvent() == comEvReceive)
+        if (control.commEvent() == serial::comEvReceive)
             received += control.input();
     };
     ASSERT_FALSE(control.setPortOpen(true));
@@ -229,7 +229,7 @@ TEST(ReplayBackendTest, PiecesArriveAtTheirRecordedTimes)
     EXPECT_EQ(replay.dropped(), 5);
     replay.seek(550000);
     EXPECT_EQ(received, "ab");   // the event, not yet the last piece
-    EXPECT_EQ(events.back(), comEventBreak);
+    EXPECT_EQ(events.back(), serial::comEventBreak);
     EXPECT_TRUE(runUntil([&] { return replay.finished(); }, 1000));
     EXPECT_EQ(received, "abc");
 }
@@ -247,11 +247,11 @@ TEST(ReplayBackendTest, ARecordedLossAndReconnectionHappenAgain)
                << bytesLine(kReceived, 100000, 1);
         data << dataHeaderLine("2026-12-09 09:00:00.000000+00:00", "test") << "ab";
     }
-    CaptureSettings::current() = {};
-    auto backend = std::make_unique<ReplayBackend>(paths.stem);
-    ReplayBackend& replay = *backend;
-    replay.setSpeed(ReplayBackend::kAsFastAsPossible);
-    CommControl control(std::move(backend));
+    serial::capture::CaptureSettings::current() = {};
+    auto backend = std::make_unique<serial::capture::ReplayBackend>(paths.stem);
+    serial::capture::ReplayBackend& replay = *backend;
+    replay.setSpeed(serial::capture::ReplayBackend::kAsFastAsPossible);
+    serial::control::CommControl control(std::move(backend));
     std::string received;
     std::vector<std::string> reports;
     control.onComm = [&] { received += control.input(); };

@@ -1,5 +1,5 @@
 // The control's own rules, driven through the fake device.
-#include "serial/CommControl.h"
+#include "serial/control/CommControl.h"
 #include "tests/support/FakeSerialBackend.h"
 
 #include <cstdlib>
@@ -19,16 +19,16 @@ protected:
     {
         auto backend = std::make_unique<FakeSerialBackend>();
         fake = backend.get();
-        control = std::make_unique<CommControl>(std::move(backend));
+        control = std::make_unique<serial::control::CommControl>(std::move(backend));
         control->onComm = [this] {
             events.push_back(control->commEvent());
-            if (control->commEvent() == comEvReceive)
+            if (control->commEvent() == serial::comEvReceive)
                 received += control->input();
         };
     }
 
     FakeSerialBackend* fake = nullptr;
-    std::unique_ptr<CommControl> control;
+    std::unique_ptr<serial::control::CommControl> control;
     std::vector<int> events;
     std::string received;
 };
@@ -40,7 +40,7 @@ TEST_F(CommControlTest, AFailedOpenSaysWhereTheMappingOfItsPortCameFrom)
     ::setenv("HOISTWISE_COM10", "/dev/ttyUSB0", 1);
     ASSERT_TRUE(succeeded(control->setCommPort(10)));
     EXPECT_EQ(control->deviceName(), "/dev/ttyUSB0");
-    fake->failOpen({errNoSuchPort, "No such file or directory"});
+    fake->failOpen({serial::errNoSuchPort, "No such file or directory"});
     EXPECT_EQ(control->setPortOpen(true).text, "COM10 (/dev/ttyUSB0, from HOISTWISE_COM10): No such file or directory");
     ::unsetenv("HOISTWISE_COM10");
 }
@@ -53,7 +53,7 @@ TEST_F(CommControlTest, StartsClosedOnPortOneAt9600AndPortNumberRulesHold)
     EXPECT_EQ(control->portLabel(), "COM1 (/dev/ttyS0)");
 
     const auto zero = control->setCommPort(0);
-    EXPECT_EQ(zero.number, errInvalidValue);
+    EXPECT_EQ(zero.number, serial::errInvalidValue);
     EXPECT_EQ(zero.text, "Port number 0 is not valid: port numbers start at 1");
 
     EXPECT_TRUE(succeeded(control->setCommPort(3)));
@@ -62,20 +62,20 @@ TEST_F(CommControlTest, StartsClosedOnPortOneAt9600AndPortNumberRulesHold)
     EXPECT_EQ(fake->openedDevice(), "/dev/ttyS2");
 
     const auto whileOpen = control->setCommPort(4);
-    EXPECT_EQ(whileOpen.number, errPortAlreadyOpen);
+    EXPECT_EQ(whileOpen.number, serial::errPortAlreadyOpen);
     EXPECT_EQ(whileOpen.text, "COM3 (/dev/ttyS2) is open: close the port before choosing another port number");
     EXPECT_EQ(control->commPort(), 3);
 }
 
 TEST_F(CommControlTest, OpenFailureNamesPortAndDeviceAndLeavesThePortClosed)
 {
-    fake->failOpen({errNoSuchPort, "No such file or directory"});
+    fake->failOpen({serial::errNoSuchPort, "No such file or directory"});
     const auto missing = control->setPortOpen(true);
-    EXPECT_EQ(missing.number, errNoSuchPort);
+    EXPECT_EQ(missing.number, serial::errNoSuchPort);
     EXPECT_EQ(missing.text, "COM1 (/dev/ttyS0): No such file or directory");
     EXPECT_FALSE(control->portOpen());
 
-    fake->failOpen({errPortInUse, "is in use by another program"});
+    fake->failOpen({serial::errPortInUse, "is in use by another program"});
     EXPECT_EQ(control->setPortOpen(true).text, "COM1 (/dev/ttyS0) is in use by another program");
 
     fake->failOpen({});
@@ -87,7 +87,7 @@ TEST_F(CommControlTest, OpenFailureNamesPortAndDeviceAndLeavesThePortClosed)
 
 TEST_F(CommControlTest, SettingsAreCheckedAtOnceAndTheDeviceDecidesWhileOpen)
 {
-    EXPECT_EQ(control->setSettings("9600,q,8,1").number, errInvalidValue);
+    EXPECT_EQ(control->setSettings("9600,q,8,1").number, serial::errInvalidValue);
     EXPECT_EQ(control->settings(), "9600,n,8,1");
 
     EXPECT_TRUE(succeeded(control->setSettings("1200,N,8,1")));
@@ -98,9 +98,9 @@ TEST_F(CommControlTest, SettingsAreCheckedAtOnceAndTheDeviceDecidesWhileOpen)
     EXPECT_TRUE(succeeded(control->setSettings("19200,e,7,2")));
     EXPECT_EQ(fake->appliedSettings().text(), "19200,e,7,2");
 
-    fake->failApply({errSettingsRefused, "cannot use the settings \"3,n,8,1\": the device cannot run at 3 baud"});
+    fake->failApply({serial::errSettingsRefused, "cannot use the settings \"3,n,8,1\": the device cannot run at 3 baud"});
     const auto refused = control->setSettings("3,n,8,1");
-    EXPECT_EQ(refused.number, errSettingsRefused);
+    EXPECT_EQ(refused.number, serial::errSettingsRefused);
     EXPECT_EQ(refused.text, "COM1 (/dev/ttyS0) cannot use the settings \"3,n,8,1\": the device cannot run at 3 baud; "
                             "\"19200,e,7,2\" stays in force");
     EXPECT_EQ(control->settings(), "19200,e,7,2");
@@ -110,7 +110,7 @@ TEST_F(CommControlTest, SettingsAreCheckedAtOnceAndTheDeviceDecidesWhileOpen)
 TEST_F(CommControlTest, OutputGoesOutByteForByteAndOnlyWhileOpen)
 {
     const auto closed = control->output("pmii\r");
-    EXPECT_EQ(closed.number, errPortNotOpen);
+    EXPECT_EQ(closed.number, serial::errPortNotOpen);
     EXPECT_EQ(closed.text, "COM1 (/dev/ttyS0) is not open: nothing was sent");
     EXPECT_EQ(fake->sent(), "");
 
@@ -130,7 +130,7 @@ TEST_F(CommControlTest, ReceivedBytesRaiseCodeTwoAndInputTakesThemAll)
     ASSERT_TRUE(succeeded(control->setPortOpen(true)));
     fake->feed("AB\r");
     fake->feed(std::string("\0\xff", 2));
-    EXPECT_EQ(events, (std::vector<int>{comEvReceive, comEvReceive}));
+    EXPECT_EQ(events, (std::vector<int>{serial::comEvReceive, serial::comEvReceive}));
     EXPECT_EQ(received, std::string("AB\r\0\xff", 5));
     EXPECT_EQ(control->inBufferCount(), 0);
 
@@ -146,10 +146,10 @@ TEST_F(CommControlTest, ReceivedBytesRaiseCodeTwoAndInputTakesThemAll)
 TEST_F(CommControlTest, EveryLineEventAndErrorCodeReachesTheHandler)
 {
     ASSERT_TRUE(succeeded(control->setPortOpen(true)));
-    const std::vector<int> codes = {comEvSend, comEvCTS, comEvDSR, comEvCD, comEvRing, comEvEOF,
-                                    comEventBreak, comEventCTSTO, comEventDSRTO, comEventFrame, 1005,
-                                    comEventOverrun, comEventCDTO, comEventRxOver, comEventRxParity,
-                                    comEventTxFull, 1011};
+    const std::vector<int> codes = {serial::comEvSend, serial::comEvCTS, serial::comEvDSR, serial::comEvCD, serial::comEvRing, serial::comEvEOF,
+                                    serial::comEventBreak, serial::comEventCTSTO, serial::comEventDSRTO, serial::comEventFrame, 1005,
+                                    serial::comEventOverrun, serial::comEventCDTO, serial::comEventRxOver, serial::comEventRxParity,
+                                    serial::comEventTxFull, 1011};
     for (const int code : codes)
         fake->raiseEvent(code);
     EXPECT_EQ(events, codes);
@@ -160,18 +160,18 @@ TEST_F(CommControlTest, EventsArisingInsideAHandlerWaitTillItReturnsAndKeepTheir
     ASSERT_TRUE(succeeded(control->setPortOpen(true)));
     control->onComm = [this] {
         events.push_back(control->commEvent());
-        if (control->commEvent() == comEventFrame) {
+        if (control->commEvent() == serial::comEventFrame) {
             // As if a message box were up: more arrives meanwhile.
-            fake->raiseEvent(comEventRxParity);
+            fake->raiseEvent(serial::comEventRxParity);
             fake->feed("late");
-            fake->raiseEvent(comEventRxParity);
+            fake->raiseEvent(serial::comEventRxParity);
             EXPECT_EQ(events.size(), 1u);
         }
-        if (control->commEvent() == comEvReceive)
+        if (control->commEvent() == serial::comEvReceive)
             received += control->input();
     };
-    fake->raiseEvent(comEventFrame);
-    EXPECT_EQ(events, (std::vector<int>{comEventFrame, comEventRxParity, comEvReceive}));
+    fake->raiseEvent(serial::comEventFrame);
+    EXPECT_EQ(events, (std::vector<int>{serial::comEventFrame, serial::comEventRxParity, serial::comEvReceive}));
     EXPECT_EQ(received, "late");
 }
 
@@ -179,13 +179,13 @@ TEST_F(CommControlTest, AHandlerMayCloseAndReopenThePortAndSendAtOnce)
 {
     ASSERT_TRUE(succeeded(control->setPortOpen(true)));
     control->onComm = [this] {
-        if (control->commEvent() != comEventOverrun)
+        if (control->commEvent() != serial::comEventOverrun)
             return;
         control->setPortOpen(!control->portOpen());
         control->setPortOpen(!control->portOpen());
         control->output("install\r");
     };
-    fake->raiseEvent(comEventOverrun);
+    fake->raiseEvent(serial::comEventOverrun);
     EXPECT_TRUE(control->portOpen());
     EXPECT_EQ(fake->openCount(), 2);
     EXPECT_EQ(fake->takeSent(), "install\r");
@@ -210,7 +210,7 @@ TEST_F(CommControlTest, LosingTheDeviceClosesThePortThenReportsOnce)
     EXPECT_FALSE(openDuringReport);
     EXPECT_EQ(report.rfind("COM2 (/dev/ttyS1): Input/output error.", 0), 0u) << report;
     EXPECT_EQ(received, "last words");
-    EXPECT_EQ(control->output("x").number, errPortNotOpen);
+    EXPECT_EQ(control->output("x").number, serial::errPortNotOpen);
 }
 
 TEST_F(CommControlTest, ALostDeviceIsReopenedWhenItReturnsUnlessThePortWasClosedOrMoved)
@@ -225,7 +225,7 @@ TEST_F(CommControlTest, ALostDeviceIsReopenedWhenItReturnsUnlessThePortWasClosed
         {"new settings", [&] { EXPECT_TRUE(succeeded(control->setSettings("19200,e,7,2"))); }, true},
         {"a reopen the device refused at first",
          [&] {
-             fake->failOpen({errPortInUse, "is in use by another program"});
+             fake->failOpen({serial::errPortInUse, "is in use by another program"});
              fake->plugBack();
              EXPECT_FALSE(control->portOpen());
              fake->failOpen({});
@@ -278,8 +278,8 @@ TEST_F(CommControlTest, AServersOwnSettingsTakeOverAndAreToldOnceWithPortAndValu
     control->onNotice = [&](const std::string& text) { notices.push_back(text); };
     ASSERT_TRUE(succeeded(control->setPortOpen(true)));
     ASSERT_TRUE(succeeded(control->setSettings("115200,e,8,1")));
-    SerialSettings answered;
-    ASSERT_TRUE(succeeded(SerialSettings::parse("9600,n,8,1", answered)));
+    serial::SerialSettings answered;
+    ASSERT_TRUE(succeeded(serial::SerialSettings::parse("9600,n,8,1", answered)));
     fake->onSettingsInForce(answered);
     fake->onSettingsInForce(answered);   // the same answer again is nothing new
     EXPECT_EQ(control->settings(), "9600,n,8,1");

@@ -1,5 +1,5 @@
 // One device, one user: a second control or a second program is told the port is in use.
-#include "serial/CommControl.h"
+#include "serial/control/CommControl.h"
 #include "sim/common/PseudoTerminal.h"
 
 #include <QProcess>
@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-using namespace carterm;
 
 namespace {
 
@@ -39,8 +38,8 @@ protected:
     }
 
     sim::PseudoTerminal pty;
-    CommControl first;
-    CommControl second;
+    serial::control::CommControl first;
+    serial::control::CommControl second;
 };
 
 } // namespace
@@ -49,7 +48,7 @@ TEST_F(ExclusiveAccessTest, ASecondControlIsToldThePortIsInUseUntilTheFirstClose
 {
     ASSERT_TRUE(succeeded(first.setPortOpen(true)));
     const auto refused = second.setPortOpen(true);
-    EXPECT_EQ(refused.number, errPortInUse);
+    EXPECT_EQ(refused.number, serial::errPortInUse);
     EXPECT_EQ(refused.text,
               "COM7 (" + pty.slavePath() + ", from HOISTWISE_COM7) is in use (already open in this program)");
     EXPECT_FALSE(second.portOpen());
@@ -60,7 +59,7 @@ TEST_F(ExclusiveAccessTest, ASecondControlIsToldThePortIsInUseUntilTheFirstClose
     ASSERT_EQ(::symlink(pty.slavePath().c_str(), alias.c_str()), 0);
     ::setenv("HOISTWISE_COM8", alias.c_str(), 1);
     second.setCommPort(8);
-    EXPECT_EQ(second.setPortOpen(true).number, errPortInUse);
+    EXPECT_EQ(second.setPortOpen(true).number, serial::errPortInUse);
     ::unlink(alias.c_str());
 
     first.setPortOpen(false);
@@ -76,7 +75,7 @@ TEST_F(ExclusiveAccessTest, AnotherProgramHoldingThePortIsNamed)
     ASSERT_EQ(holder.readAllStandardOutput().trimmed(), "open");
 
     const auto refused = first.setPortOpen(true);
-    EXPECT_EQ(refused.number, errPortInUse);
+    EXPECT_EQ(refused.number, serial::errPortInUse);
     const std::string expected = "COM7 (" + pty.slavePath() + ", from HOISTWISE_COM7) is in use by another program "
                                  "(serial_port_hol, process " + std::to_string(holder.processId()) + ")";
     EXPECT_EQ(refused.text, expected);

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <filesystem>
 
-using namespace carterm;
 
 namespace {
 
@@ -15,7 +14,7 @@ struct PrecedenceCase {
     const char* commandLine;   // nullptr: not given
     const char* environment;
     const char* fileLine;
-    PortMapping expected;
+    serial::PortMapping expected;
 };
 
 class PortPrecedence : public ::testing::TestWithParam<PrecedenceCase> {
@@ -26,7 +25,7 @@ protected:
 TEST_P(PortPrecedence, FirstOfCommandLineEnvironmentFileDefaultWins)
 {
     const PrecedenceCase& c = GetParam();
-    PortMap map(PortsFile::parse(std::string("# bench PC\n") + (c.fileLine ? c.fileLine : "")));
+    serial::PortMap map(serial::PortsFile::parse(std::string("# bench PC\n") + (c.fileLine ? c.fileLine : "")));
     if (c.commandLine)
         map.mapFromCommandLine(2, c.commandLine);
     if (c.environment)
@@ -34,7 +33,7 @@ TEST_P(PortPrecedence, FirstOfCommandLineEnvironmentFileDefaultWins)
     else
         ::unsetenv("HOISTWISE_COM2");
 
-    const PortMapping got = map.lookup(2);
+    const serial::PortMapping got = map.lookup(2);
     EXPECT_EQ(got.device, c.expected.device);
     EXPECT_EQ(got.origin, c.expected.origin);
     EXPECT_EQ(map.lookup(1).device, "/dev/ttyS0");   // other numbers keep their default
@@ -52,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(PortsFile, MalformedLinesAreNamedByNumberOnceAndIgnored)
 {
-    const PortsFile file = PortsFile::parse("[ports]\r\n"
+    const serial::PortsFile file = serial::PortsFile::parse("[ports]\r\n"
                                             "; the workshop adapters\n"
                                             "COM1=/dev/serial/by-id/usb-FTDI_A1-if00-port0   # blue cable\n"
                                             "/dev/ttyUSB1\n"
@@ -82,11 +81,11 @@ TEST(PortsFile, MalformedLinesAreNamedByNumberOnceAndIgnored)
 TEST(PortsFile, AMissingFileMapsNothingQuietlyAndAnUnreadableOneSaysSo)
 {
     const auto folder = std::filesystem::temp_directory_path();
-    const PortsFile missing = PortsFile::read((folder / "hoistwise-no-such-ports.conf").string());
+    const serial::PortsFile missing = serial::PortsFile::read((folder / "hoistwise-no-such-ports.conf").string());
     EXPECT_TRUE(missing.ports.empty());
     EXPECT_TRUE(missing.problems.empty());
 
-    const PortsFile folderInstead = PortsFile::read(folder.string());
+    const serial::PortsFile folderInstead = serial::PortsFile::read(folder.string());
     ASSERT_EQ(folderInstead.problems.size(), 1u);
     EXPECT_EQ(folderInstead.problems[0], "is a folder, not a file; no port is mapped by it");
 }
@@ -96,10 +95,10 @@ TEST(PortsFile, LivesUnderXdgConfigHomeOrDotConfig)
     const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
     const std::string config = std::getenv("XDG_CONFIG_HOME") ? std::getenv("XDG_CONFIG_HOME") : "";
     ::setenv("XDG_CONFIG_HOME", "/srv/cfg", 1);
-    EXPECT_EQ(PortsFile::defaultPath(), "/srv/cfg/hoistwise/ports.conf");
+    EXPECT_EQ(serial::PortsFile::defaultPath(), "/srv/cfg/hoistwise/ports.conf");
     ::setenv("XDG_CONFIG_HOME", "relative/is/ignored", 1);
     ::setenv("HOME", "/home/tech", 1);
-    EXPECT_EQ(PortsFile::defaultPath(), "/home/tech/.config/hoistwise/ports.conf");
+    EXPECT_EQ(serial::PortsFile::defaultPath(), "/home/tech/.config/hoistwise/ports.conf");
     ::setenv("HOME", home.c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
 }
@@ -118,9 +117,9 @@ class NetworkMapping : public ::testing::TestWithParam<NetworkCase> {};
 TEST_P(NetworkMapping, WellFormedValuesGiveTheirStackOthersAreRefusedSayingWhatIsAccepted)
 {
     const NetworkCase& c = GetParam();
-    const PortsFile file = PortsFile::parse(std::string("COM3=") + c.value);
-    NetworkEndpoint endpoint;
-    if (const auto problem = NetworkEndpoint::parse(c.value, endpoint)) {
+    const serial::PortsFile file = serial::PortsFile::parse(std::string("COM3=") + c.value);
+    serial::NetworkEndpoint endpoint;
+    if (const auto problem = serial::NetworkEndpoint::parse(c.value, endpoint)) {
         EXPECT_NE(problem->find(c.expected), std::string::npos) << *problem;
         EXPECT_NE(problem->find("write rfc2217://HOST:PORT, rfc2217s://HOST:PORT"), std::string::npos);
         ASSERT_EQ(file.problems.size(), 1u);

@@ -1,5 +1,5 @@
 // The control on real pseudo-terminals: the test holds the master side, as carsim would.
-#include "serial/CommControl.h"
+#include "serial/control/CommControl.h"
 #include "tests/serial/EventLoop.h"
 #include "tests/support/PseudoRandom.h"
 #include "sim/common/PseudoTerminal.h"
@@ -16,7 +16,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-using namespace carterm;
 
 namespace {
 
@@ -49,7 +48,7 @@ protected:
         EXPECT_TRUE(succeeded(control.setCommPort(port)));
         control.onComm = [this] {
             events.push_back(control.commEvent());
-            if (control.commEvent() == comEvReceive)
+            if (control.commEvent() == serial::comEvReceive)
                 received += control.input();
         };
     }
@@ -93,7 +92,7 @@ protected:
 
     std::unique_ptr<sim::PseudoTerminal> pty;
     int master = -1;
-    CommControl control;
+    serial::control::CommControl control;
     std::vector<int> events;
     std::string received;
 };
@@ -123,7 +122,7 @@ TEST_F(PtyLinkTest, OpensAppliesSettingsWhileOpenAndRefusesWhatTheDeviceCannotTa
 
     const termios before = slaveTermios();
     const auto refused = control.setSettings("9600,n,8,1.5");
-    EXPECT_EQ(refused.number, errSettingsRefused);
+    EXPECT_EQ(refused.number, serial::errSettingsRefused);
     EXPECT_EQ(refused.text, "COM7 (" + pty->slavePath() + ") cannot use the settings \"9600,n,8,1.5\": "
                             "1.5 stop bits cannot be set on this system (use 1 or 2); \"1200,n,8,1\" stays in force");
     EXPECT_EQ(control.settings(), "1200,n,8,1");
@@ -135,7 +134,7 @@ TEST_F(PtyLinkTest, OpensAppliesSettingsWhileOpenAndRefusesWhatTheDeviceCannotTa
 TEST_F(PtyLinkTest, SettingsNoDeviceCanTakeAreRefusedWhileClosedSoTheNextOpenWorks)
 {
     const auto refused = control.setSettings("9600,n,8,1.5");
-    EXPECT_EQ(refused.number, errSettingsRefused);
+    EXPECT_EQ(refused.number, serial::errSettingsRefused);
     EXPECT_EQ(refused.text, "COM7 (" + pty->slavePath() + ") cannot use the settings \"9600,n,8,1.5\": "
                             "1.5 stop bits cannot be set on this system (use 1 or 2); \"9600,n,8,1\" stays in force");
     EXPECT_EQ(control.settings(), "9600,n,8,1");
@@ -146,7 +145,7 @@ TEST_F(PtyLinkTest, MissingDeviceIsNamedWithTheSystemText)
 {
     ::setenv("HOISTWISE_COM7", "/dev/hoistwise-no-such-tty", 1);
     const auto error = control.setPortOpen(true);
-    EXPECT_EQ(error.number, errNoSuchPort);
+    EXPECT_EQ(error.number, serial::errNoSuchPort);
     EXPECT_EQ(error.text, "COM7 (/dev/hoistwise-no-such-tty, from HOISTWISE_COM7): No such file or directory");
 
     ::setenv("HOISTWISE_COM7", "/dev/null", 1);
@@ -175,7 +174,7 @@ TEST_F(PtyLinkTest, EveryByteValueIsReceivedPromptlyThroughTheReceiveEvent)
     EXPECT_LT(clock.elapsed(), 500);
     EXPECT_EQ(received, bytes);
     EXPECT_FALSE(events.empty());
-    EXPECT_EQ(std::count(events.begin(), events.end(), comEvReceive), static_cast<long>(events.size()));
+    EXPECT_EQ(std::count(events.begin(), events.end(), serial::comEvReceive), static_cast<long>(events.size()));
 
     // A long stream arrives whole and in order.
     received.clear();
@@ -257,7 +256,7 @@ TEST_F(PtyLinkTest, TheFarEndClosingClosesThePortReportsOnceAndNothingSpins)
     runFor(1000);
     EXPECT_LT(cpuMilliseconds() - cpuBefore, 150);
     EXPECT_EQ(reports, 1);
-    EXPECT_EQ(control.output("x").number, errPortNotOpen);
+    EXPECT_EQ(control.output("x").number, serial::errPortNotOpen);
 }
 
 TEST_F(PtyLinkTest, AHungUpDeviceLikeAnUnpluggedAdapterIsReportedOnce)

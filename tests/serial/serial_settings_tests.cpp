@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-using carterm::errInvalidValue;
-using carterm::SerialSettings;
-using carterm::StopBits;
+using serial::errInvalidValue;
+using serial::SerialSettings;
+using serial::StopBits;
 
 TEST(SerialSettings, WellFormedStringsComeBackInCanonicalForm)
 {
@@ -19,17 +19,17 @@ TEST(SerialSettings, WellFormedStringsComeBackInCanonicalForm)
         {"123457,n,8,1", "123457,n,8,1"},
     };
     for (const auto& [text, canonical] : cases) {
-        SerialSettings s;
-        EXPECT_FALSE(SerialSettings::parse(text, s)) << text;
+        serial::SerialSettings s;
+        EXPECT_FALSE(serial::SerialSettings::parse(text, s)) << text;
         EXPECT_EQ(s.text(), canonical) << text;
     }
 
-    SerialSettings s;
-    ASSERT_FALSE(SerialSettings::parse("19200,e,7,1.5", s));
+    serial::SerialSettings s;
+    ASSERT_FALSE(serial::SerialSettings::parse("19200,e,7,1.5", s));
     EXPECT_EQ(s.baudRate, 19200);
     EXPECT_EQ(s.parity, 'e');
     EXPECT_EQ(s.dataBits, 7);
-    EXPECT_EQ(s.stopBits, StopBits::OneAndHalf);
+    EXPECT_EQ(s.stopBits, serial::StopBits::OneAndHalf);
 }
 
 TEST(SerialSettings, MalformedStringsAreRefusedSayingWhatWasWrongAndLeaveTheValueAlone)
@@ -51,10 +51,10 @@ TEST(SerialSettings, MalformedStringsAreRefusedSayingWhatWasWrongAndLeaveTheValu
         {"9600,n,8,1.0", "stop bits \"1.0\""},
     };
     for (const auto& [text, reason] : cases) {
-        SerialSettings s;
+        serial::SerialSettings s;
         s.baudRate = 1200;
-        const auto error = SerialSettings::parse(text, s);
-        EXPECT_EQ(error.number, errInvalidValue) << text;
+        const auto error = serial::SerialSettings::parse(text, s);
+        EXPECT_EQ(error.number, serial::errInvalidValue) << text;
         EXPECT_NE(error.text.find(reason), std::string::npos) << error.text;
         EXPECT_NE(error.text.find(std::string("\"") + text + "\" not accepted"), std::string::npos) << error.text;
         EXPECT_NE(error.text.find("\"9600,n,8,1\": baud rate, parity n/e/o/m/s, data bits 5-8, stop bits 1/1.5/2"),

@@ -2,10 +2,10 @@
 
 namespace carterm {
 
-CommError FakeSerialBackend::open(const std::string& device, const SerialSettings& settings)
+serial::CommError FakeSerialBackend::open(const std::string& device, const serial::SerialSettings& settings)
 {
     if (open_)
-        return {errPortAlreadyOpen, "is already open"};
+        return {serial::errPortAlreadyOpen, "is already open"};
     if (openError_)
         return openError_;
     open_ = true;
@@ -20,20 +20,20 @@ void FakeSerialBackend::close()
     open_ = false;
 }
 
-CommError FakeSerialBackend::apply(const SerialSettings& settings)
+serial::CommError FakeSerialBackend::apply(const serial::SerialSettings& settings)
 {
     if (!open_)
-        return {errPortNotOpen, "is not open"};
+        return {serial::errPortNotOpen, "is not open"};
     if (applyError_)
         return applyError_;
     applied_ = settings;
     return {};
 }
 
-CommError FakeSerialBackend::write(std::string_view bytes)
+serial::CommError FakeSerialBackend::write(std::string_view bytes)
 {
     if (!open_)
-        return {errPortNotOpen, "is not open"};
+        return {serial::errPortNotOpen, "is not open"};
     sent_.append(bytes);
     return {};
 }

@@ -9,13 +9,13 @@
 
 namespace carterm {
 
-class FakeSerialBackend final : public SerialBackend {
+class FakeSerialBackend final : public serial::SerialBackend {
 public:
-    CommError open(const std::string& device, const SerialSettings& settings) override;
+    serial::CommError open(const std::string& device, const serial::SerialSettings& settings) override;
     void close() override;
     bool isOpen() const override { return open_; }
-    CommError apply(const SerialSettings& settings) override;
-    CommError write(std::string_view bytes) override;
+    serial::CommError apply(const serial::SerialSettings& settings) override;
+    serial::CommError write(std::string_view bytes) override;
     std::string readAll() override;
     int bytesAvailable() const override { return static_cast<int>(received_.size()); }
     int bytesWaitingToSend() const override { return open_ ? waitingToSend_ : 0; }
@@ -33,16 +33,16 @@ public:
     // Raises any event or error code as the driver would (3..7, 1001.. or anything else).
     void raiseEvent(int code);
     // Every open fails with `error` until called with an empty CommError.
-    void failOpen(CommError error) { openError_ = std::move(error); }
+    void failOpen(serial::CommError error) { openError_ = std::move(error); }
     // Every settings change while open fails with `error` until called with an empty CommError.
-    void failApply(CommError error) { applyError_ = std::move(error); }
+    void failApply(serial::CommError error) { applyError_ = std::move(error); }
     // The device vanishes: the port closes, then the loss is reported with `systemText`.
     void loseDevice(const std::string& systemText = "Input/output error");
     // The lost device is back at the path being watched (what the one-second look would find);
     // nothing happens when no loss is being watched.
     void plugBack();
 
-    const SerialSettings& appliedSettings() const { return applied_; }
+    const serial::SerialSettings& appliedSettings() const { return applied_; }
     const std::string& openedDevice() const { return device_; }
     int openCount() const { return openCount_; }
 
@@ -50,13 +50,13 @@ private:
     bool open_ = false;
     std::string device_;
     std::string watched_;
-    SerialSettings applied_;
+    serial::SerialSettings applied_;
     std::string received_;
     std::string sent_;
     int waitingToSend_ = 0;
     int openCount_ = 0;
-    CommError openError_;
-    CommError applyError_;
+    serial::CommError openError_;
+    serial::CommError applyError_;
 };
 
 } // namespace carterm

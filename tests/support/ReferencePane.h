@@ -1,7 +1,7 @@
 #pragma once
 // A plain reference of the terminal append routine's rules, written step by step as the rules
 // read, for the tests and fuzz targets that feed received text through the real one.
-#include "serial/TerminalAppend.h"
+#include "carterm/TerminalAppend.h"
 
 #include <algorithm>
 #include <string>

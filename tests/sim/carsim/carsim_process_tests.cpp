@@ -88,11 +88,11 @@ TEST(CarsimProgram, AnswersAPollOverItsPseudoTerminalAndStopsOnSigterm)
     // Echo (6) + marker line (8) + nine 40-character table lines.
     const std::size_t whole = 6 + 8 + 9 * 40;
     const std::string received = readUntil(fd, Clock::now() + kPatience,
-        [&](const std::string& s) { return carterm::normaliseLineEnds(s).size() >= whole; });
+        [&](const std::string& s) { return serial::normaliseLineEnds(s).size() >= whole; });
     ::close(fd);
 
     // Read as carscope reads it: every shown cell a digit, and the car at rest on floor 1.
-    const std::string buffer = carterm::normaliseLineEnds(received);
+    const std::string buffer = serial::normaliseLineEnds(received);
     EXPECT_EQ(buffer.substr(0, 6), "pmii\r\n");
     const auto reply = carterm::reply::parseScopeReply(buffer);
     EXPECT_TRUE(reply.markers.pollAnswer) << buffer;

@@ -106,7 +106,7 @@ TEST(CommandSession, VelocityReplyFollowsTheCar)
     c.session.receive("scc7\r");
     c.car.advance(6.0);
     ASSERT_TRUE(c.car.moving());
-    const auto velocity = carterm::reply::parseScopeReply(carterm::normaliseLineEnds(c.session.receive("vel\r")))
+    const auto velocity = carterm::reply::parseScopeReply(serial::normaliseLineEnds(c.session.receive("vel\r")))
                               .markers.velocity;
     ASSERT_TRUE(velocity);
     const std::string shown = velocity->text;

@@ -11,7 +11,7 @@
 #include <string>
 
 using namespace carsim;
-using carterm::normaliseLineEnds;
+using serial::normaliseLineEnds;
 using carterm::reply::parseScopeReply;
 using toolkit::instr;
 using toolkit::mid;
@@ -39,7 +39,7 @@ TEST(PmiReply, CellsSitWhereTheTerminalReadsThem)
 {
     const PmiTable table = patternTable();
     // What the terminal holds after polling: its own echo, then the reply.
-    const std::string buffer = normaliseLineEnds("pmii\r\n" + formatPmiReply(table));
+    const std::string buffer = serial::normaliseLineEnds("pmii\r\n" + formatPmiReply(table));
 
     ASSERT_NE(instr(buffer, "> PMII"), 0);
     const long p = instr(buffer, "PMI #  = = = = = = = = = = = = = = = =");
@@ -76,7 +76,7 @@ TEST(PmiReply, WholeTableFitsTheReplyBufferAfterEarlierTraffic)
     std::string traffic(1000, 'x');
     traffic += "vel\r\n" + formatVelocityReply(120);
     traffic += "pmii\r\n" + formatPmiReply(patternTable());
-    const std::string buffer = carterm::reply::lastReplyWindow(normaliseLineEnds(traffic));
+    const std::string buffer = carterm::reply::lastReplyWindow(serial::normaliseLineEnds(traffic));
 
     const auto reply = parseScopeReply(buffer);
     ASSERT_TRUE(reply.table);
@@ -92,7 +92,7 @@ TEST(VelocityReply, ThreeCharactersRightAlignedAfterTheMarker)
         const char* shown;
     } cases[] = {{0, "  0"}, {85, " 85"}, {7, "  7"}, {200, "200"}, {1500, "999"}, {-4, "  0"}};
     for (const auto& c : cases) {
-        const std::string buffer = normaliseLineEnds("vel\r\n" + formatVelocityReply(c.fpm));
+        const std::string buffer = serial::normaliseLineEnds("vel\r\n" + formatVelocityReply(c.fpm));
         const auto velocity = parseScopeReply(buffer).markers.velocity;
         ASSERT_TRUE(velocity);
         EXPECT_EQ(velocity->text, c.shown) << c.fpm;
@@ -107,7 +107,7 @@ TEST(BbtReply, FiveCharacterValueEightAfterTheMarker)
         const char* shown;
     } cases[] = {{11.31, "11.31"}, {6.524, " 6.52"}, {0.0, " 0.00"}, {250.0, "99.99"}, {-1.0, " 0.00"}};
     for (const auto& c : cases) {
-        const std::string buffer = normaliseLineEnds("bbt\r\n" + formatBbtReply(c.seconds));
+        const std::string buffer = serial::normaliseLineEnds("bbt\r\n" + formatBbtReply(c.seconds));
         EXPECT_EQ(parseScopeReply(buffer).markers.bbt, c.shown) << c.seconds;
         EXPECT_EQ(mid(buffer, instr(buffer, "BBT") + 13, 2), "\r\n");
     }
@@ -117,7 +117,7 @@ TEST(FaultReply, OneBlockServesBothTerminals)
 {
     const FaultRegisters faults = sampleFaults();
     // The echo is lower case, so the terminals' case-sensitive search skips it.
-    const std::string buffer = normaliseLineEnds("flt0\r\n" + formatFaultReply(faults));
+    const std::string buffer = serial::normaliseLineEnds("flt0\r\n" + formatFaultReply(faults));
 
     // The older terminal (while a poll's answer is in the buffer): the 76 characters from the
     // first register line.
@@ -157,7 +157,7 @@ TEST(Replies, NoReplyCarriesAnotherReplysMarker)
     const std::string markers[] = {"> PMII", std::string(kPmiHeader), "VEL =   ", "BBT", "FLT0", "FLT  "};
     for (const auto& reply : replies) {
         const std::string name = reply.name;
-        const std::string buffer = normaliseLineEnds(reply.text);
+        const std::string buffer = serial::normaliseLineEnds(reply.text);
         for (const auto& marker : markers) {
             const bool own = (name == "pmii" && (marker == "> PMII" || marker == kPmiHeader))
                 || (name == "vel" && marker == "VEL =   ") || (name == "bbt" && marker == "BBT")

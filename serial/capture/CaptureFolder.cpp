@@ -1,0 +1,121 @@
+#include "serial/capture/CaptureFolder.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace serial::capture {
+
+namespace fs = std::filesystem;
+
+std::string defaultCaptureFolder()
+{
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state != nullptr && state[0] == '/')
+        return std::string(state) + "/hoistwise/captures";
+    const char* home = std::getenv("HOME");
+    return std::string(home != nullptr ? home : "") + "/.local/state/hoistwise/captures";
+}
+
+std::optional<NewCapture> createCapture(const std::string& folder, const std::string& program,
+                                        const std::string& port, std::chrono::system_clock::time_point start,
+                                        std::string& error)
+{
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (ec) {
+        error = folder + ": " + ec.message();
+        return std::nullopt;
+    }
+    const std::string base = folder + "/" + program + "-" + port + "-" + fileStamp(start);
+    for (int n = 1; n < 1000; ++n) {
+        const CapturePaths paths = capturePaths(n == 1 ? base : base + "-" + std::to_string(n));
+        const int timing = ::open(paths.timing.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (timing < 0 && errno == EEXIST)
+            continue;
+        if (timing < 0) {
+            error = paths.timing + ": " + std::strerror(errno);
+            return std::nullopt;
+        }
+        const int data = ::open(paths.data.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (data < 0) {
+            const int why = errno;
+            error = paths.data + ": " + std::strerror(why);
+            ::close(timing);
+            ::unlink(paths.timing.c_str());
+            if (why == EEXIST)
+                continue;
+            return std::nullopt;
+        }
+        ::flock(timing, LOCK_EX | LOCK_NB);
+        return NewCapture{timing, data, paths};
+    }
+    error = base + ": too many sessions started in one second";
+    return std::nullopt;
+}
+
+namespace {
+struct Session {
+    std::string stem;
+    long long bytes = 0;
+    struct timespec written{};
+};
+
+bool inUse(const std::string& timingPath)
+{
+    const int fd = ::open(timingPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+    ::close(fd);
+    return locked;
+}
+} // namespace
+
+long long pruneCaptures(const std::string& folder, long long limit, const std::string& keep)
+{
+    std::vector<Session> sessions;
+    long long total = 0;
+    std::error_code ec;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
+        const std::string path = entry.path().string();
+        const bool timing = path.ends_with(kTimingSuffix);
+        if (!timing && !path.ends_with(kDataSuffix))
+            continue;
+        struct stat st{};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        total += st.st_size;
+        const std::string stem = capturePaths(path).stem;
+        auto it = std::find_if(sessions.begin(), sessions.end(), [&](const Session& s) { return s.stem == stem; });
+        if (it == sessions.end())
+            it = sessions.insert(sessions.end(), Session{stem, 0, {}});
+        it->bytes += st.st_size;
+        if (timing)
+            it->written = st.st_mtim;
+    }
+    std::sort(sessions.begin(), sessions.end(), [](const Session& a, const Session& b) {
+        return a.written.tv_sec != b.written.tv_sec ? a.written.tv_sec < b.written.tv_sec
+                                                    : a.written.tv_nsec < b.written.tv_nsec;
+    });
+    for (const Session& s : sessions) {
+        if (total <= limit)
+            break;
+        const CapturePaths paths = capturePaths(s.stem);
+        if (s.stem == keep || inUse(paths.timing))
+            continue;
+        ::unlink(paths.timing.c_str());
+        ::unlink(paths.data.c_str());
+        total -= s.bytes;
+    }
+    return total;
+}
+
+} // namespace serial::capture

@@ -1,0 +1,183 @@
+#include "serial/capture/CaptureReader.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace serial::capture {
+
+namespace {
+constexpr std::size_t kReadChunk = 1 << 20;
+
+std::optional<long long> parseCount(std::string_view text)
+{
+    if (text.empty() || text.size() > 15)
+        return std::nullopt;
+    long long n = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        n = n * 10 + (c - '0');
+    }
+    return n;
+}
+} // namespace
+
+CaptureReader::CaptureReader(CapturePaths paths) : paths_(std::move(paths)) {}
+
+CaptureReader::~CaptureReader()
+{
+    if (timingFd_ >= 0)
+        ::close(timingFd_);
+    if (dataFd_ >= 0)
+        ::close(dataFd_);
+}
+
+bool CaptureReader::fail(std::string text)
+{
+    error_ = std::move(text);
+    return false;
+}
+
+bool CaptureReader::findDataStart()
+{
+    char head[4096];
+    const ssize_t n = ::pread(dataFd_, head, sizeof head, 0);
+    if (n < 0)
+        return fail(paths_.data + ": " + std::strerror(errno));
+    const void* end = std::memchr(head, '\n', static_cast<std::size_t>(n));
+    if (end == nullptr) {
+        if (n == static_cast<ssize_t>(sizeof head))
+            return fail(paths_.data + ": the first line is not a capture's header line");
+        return true;   // not written yet
+    }
+    dataStart_ = static_cast<const char*>(end) - head + 1;
+    dataNext_ = dataStart_;
+    return true;
+}
+
+bool CaptureReader::readMore(std::vector<Record>& out, std::size_t enough)
+{
+    if (!error_.empty())
+        return false;
+    if (timingFd_ < 0) {
+        timingFd_ = ::open(paths_.timing.c_str(), O_RDONLY | O_CLOEXEC);
+        if (timingFd_ < 0)
+            return fail(paths_.timing + ": " + std::strerror(errno));
+        dataFd_ = ::open(paths_.data.c_str(), O_RDONLY | O_CLOEXEC);
+        if (dataFd_ < 0)
+            return fail(paths_.data + ": " + std::strerror(errno));
+    }
+    if (dataStart_ < 0 && !findDataStart())
+        return false;
+    if (dataStart_ < 0)
+        return true;
+    std::string chunk(kReadChunk, '\0');
+    for (;;) {
+        const ssize_t n = ::read(timingFd_, chunk.data(), chunk.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return fail(paths_.timing + ": " + std::strerror(errno));
+        if (n == 0)
+            return true;
+        std::string_view text(chunk.data(), static_cast<std::size_t>(n));
+        std::size_t from = 0;
+        for (std::size_t nl = text.find('\n'); nl != std::string_view::npos; nl = text.find('\n', from)) {
+            std::string_view line = text.substr(from, nl - from);
+            from = nl + 1;
+            bool ok;
+            if (!partial_.empty()) {
+                partial_ += line;
+                ok = parseLine(partial_, out);
+                partial_.clear();
+            } else {
+                ok = parseLine(line, out);
+            }
+            if (!ok)
+                return false;
+        }
+        partial_ += text.substr(from);
+        if (out.size() >= enough)
+            return true;
+    }
+}
+
+bool CaptureReader::parseLine(std::string_view line, std::vector<Record>& out)
+{
+    ++lineNumber_;
+    const auto bad = [&](const std::string& what) {
+        return fail(paths_.timing + " line " + std::to_string(lineNumber_) + ": " + what +
+                    "; a capture's timing line reads \"H|O|I|S <seconds.microseconds> ...\"");
+    };
+    if (line.size() < 4 || line[1] != ' ')
+        return bad("not a timing record");
+    Record r;
+    r.kind = line[0];
+    const std::size_t delayEnd = line.find(' ', 2);
+    const auto delay = parseDelay(line.substr(2, delayEnd == std::string_view::npos ? line.npos : delayEnd - 2));
+    if (!delay)
+        return bad("the delay \"" + std::string(line.substr(2, delayEnd - 2)) + "\" is not seconds with six decimals");
+    const std::string_view rest = delayEnd == std::string_view::npos ? std::string_view{} : line.substr(delayEnd + 1);
+    time_ += *delay;
+    r.time = time_;
+    switch (r.kind) {
+    case kReceived:
+    case kSent: {
+        const auto count = parseCount(rest);
+        if (!count)
+            return bad("the byte count \"" + std::string(rest) + "\" is not a number");
+        r.offset = dataNext_;
+        r.length = *count;
+        dataNext_ += *count;
+        break;
+    }
+    case kHeader:
+    case kEvent: {
+        const std::size_t space = rest.find(' ');
+        r.name = std::string(rest.substr(0, space));
+        if (space != std::string_view::npos)
+            r.value = std::string(rest.substr(space + 1));
+        if (r.kind == kHeader) {
+            headers_[r.name] = r.value;
+            if (r.name == "START_TIME")
+                if (const auto start = parseStartTime(r.value))
+                    start_ = *start;
+        }
+        break;
+    }
+    default:
+        return bad(std::string("the kind '") + r.kind + "' is none of H, O, I, S");
+    }
+    out.push_back(std::move(r));
+    return true;
+}
+
+std::string CaptureReader::bytes(const Record& record)
+{
+    if (record.length <= 0 || dataFd_ < 0)
+        return {};
+    const long long windowEnd = windowAt_ + static_cast<long long>(window_.size());
+    if (record.offset < windowAt_ || record.offset + record.length > windowEnd) {
+        window_.resize(std::max<std::size_t>(kReadChunk, static_cast<std::size_t>(record.length)));
+        std::size_t got = 0;
+        while (got < window_.size()) {
+            const ssize_t n = ::pread(dataFd_, window_.data() + got, window_.size() - got,
+                                      record.offset + static_cast<long long>(got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += static_cast<std::size_t>(n);
+        }
+        window_.resize(got);
+        windowAt_ = record.offset;
+    }
+    const long long from = record.offset - windowAt_;
+    const long long available = static_cast<long long>(window_.size()) - from;
+    return window_.substr(static_cast<std::size_t>(from),
+                          static_cast<std::size_t>(std::max(0LL, std::min(available, record.length))));
+}
+
+} // namespace serial::capture

@@ -1,0 +1,273 @@
+#include "serial/control/CommControl.h"
+
+#include "serial/capture/CaptureSettings.h"
+#include "serial/OutsideText.h"
+#include "serial/PortMap.h"
+#include "serial/control/RoutingBackend.h"
+#include "serial/capture/SessionCapture.h"
+#include "serial/SettingsInForce.h"
+
+#include <algorithm>
+
+namespace serial::control {
+
+namespace {
+constexpr int portLost = 0;
+constexpr int portBack = -1;
+constexpr int portNotice = -2;
+}
+
+CommControl::CommControl(std::unique_ptr<SerialBackend> backend)
+    : backend_(backend ? std::move(backend) : std::make_unique<RoutingBackend>())
+{
+    if (capture::CaptureSettings::current().enabled) {
+        capture_ = std::make_unique<capture::SessionCapture>(capture::CaptureSettings::current());
+        capture_->onStopped = [this](const std::string& text) {
+            if (auto handler = onCaptureStopped)
+                handler(text);
+        };
+    }
+    backend_->onReadyRead = [this] { post(comEvReceive); };
+    backend_->onLineEvent = [this](int code) {
+        if (capture_)
+            capture_->lineEvent(code);
+        post(code);
+    };
+    backend_->onDeviceLost = [this](const std::string& systemText) {
+        if (capture_)
+            capture_->lost(systemText);
+        backend_->watchForReturn(openDevice_);
+        if (auto changed = onOpenChanged)
+            changed();
+        post(portLost, describe(systemText + ". The device was disconnected and the port has been closed.",
+                                printable(openDevice_)));
+    };
+    backend_->onDeviceBack = [this] { reopenReturnedDevice(); };
+    // A network port that could not be reached is told like a port that failed to open, and the
+    // port is closed: nothing is watched, the operator opens it again.
+    backend_->onOpenFailed = [this](const std::string& text) { post(portLost, describe(text, openDevice_)); };
+    backend_->onSettingsInForce = [this](const SerialSettings& inForce) {
+        const std::string notice = settingsInForceNotice(portLabel(), settings_, inForce);
+        settings_ = inForce;
+        if (!notice.empty())
+            post(portNotice, notice);
+    };
+    backend_->onNotice = [this](const std::string& text) { post(portNotice, describe(text, openDevice_)); };
+}
+
+CommControl::~CommControl()
+{
+    *alive_ = false;
+    backend_->onReadyRead = nullptr;
+    backend_->onLineEvent = nullptr;
+    backend_->onDeviceLost = nullptr;
+    backend_->onDeviceBack = nullptr;
+    backend_->onOpenFailed = nullptr;
+    backend_->onSettingsInForce = nullptr;
+    backend_->onNotice = nullptr;
+    backend_->stopWatching();
+    if (capture_ && backend_->isOpen())
+        capture_->closed();
+    backend_->close();
+}
+
+std::string CommControl::deviceForPort(int n)
+{
+    return PortMap::current().lookup(n).device;
+}
+
+std::string CommControl::portLabel() const
+{
+    return portName(port_) + " (" + printable(backend_->isOpen() ? openDevice_ : deviceName()) + ")";
+}
+
+// "COM1 (/dev/ttyS0) is in use ..." or "COM1 (/dev/ttyS0): No such file or directory".
+std::string CommControl::describe(const std::string& what, const std::string& device) const
+{
+    const std::string label = device.empty() ? portLabel() : portName(port_) + " (" + device + ")";
+    const bool phrase = what.rfind("is ", 0) == 0 || what.rfind("cannot ", 0) == 0;
+    return label + (phrase ? " " : ": ") + what;
+}
+
+CommError CommControl::setCommPort(int n)
+{
+    if (n < 1)
+        return {errInvalidValue, "Port number " + std::to_string(n) + " is not valid: port numbers start at 1"};
+    if (n == port_)
+        return {};
+    if (backend_->isOpen())
+        return {errPortAlreadyOpen, describe("is open: close the port before choosing another port number")};
+    backend_->stopWatching();   // a device lost on the old port number is no longer wanted
+    port_ = n;
+    return {};
+}
+
+CommError CommControl::setSettings(std::string_view s)
+{
+    SerialSettings parsed;
+    if (CommError error = SerialSettings::parse(s, parsed))
+        return error;
+    if (CommError error = backend_->check(parsed))
+        return {error.number, describe(error.text + "; \"" + settings_.text() + "\" stays in force")};
+    if (backend_->isOpen()) {
+        if (CommError error = backend_->apply(parsed))
+            return {error.number, describe(error.text + "; \"" + settings_.text() + "\" stays in force")};
+    }
+    settings_ = parsed;
+    if (backend_->isOpen())
+        readBackSettings();
+    if (capture_ && backend_->isOpen())
+        capture_->settingsChanged(settings_.text());
+    return {};
+}
+
+void CommControl::readBackSettings()
+{
+    const std::optional<SerialSettings> inForce = backend_->settingsInForce();
+    const std::string text = inForce ? settingsInForceNotice(portLabel(), settings_, *inForce) : std::string();
+    if (text == settingsInForceTold_)
+        return;
+    settingsInForceTold_ = text;
+    if (!text.empty())
+        post(portNotice, text);
+}
+
+bool CommControl::portOpen() const
+{
+    return backend_->isOpen();
+}
+
+CommError CommControl::setPortOpen(bool open)
+{
+    if (!open)
+        backend_->stopWatching();
+    if (open == backend_->isOpen())
+        return {};
+    if (!open) {
+        backend_->close();
+        if (capture_)
+            capture_->closed();
+        // Line events belong to the session just ended; received data and a loss report stay.
+        std::erase_if(pending_, [](const Pending& p) { return p.code != comEvReceive && p.code != portLost; });
+        return {};
+    }
+    const PortMapping mapping = PortMap::current().lookup(port_);
+    // Where the device came from tells the technician which setting to mend.
+    const std::string named = printable(mapping.device) + (mapping.origin.empty() ? "" : ", from " + mapping.origin);
+    if (!mapping.refusal.empty())
+        return {errDeviceFailure, describe(mapping.refusal, named)};
+    if (CommError error = backend_->open(mapping.device, settings_))
+        return {error.number, describe(error.text, named)};
+    backend_->stopWatching();
+    openDevice_ = mapping.device;
+    readBackSettings();
+    if (capture_)
+        capture_->opened(portName(port_), openDevice_, settings_.text());
+    return {};
+}
+
+// Quietly leaves the port closed (and the watch on) when the device that came back cannot be
+// opened: not a terminal, still in use, or refusing the settings.
+void CommControl::reopenReturnedDevice()
+{
+    if (backend_->isOpen() || backend_->open(openDevice_, settings_))
+        return;
+    backend_->stopWatching();
+    readBackSettings();
+    if (auto changed = onOpenChanged)
+        changed();
+    if (capture_)
+        capture_->reconnected(portName(port_) + " " + openDevice_);
+    post(portBack, portName(port_) + " reconnected");
+}
+
+CommError CommControl::output(std::string_view bytes)
+{
+    if (!backend_->isOpen())
+        return {errPortNotOpen, describe("is not open: nothing was sent")};
+    if (CommError error = backend_->write(bytes))
+        return {error.number, describe(error.text)};
+    if (capture_)
+        capture_->sent(bytes);
+    return {};
+}
+
+std::string CommControl::input()
+{
+    std::string bytes = backend_->readAll();
+    if (capture_)
+        capture_->received(bytes);
+    return bytes;
+}
+
+void CommControl::setInBufferSize(int size)
+{
+    if (size > 0)
+        inBufferSize_ = size;
+}
+
+void CommControl::setOutBufferSize(int size)
+{
+    if (size > 0)
+        outBufferSize_ = size;
+}
+
+int CommControl::inBufferCount() const
+{
+    return backend_->bytesAvailable();
+}
+
+int CommControl::outBufferCount() const
+{
+    return backend_->isOpen() ? backend_->bytesWaitingToSend() : 0;
+}
+
+void CommControl::post(int code, std::string text)
+{
+    // A kind of event already waiting is not queued twice: one report covers both.
+    const bool waiting = code != portLost && code != portBack && code != portNotice
+        && std::any_of(pending_.begin(), pending_.end(), [code](const Pending& p) { return p.code == code; });
+    if (!waiting)
+        pending_.push_back({code, std::move(text)});
+    deliver();
+}
+
+void CommControl::deliver()
+{
+    if (delivering_)
+        return;
+    delivering_ = true;
+    const std::weak_ptr<bool> alive = alive_;
+    try {
+        while (!pending_.empty()) {
+            Pending next = std::move(pending_.front());
+            pending_.pop_front();
+            if (next.code == portLost) {
+                if (auto handler = onPortLost)
+                    handler(next.text);
+            } else if (next.code == portBack) {
+                if (auto handler = onPortReconnected)
+                    handler(next.text);
+            } else if (next.code == portNotice) {
+                if (auto handler = onNotice)
+                    handler(next.text);
+            } else {
+                // The receive event is only worth raising while something is still waiting.
+                if (next.code == comEvReceive && backend_->bytesAvailable() == 0)
+                    continue;
+                commEvent_ = next.code;
+                if (auto handler = onComm)
+                    handler();
+            }
+            if (alive.expired())
+                return;   // a handler destroyed the control
+        }
+    } catch (...) {
+        if (!alive.expired())
+            delivering_ = false;
+        throw;
+    }
+    delivering_ = false;
+}
+
+} // namespace serial::control

@@ -1,0 +1,95 @@
+#include "serial/network/GensioLoop.h"
+
+#include <gensio/gensio.h>
+
+#include <csignal>
+#include <pthread.h>
+
+namespace serial::network {
+
+GensioLoop& GensioLoop::instance()
+{
+    static GensioLoop loop;
+    return loop;
+}
+
+GensioLoop::GensioLoop()
+{
+    thread_ = std::thread([this] { run(); });
+    std::unique_lock lock(mutex_);
+    started_.wait(lock, [this] { return ready_; });
+}
+
+GensioLoop::~GensioLoop()
+{
+    if (!thread_.joinable())
+        return;
+    if (os_)
+        post([this] { gensio_os_funcs_wake(os_, stop_); });
+    thread_.join();
+}
+
+void GensioLoop::run()
+{
+    // Tasks posted from other threads wake this one with gensio's wake signal, sent to this
+    // thread alone; it needs a handler that does nothing, or its arrival would end the process.
+    struct sigaction wake {};
+    wake.sa_handler = [](int) {};
+    sigemptyset(&wake.sa_mask);
+    ::sigaction(GENSIO_DEF_WAKE_SIG, &wake, nullptr);
+    // A peer that vanishes mid-write must cost an error code, not the process.
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    ::pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+    int error = gensio_default_os_hnd(GENSIO_DEF_WAKE_SIG, &os_);
+    if (!error) {
+        runner_ = gensio_os_funcs_alloc_runner(os_, [](gensio_runner*, void* self) {
+            static_cast<GensioLoop*>(self)->runTasks();
+        }, this);
+        stop_ = gensio_os_funcs_alloc_waiter(os_);
+        if (!runner_ || !stop_)
+            error = GE_NOMEM;
+    }
+    {
+        std::lock_guard lock(mutex_);
+        if (error) {
+            failure_ = std::string("the network library cannot start: ") + gensio_err_to_str(error);
+            os_ = nullptr;
+        }
+        ready_ = true;
+    }
+    started_.notify_all();
+    if (error)
+        return;
+    // Waits until the destructor's task wakes it; gensio's timers and sockets are served meanwhile.
+    while (gensio_os_funcs_wait(os_, stop_, 1, nullptr) != 0) {
+    }
+    runTasks();
+}
+
+void GensioLoop::post(std::function<void()> task)
+{
+    std::lock_guard lock(mutex_);
+    if (!os_)
+        return;
+    tasks_.push_back(std::move(task));
+    if (!scheduled_) {
+        scheduled_ = true;
+        gensio_os_funcs_run(os_, runner_);
+    }
+}
+
+void GensioLoop::runTasks()
+{
+    std::deque<std::function<void()>> batch;
+    {
+        std::lock_guard lock(mutex_);
+        scheduled_ = false;
+        batch.swap(tasks_);
+    }
+    for (auto& task : batch)
+        task();
+}
+
+} // namespace serial::network

@@ -1,0 +1,51 @@
+#pragma once
+// The one thread on which this process makes its gensio calls: name look-ups, connects, TLS
+// handshakes and the traffic of every network port run there, never on the window's thread.
+// Started at first use and stopped when the process ends.
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+struct gensio_os_funcs;
+struct gensio_runner;
+struct gensio_waiter;
+
+namespace serial::network {
+
+class GensioLoop {
+public:
+    static GensioLoop& instance();
+    ~GensioLoop();
+    GensioLoop(const GensioLoop&) = delete;
+    GensioLoop& operator=(const GensioLoop&) = delete;
+
+    // Runs `task` on the loop's thread, after every task posted before it. Callable from any
+    // thread, the loop's own included.
+    void post(std::function<void()> task);
+    // Only for use on the loop's thread.
+    gensio_os_funcs* os() const { return os_; }
+    // Empty when the loop runs; otherwise why gensio could not be started.
+    const std::string& failure() const { return failure_; }
+
+private:
+    GensioLoop();
+    void run();
+    void runTasks();
+
+    std::thread thread_;
+    gensio_os_funcs* os_ = nullptr;
+    gensio_runner* runner_ = nullptr;
+    gensio_waiter* stop_ = nullptr;
+    std::string failure_;
+
+    std::mutex mutex_;
+    std::condition_variable started_;
+    bool ready_ = false;
+    bool scheduled_ = false;
+    std::deque<std::function<void()>> tasks_;
+};
+
+} // namespace serial::network

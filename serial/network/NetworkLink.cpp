@@ -1,0 +1,542 @@
+#include "serial/network/NetworkLink.h"
+
+#include "serial/network/GensioLoop.h"
+#include "serial/network/PeerCertificate.h"
+#include "serial/network/RemoteLineState.h"
+#include "serial/network/ServerWords.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QTimer>
+
+#include <gensio/gensio.h>
+#include <gensio/sergensio.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cctype>
+#include <vector>
+
+namespace serial::network {
+
+namespace {
+
+constexpr std::size_t writeChunk = 64 * 1024;
+constexpr std::size_t serverTextLimit = 200;
+constexpr auto roundPatience = std::chrono::seconds(3);
+
+enum Field { Baud, DataBits, Parity, Stop };
+
+unsigned parityCode(char parity)
+{
+    switch (parity) {
+    case 'o': return SERGENSIO_PARITY_ODD;
+    case 'e': return SERGENSIO_PARITY_EVEN;
+    case 'm': return SERGENSIO_PARITY_MARK;
+    case 's': return SERGENSIO_PARITY_SPACE;
+    default: return SERGENSIO_PARITY_NONE;
+    }
+}
+
+char parityLetter(unsigned code, char otherwise)
+{
+    switch (code) {
+    case SERGENSIO_PARITY_NONE: return 'n';
+    case SERGENSIO_PARITY_ODD: return 'o';
+    case SERGENSIO_PARITY_EVEN: return 'e';
+    case SERGENSIO_PARITY_MARK: return 'm';
+    case SERGENSIO_PARITY_SPACE: return 's';
+    default: return otherwise;
+    }
+}
+
+// RFC 2217 numbers the stop bits 1, 2 and 3 for one and a half.
+unsigned stopCode(StopBits stop)
+{
+    return stop == StopBits::Two ? 2 : stop == StopBits::OneAndHalf ? 3 : 1;
+}
+
+StopBits stopBits(unsigned code, StopBits otherwise)
+{
+    return code == 1 ? StopBits::One : code == 2 ? StopBits::Two : code == 3 ? StopBits::OneAndHalf : otherwise;
+}
+
+} // namespace
+
+// The answers to one change of settings. A field the server leaves unanswered keeps this round
+// from being told, never a later one.
+struct NetworkLink::Round {
+    SerialSettings answer;
+    int due = 0;
+    std::chrono::steady_clock::time_point asked = std::chrono::steady_clock::now();
+};
+
+namespace {
+
+struct Answer {
+    std::weak_ptr<NetworkLink> link;
+    std::shared_ptr<NetworkLink::Round> round;
+    int field;
+};
+
+} // namespace
+
+NetworkLink::NetworkLink(const NetworkEndpoint& endpoint, Events events)
+    : endpoint_(endpoint)
+    , events_(std::move(events))
+{
+}
+
+NetworkLink::~NetworkLink() = default;
+
+std::shared_ptr<NetworkLink> NetworkLink::connect(const NetworkEndpoint& endpoint, const SerialSettings& settings,
+                                                  Events events, int delayMs)
+{
+    auto link = std::make_shared<NetworkLink>(endpoint, std::move(events));
+    const auto start = [link, settings] { GensioLoop::instance().post([link, settings] { link->start(settings); }); };
+    if (delayMs > 0 && QCoreApplication::instance())
+        QTimer::singleShot(delayMs, QCoreApplication::instance(), start);
+    else
+        start();
+    return link;
+}
+
+void NetworkLink::toWindow(std::function<void(Events&)> call)
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app)
+        return;
+    QMetaObject::invokeMethod(app, [self = weak_from_this(), call = std::move(call)] {
+        const std::shared_ptr<NetworkLink> link = self.lock();
+        if (link && !link->closedByWindow_) {
+            Events copy = link->events_;   // a handler may close the link under its own feet
+            call(copy);
+        }
+    }, Qt::QueuedConnection);
+}
+
+void NetworkLink::start(const SerialSettings& settings)
+{
+    asked_ = settings;
+    if (ending_)
+        return;
+    GensioLoop& loop = GensioLoop::instance();
+    // The name is looked up here, on the gensio thread, so a slow name server never holds the window.
+    int err = str_to_gensio(endpoint_.gensioString().c_str(), loop.os(), &NetworkLink::onEvent, this, &io_);
+    if (err) {
+        io_ = nullptr;
+        ending_ = true;
+        const std::string why = failureText(err);
+        toWindow([why](Events& e) { if (e.ended) e.ended(why); });
+        return;
+    }
+    keepAlive_ = shared_from_this();
+    err = gensio_open(io_, [](gensio*, int err, void* self) { static_cast<NetworkLink*>(self)->opened(err); }, this);
+    if (err) {
+        readFailed(err);
+        return;
+    }
+    // Reading from the start lets a server's refusal ("Port already in use") be heard before it
+    // hangs up.
+    gensio_set_read_callback_enable(io_, true);
+}
+
+void NetworkLink::opened(int err)
+{
+    if (ending_)
+        return;
+    if (err) {
+        readFailed(err);
+        return;
+    }
+    open_ = true;
+    // Reading was asked for before the open; the open may have reset it.
+    gensio_set_read_callback_enable(io_, true);
+    sergensio* sio = gensio_to_sergensio(io_);
+    lineControl_ = sio && endpoint_.lineControl();
+    {
+        std::lock_guard lock(mutex_);
+        lineControlShared_ = lineControl_;
+    }
+    if (lineControl_) {
+        askSettings(asked_);
+        // As a local device opens: no flow control. DTR and RTS stay as the server raised them on
+        // opening its device; gensio 2.6 mismatches the answers of later changes if asked for them.
+        sergensio_flowcontrol(sio, SERGENSIO_FLOWCONTROL_NONE, nullptr, nullptr);
+        sergensio_modemstate(sio, 0xff);
+        sergensio_linestate(sio, SERGENSIO_LINESTATE_BREAK | SERGENSIO_LINESTATE_FRAMING_ERR
+                                     | SERGENSIO_LINESTATE_PARITY_ERR | SERGENSIO_LINESTATE_OVERRUN_ERR);
+    } else {
+        establishedTold_ = true;
+        toWindow([](Events& e) { if (e.established) e.established(); });
+    }
+    flush();
+}
+
+void NetworkLink::applySettings(const SerialSettings& settings)
+{
+    GensioLoop::instance().post([self = shared_from_this(), settings] {
+        self->asked_ = settings;
+        if (!self->open_ || !self->lineControl_ || self->ending_)
+            return;
+        // One change at a time: a server's answer is matched to the request by its kind only.
+        // A change the server never fully answered gives way after a while.
+        if (self->round_ && std::chrono::steady_clock::now() - self->round_->asked < roundPatience)
+            self->queued_ = settings;
+        else
+            self->askSettings(settings);
+    });
+}
+
+void NetworkLink::askSettings(const SerialSettings& settings)
+{
+    sergensio* sio = gensio_to_sergensio(io_);
+    const auto done = [](sergensio*, int err, unsigned value, void* data) {
+        std::unique_ptr<Answer> answer(static_cast<Answer*>(data));
+        if (const std::shared_ptr<NetworkLink> link = answer->link.lock())
+            link->answered(*answer->round, answer->field, err, value);
+    };
+    auto round = std::make_shared<Round>();
+    round->answer = settings;
+    round_ = round;
+    queued_.reset();
+    const auto ask = [&](int field, auto call, unsigned value) {
+        auto* answer = new Answer{weak_from_this(), round, field};
+        if (call(sio, value, done, answer) == 0)
+            ++round->due;
+        else
+            delete answer;
+    };
+    ask(Baud, sergensio_baud, static_cast<unsigned>(settings.baudRate));
+    ask(DataBits, sergensio_datasize, static_cast<unsigned>(settings.dataBits));
+    ask(Parity, sergensio_parity, parityCode(settings.parity));
+    ask(Stop, sergensio_stopbits, stopCode(settings.stopBits));
+    if (round->due == 0)
+        round_.reset();
+}
+
+void NetworkLink::answered(Round& round, int field, int err, unsigned value)
+{
+    if (ending_ || &round != round_.get())
+        return;
+    SerialSettings& answer = round.answer;
+    if (!err) {
+        switch (field) {
+        case Baud: answer.baudRate = static_cast<int>(value); break;
+        case DataBits: answer.dataBits = static_cast<int>(value); break;
+        case Parity: answer.parity = parityLetter(value, answer.parity); break;
+        case Stop: answer.stopBits = stopBits(value, answer.stopBits); break;
+        }
+    }
+    if (!establishedTold_) {
+        establishedTold_ = true;
+        toWindow([](Events& e) { if (e.established) e.established(); });
+    }
+    if (round.due > 0 && --round.due == 0) {
+        const SerialSettings answered = answer;
+        toWindow([answered](Events& e) { if (e.settingsAnswered) e.settingsAnswered(answered); });
+        round_.reset();
+        if (queued_)
+            askSettings(*queued_);
+    }
+}
+
+int NetworkLink::onEvent(gensio*, void* data, int event, int err, unsigned char* buf, std::size_t* len,
+                         const char* const* aux)
+{
+    auto* self = static_cast<NetworkLink*>(data);
+    switch (event) {
+    case GENSIO_EVENT_READ: {
+        if (err) {
+            self->readFailed(err);
+            return 0;
+        }
+        if (self->ending_ || !buf || !len || *len == 0)
+            return 0;
+        const std::string_view bytes(reinterpret_cast<const char*>(buf), *len);
+        if (!self->establishedTold_ && self->serverText_.size() < serverTextLimit)
+            self->serverText_.append(bytes.substr(0, serverTextLimit - self->serverText_.size()));
+        bool tell = false;
+        bool hold = true;
+        {
+            std::lock_guard lock(self->mutex_);
+            self->in_.append(bytes);
+            tell = !self->receivedTold_;
+            self->receivedTold_ = true;
+            if (self->in_.size() > readHoldBytes && !self->readHeld_)
+                self->readHeld_ = true;
+            else
+                hold = false;
+        }
+        if (hold)
+            gensio_set_read_callback_enable(self->io_, false);
+        if (tell)
+            self->toWindow([](Events& e) { if (e.received) e.received(); });
+        return 0;
+    }
+    case GENSIO_EVENT_WRITE_READY:
+        self->flush();
+        return 0;
+    case GENSIO_EVENT_POSTCERT_VERIFY:
+        return self->checkCertificate(err, aux && aux[0] ? aux[0] : nullptr);
+    case GENSIO_EVENT_SER_MODEMSTATE:
+    case GENSIO_EVENT_SER_LINESTATE: {
+        if (!buf || self->ending_)
+            return 0;
+        const unsigned state = *reinterpret_cast<unsigned*>(buf);
+        const std::vector<int> codes = event == GENSIO_EVENT_SER_MODEMSTATE ? modemStateCodes(state) : lineStateCodes(state);
+        for (int code : codes)
+            self->toWindow([code](Events& e) { if (e.lineEvent) e.lineEvent(code); });
+        return 0;
+    }
+    default:
+        return GE_NOTSUP;
+    }
+}
+
+int NetworkLink::checkCertificate(int err, const char* why)
+{
+    if (err) {
+        tlsProblem_ = "the server's certificate is not trusted";
+        if (why && *why)
+            tlsProblem_ += std::string(" (") + why + ")";
+        tlsProblem_ += endpoint_.ca.empty() ? " by the system's certificate store" : " by " + endpoint_.ca;
+        return GE_NOTSUP;
+    }
+    char pem[16384];
+    gensiods size = sizeof pem;
+    if (gensio_control(io_, GENSIO_CONTROL_DEPTH_FIRST, GENSIO_CONTROL_GET, GENSIO_CONTROL_CERT, pem, &size) != 0) {
+        tlsProblem_ = "the server's certificate cannot be read";
+        return GE_AUTHREJECT;
+    }
+    tlsProblem_ = certificateHostProblem(std::string_view(pem, std::min<std::size_t>(size, sizeof pem)), endpoint_.host);
+    return tlsProblem_.empty() ? GE_NOTSUP : GE_AUTHREJECT;
+}
+
+void NetworkLink::send(std::string_view bytes)
+{
+    std::lock_guard lock(mutex_);
+    out_.append(bytes);
+    if (flushPosted_)
+        return;
+    flushPosted_ = true;
+    GensioLoop::instance().post([self = shared_from_this()] { self->flush(); });
+}
+
+void NetworkLink::flush()
+{
+    std::string chunk;
+    {
+        std::lock_guard lock(mutex_);
+        flushPosted_ = false;
+        if (!open_ || ending_)
+            return;
+        chunk = out_.substr(0, writeChunk);
+    }
+    while (!chunk.empty()) {
+        gensiods taken = 0;
+        if (const int err = gensio_write(io_, &taken, chunk.data(), chunk.size(), nullptr)) {
+            readFailed(err);
+            return;
+        }
+        std::lock_guard lock(mutex_);
+        out_.erase(0, taken);
+        if (taken < chunk.size()) {
+            // The rest goes when gensio says it can take more.
+            writeWaiting_ = true;
+            gensio_set_write_callback_enable(io_, true);
+            return;
+        }
+        chunk = out_.substr(0, writeChunk);
+    }
+    if (writeWaiting_) {
+        writeWaiting_ = false;
+        gensio_set_write_callback_enable(io_, false);
+    }
+}
+
+std::size_t NetworkLink::waitingToSend() const
+{
+    std::lock_guard lock(mutex_);
+    return out_.size();
+}
+
+std::string NetworkLink::take()
+{
+    std::string bytes;
+    bool resume = false;
+    {
+        std::lock_guard lock(mutex_);
+        bytes.swap(in_);
+        receivedTold_ = false;
+        resume = readHeld_;
+    }
+    if (resume)
+        GensioLoop::instance().post([self = shared_from_this()] { self->resumeReading(); });
+    return bytes;
+}
+
+void NetworkLink::resumeReading()
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (!readHeld_ || !io_ || ending_ || in_.size() > readHoldBytes)
+            return;
+        readHeld_ = false;
+    }
+    gensio_set_read_callback_enable(io_, true);
+}
+
+std::size_t NetworkLink::available() const
+{
+    std::lock_guard lock(mutex_);
+    return in_.size();
+}
+
+bool NetworkLink::carriesLineControl() const
+{
+    std::lock_guard lock(mutex_);
+    return lineControlShared_;
+}
+
+void NetworkLink::readFailed(int err)
+{
+    if (ending_)
+        return;
+    ending_ = true;
+    // A server that turns us away before its telnet side is up (ser2net: "Port already in
+    // use") says why in words that gensio's telnet layer drops; a plain connection hears them.
+    if (err == GE_REMCLOSE && !establishedTold_ && serverText_.empty() && endpoint_.lineControl()
+        && listenForRefusal()) {
+        finish();
+        return;
+    }
+    const std::string why = failureText(err);
+    toWindow([why](Events& e) { if (e.ended) e.ended(why); });
+    finish();
+}
+
+bool NetworkLink::listenForRefusal()
+{
+    std::string stack = endpoint_.gensioString();
+    stack.erase(0, stack.find(',') + 1);   // without the telnet layer
+    if (str_to_gensio(stack.c_str(), GensioLoop::instance().os(), &NetworkLink::onRefusalEvent, this, &refusalIo_) != 0) {
+        refusalIo_ = nullptr;
+        return false;
+    }
+    refusalKeepAlive_ = shared_from_this();
+    const auto opened = [](gensio* io, int err, void* self) {
+        if (err)
+            static_cast<NetworkLink*>(self)->refusalHeard();
+        else
+            gensio_set_read_callback_enable(io, true);
+    };
+    if (gensio_open(refusalIo_, opened, this) != 0) {
+        gensio_free(refusalIo_);
+        refusalIo_ = nullptr;
+        refusalKeepAlive_.reset();
+        return false;
+    }
+    return true;
+}
+
+int NetworkLink::onRefusalEvent(gensio*, void* data, int event, int err, unsigned char* buf, std::size_t* len,
+                                const char* const*)
+{
+    auto* self = static_cast<NetworkLink*>(data);
+    if (event != GENSIO_EVENT_READ)
+        return GE_NOTSUP;
+    if (!err && buf && len && self->serverText_.size() < serverTextLimit) {
+        self->serverText_.append(reinterpret_cast<const char*>(buf), *len);
+        // A server that says nothing and lets this connection in has no refusal to tell.
+        if (self->serverText_.size() >= serverTextLimit)
+            err = GE_REMCLOSE;
+    }
+    if (err)
+        self->refusalHeard();
+    return 0;
+}
+
+// Tells the window why the connection ended, with the server's words if it had any, and lets
+// the listening connection go.
+void NetworkLink::refusalHeard()
+{
+    if (!refusalIo_)
+        return;
+    const std::string why = failureText(GE_REMCLOSE);
+    toWindow([why](Events& e) { if (e.ended) e.ended(why); });
+    gensio* io = refusalIo_;
+    refusalIo_ = nullptr;
+    gensio_set_read_callback_enable(io, false);
+    const int err = gensio_close(io, [](gensio* io, void* self) {
+        gensio_free(io);
+        std::shared_ptr<NetworkLink> last = std::move(static_cast<NetworkLink*>(self)->refusalKeepAlive_);
+    }, this);
+    if (err) {
+        gensio_free(io);
+        std::shared_ptr<NetworkLink> last = std::move(refusalKeepAlive_);
+    }
+}
+
+void NetworkLink::close()
+{
+    events_ = {};
+    closedByWindow_ = true;
+    GensioLoop::instance().post([self = shared_from_this()] {
+        self->ending_ = true;
+        self->refusalHeard();
+        self->finish();
+    });
+}
+
+void NetworkLink::finish()
+{
+    if (!io_)
+        return;
+    gensio* io = io_;
+    const int err = gensio_close(io, [](gensio* io, void* self) {
+        gensio_free(io);
+        auto* link = static_cast<NetworkLink*>(self);
+        link->io_ = nullptr;
+        std::shared_ptr<NetworkLink> last = std::move(link->keepAlive_);
+    }, this);
+    if (err == GE_INUSE)
+        return;   // already closing
+    if (err) {
+        gensio_free(io);
+        io_ = nullptr;
+        std::shared_ptr<NetworkLink> last = std::move(keepAlive_);
+    }
+}
+
+std::string NetworkLink::failureText(int err) const
+{
+    if (!tlsProblem_.empty())
+        return tlsProblem_;
+    const std::string said = serverWords(serverText_);
+    switch (err) {
+    case GE_CONNREFUSE:
+        return "the connection was refused: nothing answers at " + endpoint_.address();
+    case GE_HOSTDOWN:
+        return "the host " + endpoint_.host + " cannot be reached";
+    case GE_NAME_ERROR:
+    case GE_NAME_INVALID:
+    case GE_UNKNOWN_NAME_ERROR:
+    case GE_NAME_SERVER_FAILURE:
+    case GE_NAME_NET_NOT_UP:
+        return "the name " + endpoint_.host + " is not found (" + gensio_err_to_str(err) + ")";
+    case GE_REMCLOSE:
+        if (!said.empty())
+            return "the server closed the connection, saying \"" + said + "\"";
+        return establishedTold_ ? "the server closed the connection"
+                                : "the server closed the connection before answering";
+    default: {
+        std::string text = gensio_err_to_str(err);
+        if (!text.empty())
+            text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+        return text;
+    }
+    }
+}
+
+} // namespace serial::network
