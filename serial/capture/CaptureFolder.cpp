@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <regex>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -65,8 +66,17 @@ namespace {
 struct Session {
     std::string stem;
     long long bytes = 0;
+    int files = 0;
     struct timespec written{};
 };
+
+// Only names that createCapture() gives are the kit's: anything else in the folder (another
+// program's files, the technician's notes, a session renamed by hand) is never counted or removed.
+bool kitStem(const std::string& name)
+{
+    static const std::regex pattern("[a-z][a-z0-9]*-COM[0-9]+-[0-9]{8}T[0-9]{6}Z(-[0-9]+)?");
+    return std::regex_match(name, pattern);
+}
 
 bool inUse(const std::string& timingPath)
 {
@@ -89,18 +99,22 @@ long long pruneCaptures(const std::string& folder, long long limit, const std::s
         const bool timing = path.ends_with(kTimingSuffix);
         if (!timing && !path.ends_with(kDataSuffix))
             continue;
-        struct stat st{};
-        if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-            continue;
-        total += st.st_size;
         const std::string stem = capturePaths(path).stem;
+        struct stat st{};
+        if (!kitStem(fs::path(stem).filename().string()) || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
         auto it = std::find_if(sessions.begin(), sessions.end(), [&](const Session& s) { return s.stem == stem; });
         if (it == sessions.end())
-            it = sessions.insert(sessions.end(), Session{stem, 0, {}});
+            it = sessions.insert(sessions.end(), Session{stem, 0, 0, {}});
         it->bytes += st.st_size;
+        ++it->files;
         if (timing)
             it->written = st.st_mtim;
     }
+    // A session is its two files together; half of one is left as it is.
+    std::erase_if(sessions, [](const Session& s) { return s.files != 2; });
+    for (const Session& s : sessions)
+        total += s.bytes;
     std::sort(sessions.begin(), sessions.end(), [](const Session& a, const Session& b) {
         return a.written.tv_sec != b.written.tv_sec ? a.written.tv_sec < b.written.tv_sec
                                                     : a.written.tv_nsec < b.written.tv_nsec;

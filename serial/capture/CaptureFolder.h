@@ -27,8 +27,9 @@ std::optional<NewCapture> createCapture(const std::string& folder, const std::st
                                         std::string& error);
 
 // Removes sessions, the least recently written first, until the captures in `folder` take at
-// most `limit` bytes; `keep` (a stem) and sessions other programs are writing stay. Returns the
-// bytes the captures still take.
+// most `limit` bytes; `keep` (a stem) and sessions other programs are writing stay. Only whole
+// pairs named as createCapture() names them count: nothing else in the folder is touched.
+// Returns the bytes the captures still take.
 long long pruneCaptures(const std::string& folder, long long limit, const std::string& keep);
 
 } // namespace serial::capture

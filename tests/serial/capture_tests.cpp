@@ -153,9 +153,9 @@ TEST(CaptureWriterTest, AFullDiskStopsTheWriterOnceAndForAll)
     EXPECT_EQ(failures[0], "D: No space left on device");
 }
 
-// The cap removes whole sessions, least recently written first, and never one still locked by
-// the program writing it.
-TEST(CaptureFolderTest, TheCapRemovesTheOldestSessionsFirst)
+// The cap removes whole sessions of the kit's own, least recently written first, and never one
+// still locked by the program writing it nor anything the kit did not name.
+TEST(CaptureFolderTest, TheCapRemovesTheOldestSessionsFirstAndNothingElse)
 {
     QTemporaryDir dir;
     const std::string root = dir.path().toStdString();
@@ -167,11 +167,15 @@ TEST(CaptureFolderTest, TheCapRemovesTheOldestSessionsFirst)
         ::utimensat(AT_FDCWD, paths.timing.c_str(), when, 0);
         return paths;
     };
-    const auto oldest = session("carscope-COM1-a", 300, 1000);
-    const auto locked = session("iobench-COM3-b", 200, 1000);
-    const auto middle = session("cabtalk-COM1-c", 100, 1000);
-    const auto newest = session("carscope-COM1-d", 10, 1000);
-    std::ofstream(root + "/notes.txt") << std::string(5000, 'n');   // not a capture: never counted or removed
+    const auto oldest = session("carscope-COM1-20261201T010000Z", 300, 1000);
+    const auto locked = session("iobench-COM3-20261201T020000Z", 200, 1000);
+    const auto middle = session("cabtalk-COM1-20261201T030000Z-2", 100, 1000);
+    const auto newest = session("carscope-COM1-20261201T040000Z", 10, 1000);
+    // Not the kit's: other programs' captures, a pair renamed by hand, half a session, notes.
+    std::vector<CapturePaths> foreign = {session("foo", 900, 1000), session("typescript", 900, 1000),
+                                         session("carscope-COM1-old", 900, 1000)};
+    std::ofstream(root + "/carscope-COM2-20261101T000000Z.timing") << "H 0.000000 PROGRAM carscope\n";
+    std::ofstream(root + "/notes.txt") << std::string(5000, 'n');
     const int lock = ::open(locked.timing.c_str(), O_RDONLY);
     ASSERT_EQ(::flock(lock, LOCK_EX), 0);
 
@@ -182,6 +186,9 @@ TEST(CaptureFolderTest, TheCapRemovesTheOldestSessionsFirst)
     EXPECT_TRUE(std::filesystem::exists(locked.data));
     EXPECT_FALSE(std::filesystem::exists(middle.data));
     EXPECT_TRUE(std::filesystem::exists(newest.data));
+    for (const CapturePaths& paths : foreign)
+        EXPECT_TRUE(std::filesystem::exists(paths.data) && std::filesystem::exists(paths.timing)) << paths.stem;
+    EXPECT_TRUE(std::filesystem::exists(root + "/carscope-COM2-20261101T000000Z.timing"));
     EXPECT_TRUE(std::filesystem::exists(root + "/notes.txt"));
     EXPECT_EQ(left, 2 * (1000 + 28));
 }
