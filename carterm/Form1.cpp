@@ -191,8 +191,11 @@ void Form1::MSComm1_OnComm()
         showPortState();
 }
 
+// Polling comes back as it was before the overrun: the recovery never starts polling the
+// operator did not start.
 void Form1::overrunRecovery()
 {
+    const bool polling = Timer2.enabled();
     Timer2.setEnabled(false);
     MSComm1.setPortOpen(!MSComm1.portOpen());
     MSComm1.setPortOpen(!MSComm1.portOpen());
@@ -203,7 +206,7 @@ void Form1::overrunRecovery()
         return;
     }
     send("install\r");
-    Timer2.setEnabled(true);
+    Timer2.setEnabled(polling);
 }
 
 void Form1::portLost(const std::string& text)

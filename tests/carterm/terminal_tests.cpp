@@ -156,14 +156,16 @@ TEST_F(Terminal, CancelInAnAlertClosesThePortAndTheControlsFollow)
     EXPECT_EQ(h.sent(), ""); // the toggle itself sends nothing
 }
 
-TEST_F(Terminal, AnOverrunReopensThePortAndSendsInstall)
+TEST_F(Terminal, AnOverrunReopensThePortSendsInstallAndLeavesPollingAsItWas)
 {
-    f.Timer2.setEnabled(false);
-    const int opens = h.line->openCount();
-    h.line->raiseEvent(1006);
-    EXPECT_EQ(h.line->openCount(), opens + 1);
-    EXPECT_EQ(h.sent(), "install\r");
-    EXPECT_TRUE(f.Timer2.enabled()); // an overrun turns polling on
+    for (const bool polling : {false, true}) {
+        f.Timer2.setEnabled(polling);
+        const int opens = h.line->openCount();
+        h.line->raiseEvent(1006);
+        EXPECT_EQ(h.line->openCount(), opens + 1);
+        EXPECT_EQ(h.sent(), "install\r");
+        EXPECT_EQ(f.Timer2.enabled(), polling);
+    }
     EXPECT_TRUE(h.platform.boxes.empty());
 }
 
