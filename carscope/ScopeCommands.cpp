@@ -43,7 +43,13 @@ void ScopeForm1::Command6_Click()
     applyFocusRule();
 }
 
-void ScopeForm1::Timer2_Timer() { send("pmii\r"); }
+// A poll still waiting to leave (a slow or stalled line) is enough: another would only queue behind
+// it and reach the controller in a burst.
+void ScopeForm1::Timer2_Timer()
+{
+    if (MSComm1.outBufferCount() == 0)
+        send("pmii\r");
+}
 
 // One step every 8 s, in cycles of three: a quiet step, the floor in Text4, floor 1.
 void ScopeForm1::Timer3_Timer()

@@ -82,6 +82,14 @@ TEST_F(Commands, Pmi1ShowsTheLiveViewAndPollsEvery250ms)
     f.Command1.click();
     h.platform.advance(150);
     EXPECT_EQ(polls(h.sent()), 1);
+
+    // A stalled line: no poll queues behind one that has not left yet.
+    h.line->setWaitingToSend(5);
+    h.platform.advance(1000);
+    EXPECT_EQ(h.sent(), "");
+    h.line->setWaitingToSend(0);
+    h.platform.advance(250);
+    EXPECT_EQ(h.sent(), "pmii\r");
 }
 
 TEST(CommandsWithClosedPort, Pmi1ShowsTheGridAndPollsOnlyOnceThePortOpens)
