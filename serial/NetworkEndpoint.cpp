@@ -1,5 +1,7 @@
 #include "serial/NetworkEndpoint.h"
 
+#include "serial/OutsideText.h"
+
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cctype>
@@ -60,7 +62,7 @@ bool NetworkEndpoint::isNetworkName(std::string_view value)
 
 std::optional<std::string> NetworkEndpoint::parse(std::string_view value, NetworkEndpoint& out)
 {
-    const std::string shown = "\"" + std::string(value) + "\"";
+    const std::string shown = "\"" + printable(value) + "\"";
     const auto fail = [&](const std::string& why) -> std::optional<std::string> {
         return shown + " is not a network port (" + why + "): " + kAccepted;
     };
@@ -76,7 +78,7 @@ std::optional<std::string> NetworkEndpoint::parse(std::string_view value, Networ
     else if (scheme == "tcp")
         parsed.kind = Kind::Tcp;
     else
-        return fail("unknown kind \"" + scheme + "://\"");
+        return fail("unknown kind \"" + printable(scheme) + "://\"");
 
     std::string_view rest = value.substr(schemeEnd + 3);
     std::string_view query;
@@ -94,7 +96,7 @@ std::optional<std::string> NetworkEndpoint::parse(std::string_view value, Networ
             return fail("the IPv6 address has no closing bracket");
         parsed.host = rest.substr(1, close - 1);
         if (!isIPv6(parsed.host))
-            return fail("\"" + parsed.host + "\" is not an IPv6 address");
+            return fail("\"" + printable(parsed.host) + "\" is not an IPv6 address");
         if (close + 1 >= rest.size() || rest[close + 1] != ':')
             return fail("no port number after the address");
         portText = rest.substr(close + 2);
@@ -106,13 +108,13 @@ std::optional<std::string> NetworkEndpoint::parse(std::string_view value, Networ
         if (parsed.host.find(':') != std::string::npos)
             return fail("an IPv6 address goes in brackets, for example [fd00::5]:3001");
         if (!isHostName(parsed.host))
-            return fail(parsed.host.empty() ? std::string("no host") : "\"" + parsed.host + "\" is not a host name or address");
+            return fail(parsed.host.empty() ? std::string("no host") : "\"" + printable(parsed.host) + "\" is not a host name or address");
         portText = rest.substr(colon + 1);
     }
     const auto [end, error] = std::from_chars(portText.data(), portText.data() + portText.size(), parsed.port);
     if (portText.empty() || error != std::errc() || end != portText.data() + portText.size()
         || parsed.port < 1 || parsed.port > 65535)
-        return fail("\"" + std::string(portText) + "\" is not a port number");
+        return fail("\"" + printable(portText) + "\" is not a port number");
 
     while (!query.empty()) {
         const auto amp = query.find('&');
@@ -127,9 +129,9 @@ std::optional<std::string> NetworkEndpoint::parse(std::string_view value, Networ
         const std::string_view path = equals == std::string_view::npos ? std::string_view() : item.substr(equals + 1);
         std::string* field = name == "ca" ? &parsed.ca : name == "cert" ? &parsed.cert : name == "key" ? &parsed.key : nullptr;
         if (!field)
-            return fail("unknown setting \"" + name + "\"; rfc2217s:// takes ca=, cert= and key=");
+            return fail("unknown setting \"" + printable(name) + "\"; rfc2217s:// takes ca=, cert= and key=");
         if (!isUsablePath(path))
-            return fail(name + "= needs a file name without quotes or backslashes");
+            return fail(printable(name) + "= needs a file name without quotes or backslashes");
         *field = path;
     }
     if (!parsed.cert.empty() && parsed.key.empty())

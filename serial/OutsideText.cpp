@@ -29,6 +29,23 @@ std::size_t utf8Length(std::string_view s, std::size_t at)
     return n;
 }
 
+// The code point of the UTF-8 sequence of `n` bytes at `at`.
+char32_t codePoint(std::string_view s, std::size_t at, std::size_t n)
+{
+    char32_t cp = static_cast<unsigned char>(s[at]) & (0xff >> (n + 1));
+    for (std::size_t i = 1; i < n; ++i)
+        cp = (cp << 6) | (static_cast<unsigned char>(s[at + i]) & 0x3f);
+    return cp;
+}
+
+// The marks and overrides that turn the text around them right to left: a quoted name could
+// otherwise reverse the message it stands in.
+bool bidiControl(char32_t cp)
+{
+    return cp == 0x061c || cp == 0x200e || cp == 0x200f || (cp >= 0x202a && cp <= 0x202e)
+        || (cp >= 0x2066 && cp <= 0x2069);
+}
+
 } // namespace
 
 std::string printable(std::string_view text, std::size_t limit)
@@ -44,7 +61,14 @@ std::string printable(std::string_view text, std::size_t limit)
         }
         if (c >= 0x80) {
             if (const std::size_t n = utf8Length(shown, i)) {
-                out.append(shown.substr(i, n));
+                const char32_t cp = codePoint(shown, i, n);
+                if (bidiControl(cp)) {
+                    char code[8];
+                    std::snprintf(code, sizeof code, "\\u%04x", static_cast<unsigned>(cp));
+                    out += code;
+                } else {
+                    out.append(shown.substr(i, n));
+                }
                 i += n;
             } else {
                 out += hex(c);

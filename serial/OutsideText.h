@@ -13,7 +13,7 @@ namespace serial {
 inline constexpr std::size_t kQuotedLength = 200;
 
 // `text` with every control character written as an escape (\n, \t, \r, \e, \x7f; bytes that
-// are not UTF-8 as \xHH), cut after `limit` bytes with "..." and the full length.
+// are not UTF-8 as \xHH; the bidirectional marks and overrides as \u202e), cut after `limit` bytes with "..." and the full length.
 std::string printable(std::string_view text, std::size_t limit = kQuotedLength);
 
 } // namespace serial

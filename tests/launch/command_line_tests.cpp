@@ -190,6 +190,12 @@ TEST_F(PortsFileFixture, EveryMappingInputIsAnsweredAtOnceAndEscaped)
          0, "x... (1048581 bytes)  from ports.conf line 1, refused: it is 1048581 bytes long"},
         {"escape characters", [&] { writePortsFile("COM2=/dev/\033]0;x\007\n\033[31m\n"); }, {},
          0, "  COM2  /dev/\\e]0;x\\x07  from ports.conf line 1"},
+        {"escapes in a network mapping", [&] { writePortsFile("COM2=rfc2217://\033[31mhost:1\n"); }, {},
+         0, "\"rfc2217://\\e[31mhost:1\" is not a network port"},
+        {"escapes in --port", [] {}, {"--port", "1=tcp://h\033]0;x\007:1"},
+         2, "\"tcp://h\\e]0;x\\x07:1\" is not a network port"},
+        {"a right-to-left override", [] {}, {"--port", "2=/dev/tty\u202eSU"},
+         0, "  COM2  /dev/tty\\u202eSU  from --port"},
         {"the controlling terminal", [] {}, {"--port", "1=/dev/tty"},
          0, "  COM1  /dev/tty  from --port, refused: it is the terminal this program was started from"},
         {"a folder as device", [] {}, {"--port", "2=/tmp"},
@@ -211,6 +217,7 @@ TEST_F(PortsFileFixture, EveryMappingInputIsAnsweredAtOnceAndEscaped)
         const std::string& text = row.status == 2 ? outcome.err : outcome.out;
         EXPECT_NE(text.find(row.expected), std::string::npos) << text.substr(0, 3000);
         EXPECT_EQ(text.find('\033'), std::string::npos);
+        EXPECT_EQ(text.find("\u202e"), std::string::npos);
         EXPECT_LT(text.size(), 5000u);
     }
 }
