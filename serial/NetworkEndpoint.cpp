@@ -89,6 +89,9 @@ std::optional<std::string> NetworkEndpoint::parse(std::string_view value, Networ
     if (!rest.empty() && rest.back() == '/')
         rest.remove_suffix(1);
 
+    // A user name or password would travel in clear and is not RFC 2217's to carry.
+    if (rest.find('@') != std::string_view::npos)
+        return fail("a user name or password is not taken here: write HOST:PORT only");
     std::string_view portText;
     if (!rest.empty() && rest.front() == '[') {
         const auto close = rest.find(']');
@@ -136,6 +139,8 @@ std::optional<std::string> NetworkEndpoint::parse(std::string_view value, Networ
     }
     if (!parsed.cert.empty() && parsed.key.empty())
         return fail("cert= needs the key= that goes with it");
+    if (parsed.cert.empty() && !parsed.key.empty())
+        return fail("key= needs the cert= that goes with it");
     out = std::move(parsed);
     return std::nullopt;
 }

@@ -147,6 +147,8 @@ INSTANTIATE_TEST_SUITE_P(
         NetworkCase{"telnet://mr3:23", "unknown kind \"telnet://\""},
         NetworkCase{"tcp://mr3:23?ca=/a.pem", "only rfc2217s:// takes ca=, cert= and key="},
         NetworkCase{"rfc2217s://mr3:23?cert=/c.pem", "cert= needs the key="},
+        NetworkCase{"rfc2217s://mr3:23?key=/k.pem", "key= needs the cert="},
+        NetworkCase{"rfc2217://tech:pw@mr3:23", "a user name or password is not taken here"},
         NetworkCase{"rfc2217s://mr3:23?pin=1", "unknown setting \"pin\""}));
 
 } // namespace
