@@ -3,6 +3,7 @@
 #include "serial/OutsideText.h"
 #include "serial/PortMap.h"
 #include "serial/NetworkEndpoint.h"
+#include "serial/network/CertificateFiles.h"
 
 #include <QSerialPortInfo>
 
@@ -104,6 +105,8 @@ std::string networkLine(int n, const serial::PortMapping& mapping)
         return line + ", refused: it " + mapping.refusal + "\n";
     serial::NetworkEndpoint endpoint;
     if (const auto problem = serial::NetworkEndpoint::parse(mapping.device, endpoint))
+        return line + ", not usable: " + *problem + "\n";
+    if (const auto problem = serial::network::certificateFilesProblem(endpoint))
         return line + ", not usable: " + *problem + "\n";
     return line + ", network port, " + endpoint.kindName()
         + (endpoint.encrypted() ? ", encrypted\n" : ", NOT ENCRYPTED: everything on it travels in clear\n");

@@ -1,6 +1,7 @@
 #include "serial/PortMap.h"
 
 #include "serial/OutsideText.h"
+#include "serial/RegularFile.h"
 #include "serial/NetworkEndpoint.h"
 #include "toolkit/TextOps.h"
 
@@ -74,21 +75,6 @@ std::optional<std::string> readLine(std::string_view raw, int& number, std::stri
     return {};
 }
 
-const char* kindOf(mode_t mode)
-{
-    if (S_ISDIR(mode))
-        return "a folder";
-    if (S_ISFIFO(mode))
-        return "a FIFO";
-    if (S_ISSOCK(mode))
-        return "a socket";
-    if (S_ISCHR(mode))
-        return "a character device";
-    if (S_ISBLK(mode))
-        return "a block device";
-    return S_ISREG(mode) ? "a file" : "something other than a file";
-}
-
 // The program's controlling terminal, as /proc tells it: nothing is opened to find it.
 std::optional<dev_t> controllingTerminal()
 {
@@ -157,7 +143,7 @@ std::string mappingRefusal(const std::string& device)
     if (::stat(device.c_str(), &info) != 0)
         return {};
     if (!S_ISCHR(info.st_mode))
-        return std::string("is not a serial device (it is ") + kindOf(info.st_mode) + ")";
+        return std::string("is not a serial device (it is ") + fileKind(info.st_mode) + ")";
     if (isOtherThanTerminal(info.st_rdev))
         return "is not a serial device (it is a character device of another kind)";
     if (isOwnTerminal(info.st_rdev))
@@ -194,23 +180,18 @@ PortsFile PortsFile::read(const std::string& path)
 {
     PortsFile refused;
     refused.path = path;
-    // A FIFO would block the open (and the start-up) until a writer came; a device could block
-    // or never end. Only a regular file is read, and the open itself never waits.
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-        refused.problems.push_back(std::string("is ") + kindOf(info.st_mode) + ", not a file; no port is mapped by it");
+    // Only a regular file is read, and the open itself never waits: a FIFO would hold up the
+    // start-up until a writer came.
+    const RegularFile opened = openRegularFile(path);
+    if (opened.fd < 0 && (opened.error == ENOENT || opened.error == ENOTDIR))
+        return refused;
+    if (opened.fd < 0 && opened.error == 0) {
+        refused.problems.push_back(opened.problem + "; no port is mapped by it");
         return refused;
     }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0 && (errno == ENOENT || errno == ENOTDIR))
-        return refused;
-    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
-        ::close(fd);
-        refused.problems.push_back(std::string("is ") + kindOf(info.st_mode) + ", not a file; no port is mapped by it");
-        return refused;
-    }
+    const int fd = opened.fd;
     std::string text;
-    int failure = fd < 0 ? errno : 0;
+    int failure = opened.error;
     if (fd >= 0) {
         char buffer[4096];
         for (;;) {

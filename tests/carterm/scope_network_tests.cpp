@@ -1,6 +1,7 @@
 // carscope's car window over the network: the real carsim behind the real ser2net on loopback,
 // the window in-process on the real backends, its timers on the virtual clock kept in step with
 // real time while Qt's events are pumped.
+#include "tests/support/TestCertificates.h"
 #include "tests/support/Ser2netProcess.h"
 #include "sim/common/testing/SimulatorProcess.h"
 #include "carscope/ScopeForm1.h"
@@ -25,31 +26,6 @@
 using namespace std::chrono;
 
 namespace {
-
-// A site CA, server certificates from it for 127.0.0.1, for another host and an expired one, and
-// a second CA.
-struct Certificates {
-    std::string dir = "/tmp/hoistwise-tls-" + std::to_string(::getpid());
-    Certificates()
-    {
-        const std::string script = "set -e; mkdir -p " + dir + "; cd " + dir + "\n"
-            "ca() { openssl req -x509 -newkey rsa:2048 -nodes -keyout $1.key -out $1.pem -days 2 -subj \"/CN=$1\"; }\n"
-            "server() { openssl req -newkey rsa:2048 -nodes -keyout $1.key -out $1.csr -subj \"/CN=$2\"\n"
-            "  echo \"subjectAltName=$3\" > $1.ext\n"
-            "  openssl x509 -req -in $1.csr -CA site-ca.pem -CAkey site-ca.key -CAcreateserial -out $1.pem -days $4 -extfile $1.ext; }\n"
-            "ca site-ca; ca other-ca\n"
-            "server here 127.0.0.1 IP:127.0.0.1 2\n"
-            "server elsewhere mr9.example DNS:mr9.example 2\n"
-            "server expired 127.0.0.1 IP:127.0.0.1 -1\n";
-        made = std::system(("(" + script + ") >/dev/null 2>&1").c_str()) == 0;
-    }
-    ~Certificates() { std::filesystem::remove_all(dir); }
-    std::string ssl(const std::string& name) const
-    {
-        return "telnet(rfc2217),ssl(key=" + dir + "/" + name + ".key,cert=" + dir + "/" + name + ".pem)";
-    }
-    bool made = false;
-};
 
 struct ScopeOverSer2net : ::testing::Test {
     toolkit::TestPlatform platform;
@@ -186,7 +162,7 @@ TEST_F(ScopeOverSer2net, AServerRestartIsTheLossOfTheDeviceThenReconnectedAndLiv
 
 TEST_F(ScopeOverSer2net, TlsConnectsWithTheSiteCaAndRefusesAnotherCaAnotherHostOrAnExpiredCertificateSayingWhy)
 {
-    const Certificates certs;
+    const TestCertificates certs;
     ASSERT_TRUE(certs.made) << "openssl could not make the test certificates";
     serve({certs.ssl("here"), certs.ssl("elsewhere"), certs.ssl("expired")});
     const auto tls = [&](std::size_t i, const std::string& ca) {
