@@ -1,5 +1,6 @@
 #include "cartrace/TimelinePainter.h"
 
+#include "serial/OutsideText.h"
 #include "cartrace/TraceData.h"
 #include "toolkit/Bytes.h"
 
@@ -196,9 +197,10 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
 
     // Title.
     p.setPen(kInk);
-    const QString title = QString::fromStdString(data.header("PROGRAM") + "  " + data.header("PORT") + " " +
-                                                 data.header("DEVICE") + "  " + data.header("SETTINGS") +
-                                                 "  started " + data.header("START_TIME"));
+    // The headers are the recording program's words, so outside text: escaped like any.
+    const QString title = QString::fromStdString(serial::printable(
+        data.header("PROGRAM") + "  " + data.header("PORT") + " " + data.header("DEVICE") + "  " +
+        data.header("SETTINGS") + "  started " + data.header("START_TIME"), 400));
     p.drawText(QRect(8, 0, width - 16, kTitle), Qt::AlignVCenter | Qt::AlignLeft, title);
 
     int top = kTitle;
