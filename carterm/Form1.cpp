@@ -1,6 +1,7 @@
 #include "carterm/Form1.h"
 
 #include "toolkit/Bytes.h"
+#include "serial/NetworkEndpoint.h"
 #include "serial/PortMap.h"
 #include "carterm/CommEventTable.h"
 #include "carterm/Form2.h"
@@ -192,13 +193,16 @@ void Form1::MSComm1_OnComm()
 }
 
 // Polling comes back as it was before the overrun: the recovery never starts polling the
-// operator did not start.
+// operator did not start. A network port is not closed and opened again: a new connection
+// clears nothing at the far UART, and under repeated line errors the link would only cycle.
 void Form1::overrunRecovery()
 {
     const bool polling = Timer2.enabled();
     Timer2.setEnabled(false);
-    MSComm1.setPortOpen(!MSComm1.portOpen());
-    MSComm1.setPortOpen(!MSComm1.portOpen());
+    if (!serial::NetworkEndpoint::isNetworkName(MSComm1.deviceName())) {
+        MSComm1.setPortOpen(!MSComm1.portOpen());
+        MSComm1.setPortOpen(!MSComm1.portOpen());
+    }
     if (!MSComm1.portOpen()) {
         // The device did not come back: send nothing and leave polling off.
         Label1.setCaption(serial::portName(MSComm1.commPort()) + " could not be reopened after a receive overrun");

@@ -1,4 +1,5 @@
 // The car window's serial link and terminal pane, driven through the harness.
+#include "serial/PortMap.h"
 #include "tests/carterm/CarWindowHarness.h"
 #include "tests/support/PseudoRandom.h"
 #include "tests/support/ReferencePane.h"
@@ -167,6 +168,16 @@ TEST_F(Terminal, AnOverrunReopensThePortSendsInstallAndLeavesPollingAsItWas)
         EXPECT_EQ(f.Timer2.enabled(), polling);
     }
     EXPECT_TRUE(h.platform.boxes.empty());
+
+    // Over a network port the link stays as it is: a new connection clears nothing far away.
+    serial::PortMap::current().mapFromCommandLine(7, "rfc2217://mr3:3001");
+    f.MSComm1.setPortOpen(false);
+    f.MSComm1.setCommPort(7);
+    f.MSComm1.setPortOpen(true);
+    const int opens = h.line->openCount();
+    h.line->raiseEvent(1006);
+    EXPECT_EQ(h.line->openCount(), opens);
+    EXPECT_EQ(h.sent(), "install\r");
 }
 
 TEST_F(Terminal, AnOverrunThatCannotReopenSendsNothingAndLeavesPollingOff)
