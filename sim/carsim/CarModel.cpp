@@ -9,14 +9,15 @@ namespace {
 constexpr double kMaxStepSeconds = 0.02;
 // Below this distance to the floor the car creeps in at levelling speed.
 constexpr double kLevellingDistanceFeet = 0.25;
-// Chance that a run leaves an entry in the fault log, and the codes it may leave.
-constexpr double kFaultChancePerRun = 0.15;
+// The codes a run may leave in the fault log.
 constexpr std::array<int, 5> kRunFaultCodes{9, 23, 24, 26, 58};
 }  // namespace
 
-CarModel::CarModel(std::uint64_t seed)
-    : rng_(seed)
+CarModel::CarModel(std::uint64_t seed, CarUse use)
+    : rng_(seed), use_(use), trafficRng_(seed ^ 0xC2B2AE3D27D4EB4FULL)
 {
+    if (use_.callsPerMinute > 0.0)
+        untilNextCall_ = nextCallGap();
     // A car never comes out of the box with an empty fault log.
     std::uniform_int_distribution<std::size_t> pickCode(0, kRunFaultCodes.size() - 1);
     std::uniform_int_distribution<int> pickFloor(kBottomFloor, kTopFloor);
@@ -27,12 +28,31 @@ CarModel::CarModel(std::uint64_t seed)
 void CarModel::advance(double seconds)
 {
     while (seconds > 0.0) {
-        if (phase_ == CarPhase::Idle && !anyCall())
-            return;  // nothing changes while the car stands with no calls
         const double dt = std::min(seconds, kMaxStepSeconds);
+        landingCalls(dt);
+        if (phase_ == CarPhase::Idle && !anyCall() && use_.callsPerMinute <= 0.0)
+            return;  // nothing changes while the car stands with no calls
         step(dt);
         seconds -= dt;
     }
+}
+
+// Calls arrive as passengers do: independently, at the given rate on average, at any floor.
+void CarModel::landingCalls(double dt)
+{
+    if (use_.callsPerMinute <= 0.0)
+        return;
+    untilNextCall_ -= dt;
+    std::uniform_int_distribution<int> pickFloor(kBottomFloor, kTopFloor);
+    while (untilNextCall_ <= 0.0) {
+        call(pickFloor(trafficRng_));
+        untilNextCall_ += nextCallGap();
+    }
+}
+
+double CarModel::nextCallGap()
+{
+    return std::exponential_distribution<double>(use_.callsPerMinute / 60.0)(trafficRng_);
 }
 
 bool CarModel::call(int floor)
@@ -227,7 +247,7 @@ void CarModel::stepRunning(double dt)
 void CarModel::finishRun()
 {
     bbtSeconds_ = std::min(runSeconds_, 99.99);
-    std::bernoulli_distribution faulted(kFaultChancePerRun);
+    std::bernoulli_distribution faulted(use_.faultChancePerRun);
     if (faulted(rng_)) {
         std::uniform_int_distribution<std::size_t> pickCode(0, kRunFaultCodes.size() - 1);
         logFault(kRunFaultCodes[pickCode(rng_)], floor());

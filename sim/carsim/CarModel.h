@@ -26,6 +26,7 @@ enum class Direction { None, Up, Down };
 struct FaultRecord {
     int code = 0;  // 0 = register empty
     int floor = 0;
+    bool operator==(const FaultRecord&) const = default;
 };
 
 using FaultRegisters = std::array<FaultRecord, 4>;
@@ -42,6 +43,13 @@ struct CarState {
     std::array<bool, kTopFloor + 1> calls{};  // index = floor
 };
 
+// A car in use without anyone at a terminal: landing calls arriving at random, and how often a
+// run leaves an entry in the fault log.
+struct CarUse {
+    double callsPerMinute = 0.0;   // 0: the car only moves when a terminal calls it
+    double faultChancePerRun = 0.15;
+};
+
 class CarModel {
 public:
     static constexpr double kFloorHeightFeet = 10.0;
@@ -54,7 +62,7 @@ public:
     // The value the terminals show before any reply; a run replaces it with its own time.
     static constexpr double kInitialBbtSeconds = 11.31;
 
-    explicit CarModel(std::uint64_t seed);
+    explicit CarModel(std::uint64_t seed, CarUse use = {});
 
     // Moves simulated time on; large steps are split so that the motion stays smooth.
     void advance(double seconds);
@@ -80,11 +88,17 @@ private:
     void startRun(int target);
     void finishRun();
     void logFault(int code, int floor);
+    void landingCalls(double dt);
+    double nextCallGap();
     bool anyCall() const;
     int nextStopFloor() const;
     double floorPosition(int floor) const { return (floor - kBottomFloor) * kFloorHeightFeet; }
 
     std::mt19937_64 rng_;
+    CarUse use_;
+    // The passengers' randomness is kept apart, so that traffic does not shift the car's own.
+    std::mt19937_64 trafficRng_;
+    double untilNextCall_ = 0.0;
     CarPhase phase_ = CarPhase::Idle;
     double phaseSeconds_ = 0.0;  // time spent in the current phase
     Direction runDirection_ = Direction::None;

@@ -11,13 +11,15 @@ namespace {
 constexpr unsigned long long kMinBaud = 50;
 constexpr unsigned long long kMaxBaud = 4000000;
 constexpr double kMaxHangupSeconds = 86400.0;
+constexpr double kMaxCallsPerMinute = 600.0;
 
 constexpr std::array<long, 30> kStandardBauds{50, 75, 110, 134, 150, 200, 300, 600, 1200, 1800, 2400,
     4800, 9600, 19200, 38400, 57600, 115200, 230400, 460800, 500000, 576000, 921600, 1000000, 1152000,
     1500000, 2000000, 2500000, 3000000, 3500000, 4000000};
 
 const char* const kAccepted =
-    "accepted: --link PATH, --device PATH, --scenario NAME, --baud N, --after SECONDS, --seed N, --help";
+    "accepted: --link PATH, --device PATH, --scenario NAME, --baud N, --after SECONDS, --seed N, "
+    "--traffic CALLS_PER_MINUTE, --fault-chance P, --help";
 }  // namespace
 
 bool isStandardBaud(long baud)
@@ -73,6 +75,20 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
              afterGiven = true;
              return std::string();
          }},
+        {"--traffic", nullptr, value, [&](const std::string& v) {
+             const auto rate = sim::decimalNumber(v);
+             if (!rate || *rate < 0.0 || *rate > kMaxCallsPerMinute)
+                 return "--traffic '" + v + "' is not a call rate; give landing calls per minute from 0 to 600, e.g. 2";
+             o.use.callsPerMinute = *rate;
+             return std::string();
+         }},
+        {"--fault-chance", nullptr, value, [&](const std::string& v) {
+             const auto chance = sim::decimalNumber(v);
+             if (!chance || *chance < 0.0 || *chance > 1.0)
+                 return "--fault-chance '" + v + "' is not a chance; give a number from 0 to 1, e.g. 0.15";
+             o.use.faultChancePerRun = *chance;
+             return std::string();
+         }},
         {"--seed", nullptr, value, [&](const std::string& v) {
              const auto seed = sim::wholeNumber(v);
              if (!seed)
@@ -115,6 +131,10 @@ std::string usageText()
            "                    --scenario slow, sets the speed of a --device\n"
            "  --after SECONDS   with --scenario hangup: close the line this long after start (default 10)\n"
            "  --seed N          seed for every random choice, to repeat a run exactly\n"
+           "  --traffic CALLS_PER_MINUTE\n"
+           "                    landing calls arriving by themselves, so the car runs, stops and logs\n"
+           "                    faults with nobody at a terminal (default 0: only the terminal calls)\n"
+           "  --fault-chance P  chance that a run leaves a fault in the log, 0 to 1 (default 0.15)\n"
            "  --help            show this text\n"
            "  --version         show the version and exit\n"
            "\n"

@@ -1,6 +1,7 @@
 #pragma once
 // Command line of carsim. Parsing is pure: it never prints or exits, so every message can be
 // checked by a test.
+#include "sim/carsim/CarModel.h"
 #include "sim/carsim/Scenario.h"
 
 #include <cstdint>
@@ -17,6 +18,7 @@ struct Options {
     long baud = 1200;              // line rate: pacing for "slow", device speed for --device
     double hangupAfterSeconds = 10.0;  // for "hangup"
     std::optional<std::uint64_t> seed;  // none: pick one and report it
+    CarUse use;                          // --traffic, --fault-chance
     bool help = false;
 };
 

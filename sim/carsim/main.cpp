@@ -64,7 +64,7 @@ int run(const carsim::Options& options, const sigset_t& waitMask)
                      sim::connectCommand("cabtalk", 1, line).c_str());
     }
 
-    carsim::CarModel car(seed);
+    carsim::CarModel car(seed, options.use);
     // The line's randomness is kept apart from the car's so that one does not shift the other.
     carsim::ReplyShaper shaper(options.scenario, seed ^ 0x9E3779B97F4A7C15ULL);
     carsim::CommandSession session(car, shaper);

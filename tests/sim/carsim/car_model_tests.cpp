@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 using namespace carsim;
@@ -252,4 +253,28 @@ TEST(CarModel, SameSeedSameCar)
         EXPECT_EQ(a.floor(), b.floor());
         EXPECT_NEAR(a.bbtSeconds(), b.bbtSeconds(), 0.05);
     }
+}
+
+// A car in use: landing calls come by themselves, the runs log faults at the chance given, and the
+// same seed gives the same day again.
+TEST(CarInUse, TrafficRunsTheCarAndLogsFaultsRepeatably)
+{
+    const auto day = [](CarUse use) {
+        CarModel car(11, use);
+        const FaultRegisters before = car.faults();
+        int runs = 0;
+        bool wasMoving = false;
+        for (int tick = 0; tick < 10 * 60 * 10; ++tick) {   // ten minutes in tenths
+            car.advance(0.1);
+            runs += car.moving() && !wasMoving;
+            wasMoving = car.moving();
+        }
+        return std::tuple{runs, car.faults() != before, car.faults()[0].code, car.faults()[0].floor};
+    };
+    EXPECT_EQ(std::get<0>(day({0.0, 1.0})), 0);   // no traffic, no run
+    const auto busy = day({6.0, 1.0});
+    EXPECT_GE(std::get<0>(busy), 10);
+    EXPECT_TRUE(std::get<1>(busy));
+    EXPECT_EQ(busy, day({6.0, 1.0}));
+    EXPECT_FALSE(std::get<1>(day({6.0, 0.0})));
 }

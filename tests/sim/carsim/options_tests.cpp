@@ -30,13 +30,16 @@ TEST(Options, DefaultsAndBothSpellingsOfValues)
     EXPECT_TRUE(none.options.devicePath.empty());
 
     const ParsedOptions all = parse({"--link", "/tmp/car", "--scenario=hangup", "--after", "2.5", "--seed=18446744073709551615",
-        "--baud", "300"});
+        "--baud", "300", "--traffic", "2.5", "--fault-chance=1"});
     ASSERT_EQ(all.error, "");
     EXPECT_EQ(all.options.linkPath, "/tmp/car");
     EXPECT_EQ(all.options.scenario, Scenario::Hangup);
     EXPECT_DOUBLE_EQ(all.options.hangupAfterSeconds, 2.5);
     EXPECT_EQ(all.options.seed, 18446744073709551615ULL);
     EXPECT_EQ(all.options.baud, 300);
+    EXPECT_DOUBLE_EQ(all.options.use.callsPerMinute, 2.5);
+    EXPECT_DOUBLE_EQ(all.options.use.faultChancePerRun, 1.0);
+    EXPECT_DOUBLE_EQ(none.options.use.faultChancePerRun, 0.15);
 
     for (const char* name : {"normal", "silence", "garbage", "slow", "partial", "hangup"})
         EXPECT_EQ(parse({"--scenario", name}).error, "") << name;
@@ -57,6 +60,8 @@ TEST(Options, EachMistakeIsNamedWithWhatIsAccepted)
         {{"--scenario"}, {"--scenario needs a value"}},
         {{"--baud", "fast"}, {"'fast'", "50", "4000000"}},
         {{"--baud", "0"}, {"'0'", "whole number"}},
+        {{"--traffic", "fast"}, {"'fast'", "from 0 to 600"}},
+        {{"--fault-chance", "1.5"}, {"'1.5'", "from 0 to 1"}},
         {{"--baud", "-1200"}, {"'-1200'"}},
         {{"--baud", "99999999999999999999"}, {"'99999999999999999999'"}},
         {{"--scenario", "hangup", "--after", "0"}, {"'0'", "greater than 0"}},
