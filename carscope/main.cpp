@@ -19,11 +19,11 @@ int main(int argc, char** argv)
                    "  window can choose another port number",
         .options = {carterm::replayOption()},
         .handle = [&](const launch::CommandLine& line) { return carterm::takeReplayOption(line, "carscope", replay); },
-        .run = [&] {
+        .run = [&](const launch::CommandLine& line) {
             auto backend = carterm::replayBackend(replay);
             serial::capture::ReplayBackend* playback = backend.get();
             carterm::CarscopeProgram program(std::move(backend));
-            const auto bar = carterm::startReplay(program.form1, playback);
+            const auto bar = carterm::startReplay(program.form1, playback, line.capture);
             program.Main();
             // A signal ends the program the way E&xit does.
             launch::setOrderlyEnd([&program] { program.form1.MFileExit_Click(); });

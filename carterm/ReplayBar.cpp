@@ -1,9 +1,7 @@
 #include "carterm/ReplayBar.h"
 
 #include "carterm/Form1.h"
-#include "carterm/reply/CaptureDecoder.h"
-#include "serial/capture/CaptureSettings.h"
-#include "serial/capture/CaptureReader.h"
+#include "serial/capture/CaptureWalk.h"
 #include "serial/capture/ReplayBackend.h"
 
 #include <QComboBox>
@@ -22,29 +20,6 @@ namespace {
 // The slider counts tenths of a second.
 constexpr long long kSliderStep = 100000;
 
-std::vector<long long> findFaults(const serial::capture::CapturePaths& paths)
-{
-    serial::capture::CaptureReader reader(paths);
-    std::vector<serial::capture::Record> piece;
-    reply::CaptureDecoder decoder;
-    std::vector<reply::CarState> states;
-    std::vector<long long> faults;
-    do {
-        piece.clear();
-        if (!reader.readMore(piece, 1 << 16))
-            break;
-        for (const serial::capture::Record& r : piece) {
-            if (r.kind != serial::capture::kReceived)
-                continue;
-            states.clear();
-            decoder.receive(r.time, reader.bytes(r), states);
-            for (const reply::CarState& s : states)
-                if (s.newFault)
-                    faults.push_back(s.time);
-        }
-    } while (!piece.empty());
-    return faults;
-}
 } // namespace
 
 launch::Option replayOption()
@@ -57,14 +32,11 @@ int takeReplayOption(const launch::CommandLine& line, const std::string& program
     capture = line.value("replay");
     if (capture.empty())
         return -1;
-    serial::capture::CaptureReader reader(serial::capture::capturePaths(capture));
-    std::vector<serial::capture::Record> records;
-    if (!reader.readMore(records) || reader.headers().empty()) {
-        const std::string why = reader.error().empty() ? reader.paths().timing + ": not a capture" : reader.error();
-        std::fprintf(stderr, "%s: --replay: %s\n", program.c_str(), why.c_str());
+    serial::capture::CaptureWalk walk;
+    if (!walk.open(capture)) {
+        std::fprintf(stderr, "%s: --replay: %s\n", program.c_str(), walk.error().c_str());
         return 2;
     }
-    serial::capture::CaptureSettings::current().enabled = false;
     return -1;
 }
 
@@ -73,10 +45,13 @@ std::unique_ptr<serial::capture::ReplayBackend> replayBackend(const std::string&
     return capture.empty() ? nullptr : std::make_unique<serial::capture::ReplayBackend>(capture);
 }
 
-std::unique_ptr<ReplayBar> startReplay(Form1& window, serial::capture::ReplayBackend* replay)
+std::unique_ptr<ReplayBar> startReplay(Form1& window, serial::capture::ReplayBackend* replay,
+                                       const serial::capture::CaptureSettings& live)
 {
-    if (!replay)
+    if (!replay) {
+        window.MSComm1.record(live);
         return nullptr;
+    }
     window.replayNote = "Replay of " + replay->paths().stem.substr(replay->paths().stem.rfind('/') + 1) +
                         ": nothing sent goes anywhere";
     auto bar = std::make_unique<ReplayBar>(*replay);
@@ -92,9 +67,9 @@ QString replayClock(long long micros)
 }
 
 ReplayBar::ReplayBar(serial::capture::ReplayBackend& replay, QWidget* parent)
-    : QWidget(parent, Qt::Tool), replay_(replay), faults_(findFaults(replay.paths())),
+    : QWidget(parent, Qt::Tool), replay_(replay), faults_(reply::indexFaults(replay.paths().stem)),
       play_(new QPushButton(this)), speed_(new QComboBox(this)), slider_(new QSlider(Qt::Horizontal, this)),
-      time_(new QLabel(this)), nextFault_(new QPushButton("&Next fault", this)), tick_(new QTimer(this))
+      time_(new QLabel(this)), nextFault_(new QPushButton("&Next fault", this))
 {
     setWindowTitle("Replay - " + QString::fromStdString(replay.paths().stem).section('/', -1));
     speed_->addItem("1x", 1);
@@ -105,7 +80,7 @@ ReplayBar::ReplayBar(serial::capture::ReplayBackend& replay, QWidget* parent)
     speed_->setAccessibleName("Replay speed");
     slider_->setAccessibleName("Replay position");
     slider_->setRange(0, static_cast<int>(replay.duration() / kSliderStep));
-    nextFault_->setEnabled(!faults_.empty());
+    nextFault_->setEnabled(faults_.size() > 0);
     nextFault_->setToolTip(QString("%1 faults in this recording").arg(faults_.size()));
 
     auto* row = new QHBoxLayout(this);
@@ -123,12 +98,11 @@ ReplayBar::ReplayBar(serial::capture::ReplayBackend& replay, QWidget* parent)
             QTimer::singleShot(0, this, [this] { replay_.seek(slider_->value() * kSliderStep); });
     });
     connect(nextFault_, &QPushButton::clicked, this, [this] { nextFault(); });
-    connect(tick_, &QTimer::timeout, this, [this] { refresh(); });
-    tick_->start(250);
+    replay_.onProgress = [this] { refresh(); };
     refresh();
 }
 
-ReplayBar::~ReplayBar() = default;
+ReplayBar::~ReplayBar() { replay_.onProgress = nullptr; }
 
 void ReplayBar::stayBelow(QWidget* car)
 {
@@ -157,12 +131,8 @@ void ReplayBar::place()
 
 void ReplayBar::nextFault()
 {
-    const long long now = replay_.position();
-    for (long long t : faults_)
-        if (t > now) {
-            replay_.seek(t);
-            return;
-        }
+    if (const auto fault = faults_.after(replay_.position()))
+        replay_.seek(*fault);
 }
 
 void ReplayBar::refresh()

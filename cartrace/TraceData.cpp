@@ -12,38 +12,15 @@ std::string faultDescription(int code) { return faultText(code); }
 
 bool TraceData::open(const std::string& capture)
 {
-    paths_ = serial::capture::capturePaths(capture);
-    reader_ = std::make_unique<serial::capture::CaptureReader>(paths_);
+    if (!capture_.open(capture))
+        return false;
     follow();
-    if (!error_.empty())
-        return false;
-    if (reader_->headers().empty()) {
-        error_ = paths_.timing + ": not a capture: no header records in it";
-        return false;
-    }
-    return true;
+    return capture_.error().empty();
 }
 
 bool TraceData::follow()
 {
-    if (!reader_)
-        return false;
-    // In pieces, so a day-long capture never holds all its records at once.
-    constexpr std::size_t kPiece = 1 << 16;
-    bool any = false;
-    for (;;) {
-        batch_.clear();
-        if (!reader_->readMore(batch_, kPiece))
-            error_ = reader_->error();
-        for (const serial::capture::Record& r : batch_)
-            take(r);
-        any = any || !batch_.empty();
-        if (batch_.empty() || !error_.empty())
-            break;
-    }
-    batch_.clear();
-    batch_.shrink_to_fit();
-    return any;
+    return capture_.walk([this](const serial::capture::Record& r) { take(r); });
 }
 
 void TraceData::take(const serial::capture::Record& r)
@@ -51,7 +28,8 @@ void TraceData::take(const serial::capture::Record& r)
     switch (r.kind) {
     case serial::capture::kReceived: {
         const std::size_t before = states_.size();
-        decoder_.receive(r.time, reader_->bytes(r), states_);
+        decoder_.receive(r.time, capture_.reader().bytes(r), states_);
+        faultIndex_.add(states_, before);
         for (std::size_t i = before; i < states_.size(); ++i) {
             const reply::CarState& s = states_[i];
             if (s.newFault)
@@ -60,7 +38,7 @@ void TraceData::take(const serial::capture::Record& r)
         break;
     }
     case serial::capture::kSent: {
-        std::string text = reader_->bytes(r);
+        std::string text = capture_.reader().bytes(r);
         while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
             text.pop_back();
         sent_.push_back({r.time, std::move(text)});
@@ -76,15 +54,16 @@ void TraceData::take(const serial::capture::Record& r)
 
 std::string TraceData::header(const std::string& name) const
 {
-    if (!reader_)
+    if (!capture_.opened())
         return {};
-    const auto it = reader_->headers().find(name);
-    return it == reader_->headers().end() ? std::string{} : it->second;
+    const auto& headers = capture_.reader().headers();
+    const auto it = headers.find(name);
+    return it == headers.end() ? std::string{} : it->second;
 }
 
-long long TraceData::startEpochMicros() const { return reader_ ? reader_->startEpochMicros() : 0; }
+long long TraceData::startEpochMicros() const { return capture_.opened() ? capture_.reader().startEpochMicros() : 0; }
 
-long long TraceData::duration() const { return reader_ ? reader_->endTime() : 0; }
+long long TraceData::duration() const { return capture_.opened() ? capture_.reader().endTime() : 0; }
 
 const reply::CarState* TraceData::stateAt(long long time) const
 {

@@ -3,9 +3,9 @@
 // sent, the line's events and the faults, all on the capture's time line (microseconds from its
 // start). follow() picks up what a capture still being written has gained since.
 #include "carterm/reply/CaptureDecoder.h"
-#include "serial/capture/CaptureReader.h"
+#include "carterm/reply/FaultIndex.h"
+#include "serial/capture/CaptureWalk.h"
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,13 +36,14 @@ public:
     bool open(const std::string& capture);
     // Reads what was added since; true when anything was.
     bool follow();
-    const std::string& error() const { return error_; }
+    const std::string& error() const { return capture_.error(); }
 
-    const std::string& name() const { return paths_.stem; }
+    const std::string& name() const { return capture_.reader().paths().stem; }
     const std::vector<carterm::reply::CarState>& states() const { return states_; }
     const std::vector<Sent>& sent() const { return sent_; }
     const std::vector<LineEvent>& events() const { return events_; }
     const std::vector<Fault>& faults() const { return faults_; }
+    const carterm::reply::FaultIndex& faultIndex() const { return faultIndex_; }
     std::string header(const std::string& name) const;
     long long startEpochMicros() const;
     // The time of the last record: the length of the session so far.
@@ -55,15 +56,13 @@ public:
 private:
     void take(const serial::capture::Record& record);
 
-    serial::capture::CapturePaths paths_;
-    std::unique_ptr<serial::capture::CaptureReader> reader_;
+    serial::capture::CaptureWalk capture_;
     carterm::reply::CaptureDecoder decoder_;
     std::vector<carterm::reply::CarState> states_;
     std::vector<Sent> sent_;
     std::vector<LineEvent> events_;
     std::vector<Fault> faults_;
-    std::vector<serial::capture::Record> batch_;
-    std::string error_;
+    carterm::reply::FaultIndex faultIndex_;
 };
 
 // The fault table's description of a code; empty when the table has none.

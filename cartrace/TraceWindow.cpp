@@ -158,28 +158,14 @@ void TraceWindow::showState()
 
 void TraceWindow::nextFault(int direction)
 {
-    const auto& faults = data_->faults();
     const long long now = timeline_->view().cursor >= 0 ? timeline_->view().cursor
                                                         : (direction > 0 ? -1 : data_->duration() + 1);
-    const Fault* chosen = nullptr;
-    if (direction > 0) {
-        for (const Fault& f : faults)
-            if (f.time > now) {
-                chosen = &f;
-                break;
-            }
-    } else {
-        for (auto it = faults.rbegin(); it != faults.rend(); ++it)
-            if (it->time < now) {
-                chosen = &*it;
-                break;
-            }
-    }
-    if (chosen == nullptr) {
+    const auto chosen = direction > 0 ? data_->faultIndex().after(now) : data_->faultIndex().before(now);
+    if (!chosen) {
         status_->setText(direction > 0 ? "No fault after the cursor." : "No fault before the cursor.");
         return;
     }
-    timeline_->setCursorTime(chosen->time);
+    timeline_->setCursorTime(*chosen);
 }
 
 void TraceWindow::chooseSignals()

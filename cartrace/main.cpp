@@ -110,7 +110,7 @@ int main(int argc, char** argv)
             signalList = line.value("signals");
             return -1;
         },
-        .run = [&] {
+        .run = [&](const launch::CommandLine&) {
             if (capture.empty()) {
                 // Started from the menu: the technician picks a capture.
                 const QString chosen = QFileDialog::getOpenFileName(

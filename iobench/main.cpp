@@ -17,9 +17,10 @@ int main(int argc, char** argv)
         .moreEnvironment = "  KESTREL_LIBRARY    the adapter driver library to load, as a path; otherwise\n"
                            "                     libKestrel.so is looked for by name\n"
                            "  KESTREL_SCENARIO   faults for the simulated adapter library to inject\n",
-        .run = [] {
+        .run = [](const launch::CommandLine& line) {
             iobench::KestrelDriver driver;
             iobench::Packed_Form form(driver);
+            form.MSComm1.record(line.capture);
             form.load();
             form.show();
             // A signal ends the program the way "Exit Packed" does.

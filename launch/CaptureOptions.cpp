@@ -1,7 +1,6 @@
 #include "launch/CaptureOptions.h"
 
 #include "serial/capture/CaptureFolder.h"
-#include "serial/capture/CaptureSettings.h"
 
 #include <QCommandLineParser>
 
@@ -23,9 +22,9 @@ CaptureOptions::CaptureOptions(QCommandLineParser& parser, bool used) : parser_(
         parser_.addOptions({off_, dir_, limit_});
 }
 
-std::string CaptureOptions::apply(const std::string& program, const std::string& version) const
+std::string CaptureOptions::apply(const std::string& program, const std::string& version,
+                                  serial::capture::CaptureSettings& settings) const
 {
-    serial::capture::CaptureSettings& settings = serial::capture::CaptureSettings::current();
     if (!used_)
         return {};
     const std::string off = environment("HOISTWISE_NO_CAPTURE");

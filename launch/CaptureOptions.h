@@ -2,6 +2,8 @@
 // The capture's command-line options and environment for the programs that open ports:
 // --no-capture, --capture-dir DIR, --capture-limit SIZE, and HOISTWISE_NO_CAPTURE,
 // HOISTWISE_CAPTURE_DIR, HOISTWISE_CAPTURE_LIMIT (the command line wins).
+#include "serial/capture/CaptureSettings.h"
+
 #include <QCommandLineOption>
 
 #include <string>
@@ -14,8 +16,10 @@ class CaptureOptions {
 public:
     // Adds the options to `parser` when `used`.
     CaptureOptions(QCommandLineParser& parser, bool used);
-    // After parsing: fills the program-wide capture settings. Empty, or what was wrong.
-    std::string apply(const std::string& program, const std::string& version) const;
+    // After parsing: fills `settings` (left off when the options are not used). Empty, or what
+    // was wrong.
+    std::string apply(const std::string& program, const std::string& version,
+                      serial::capture::CaptureSettings& settings) const;
 
 private:
     QCommandLineParser& parser_;

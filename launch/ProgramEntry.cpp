@@ -111,18 +111,17 @@ int runProgram(const Program& program, int argc, char** argv)
                          problem.c_str());
     }
 
-    if (const std::string bad = capture.apply(program.name, HOISTWISE_VERSION); !bad.empty())
+    CommandLine line;
+    if (const std::string bad = capture.apply(program.name, HOISTWISE_VERSION, line.capture); !bad.empty())
         return refuse(program, bad);
-    if (program.handle) {
-        CommandLine line;
-        if (!operands.isEmpty())
-            line.operand = operands.first().toStdString();
-        for (std::size_t i = 0; i < own.size(); ++i)
-            if (parser.isSet(own[i]))
-                line.values[program.options[i].name] = parser.value(own[i]).toStdString();
+    if (!operands.isEmpty())
+        line.operand = operands.first().toStdString();
+    for (std::size_t i = 0; i < own.size(); ++i)
+        if (parser.isSet(own[i]))
+            line.values[program.options[i].name] = parser.value(own[i]).toStdString();
+    if (program.handle)
         if (const int status = program.handle(line); status >= 0)
             return status;
-    }
 
     if (const std::string missing = missingDisplay(program.name, parser.value(platform).toStdString());
         !missing.empty()) {
@@ -137,7 +136,7 @@ int runProgram(const Program& program, int argc, char** argv)
     toolkit::QtPlatform platformServices(program.platformTitle);
     toolkit::setPlatform(&platformServices);
     watchEndSignals(platformServices);
-    return program.run();
+    return program.run(line);
 }
 
 } // namespace launch

@@ -2,6 +2,8 @@
 // The one entry of the kit's windowed programs: the command line every one of them takes
 // (--help, --version, and for the programs that open ports --port and --list-ports), the
 // no-display check, then the program's own start-up under a QApplication.
+#include "serial/capture/CaptureSettings.h"
+
 #include <functional>
 #include <map>
 #include <string>
@@ -16,10 +18,12 @@ struct Option {
     std::string help;       // one line for --help
 };
 
-// What the command line gave for the program's own options and its operand.
+// What the command line gave for the program's own options and its operand, and what the
+// sessions of its ports record (with the environment's word on it).
 struct CommandLine {
     std::map<std::string, std::string> values;
     std::string operand;
+    serial::capture::CaptureSettings capture;
     std::string value(const std::string& name) const
     {
         const auto it = values.find(name);
@@ -42,7 +46,7 @@ struct Program {
     // ends the program there, -1 goes on to `run`.
     std::function<int(const CommandLine&)> handle{};
     // Creates the first windows and runs the event loop; called with the application up.
-    std::function<int()> run;
+    std::function<int(const CommandLine&)> run;
 };
 
 // Exit status 2 for a bad command line or a missing display; 0 after --help, --version and

@@ -11,7 +11,7 @@ int main(int argc, char** argv)
         .summary = "Offline decoder of controller status bytes, operating modes and fault codes.",
         .platformTitle = "runecast",
         .quitOnLastWindowClosed = true,
-        .run = [] {
+        .run = [](const launch::CommandLine&) {
             runecast::Module1 module;
             module.Main();
             return QApplication::exec();

@@ -22,10 +22,10 @@ void receiveThroughPty(benchmark::State& state)
     const size_t writeSize = static_cast<size_t>(state.range(1));
     // Third argument 1: the session is recorded (into a scratch folder), as the programs do.
     QTemporaryDir captures;
-    serial::capture::CaptureSettings::current() = {state.range(2) == 1, captures.path().toStdString(), 1LL << 40, "serial_bench", ""};
     sim::PseudoTerminal pty;
     ::setenv("HOISTWISE_COM9", pty.slavePath().c_str(), 1);
     serial::control::CommControl control;
+    control.record({state.range(2) == 1, captures.path().toStdString(), 1LL << 40, "serial_bench", ""});
     control.setCommPort(9);
     if (const auto error = control.setPortOpen(true)) {
         state.SkipWithError(error.text.c_str());

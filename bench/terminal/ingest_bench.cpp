@@ -50,8 +50,8 @@ BENCHMARK(AppendToPane)->Arg(64)->Arg(4095);
 void receiveRepeatedly(benchmark::State& state, const std::string& piece, long piecesPerFrame, bool capture = false)
 {
     QTemporaryDir captures;   // with `capture`, the session is recorded there as the programs do
-    serial::capture::CaptureSettings::current() = {capture, captures.path().toStdString(), 1LL << 40, "ingest_bench", ""};
     WindowHarness<carterm::ScopeForm1> window;
+    window.form->MSComm1.record({capture, captures.path().toStdString(), 1LL << 40, "ingest_bench", ""});
     long n = 0;
     for (auto _ : state) {
         window.line->feed(piece);
@@ -59,7 +59,6 @@ void receiveRepeatedly(benchmark::State& state, const std::string& piece, long p
             window.form->Term.flushDisplay();
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(piece.size()));
-    serial::capture::CaptureSettings::current() = {};
 }
 
 // Updated once per 16 ms of data at 40 MB/s (every 160 pieces of 4 KB, as a pseudo-terminal

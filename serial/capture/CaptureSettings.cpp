@@ -2,12 +2,6 @@
 
 namespace serial::capture {
 
-CaptureSettings& CaptureSettings::current()
-{
-    static CaptureSettings settings;
-    return settings;
-}
-
 std::optional<long long> parseCaptureLimit(std::string_view text)
 {
     long long value = 0;

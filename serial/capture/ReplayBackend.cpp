@@ -10,22 +10,16 @@ namespace {
 constexpr std::size_t kBatchRecords = 64;
 } // namespace
 
-ReplayBackend::ReplayBackend(const std::string& capture) : reader_(capturePaths(capture))
+ReplayBackend::ReplayBackend(const std::string& capture)
 {
     // Only what was received and the line events play back; the rest is dropped as it is read.
-    std::vector<Record> piece;
-    do {
-        piece.clear();
-        if (!reader_.readMore(piece, 1 << 16))
-            error_ = reader_.error();
-        for (Record& r : piece)
+    if (capture_.open(capture))
+        capture_.walk([this](const Record& r) {
             if (r.kind == kReceived || (r.kind == kEvent && (eventCode(r.name) || r.name == kLost
                                                              || r.name == kReconnect)))
-                records_.push_back(std::move(r));
-    } while (!piece.empty() && error_.empty());
-    if (error_.empty() && reader_.headers().empty())
-        error_ = reader_.paths().timing + ": not a capture (no header records)";
-    duration_ = reader_.endTime();
+                records_.push_back(r);
+        });
+    duration_ = capture_.reader().endTime();
     timer_.setSingleShot(true);
     QObject::connect(&timer_, &QTimer::timeout, [this] { deliverDue(); });
 }
@@ -34,8 +28,8 @@ ReplayBackend::~ReplayBackend() = default;
 
 CommError ReplayBackend::open(const std::string&, const SerialSettings&)
 {
-    if (!error_.empty())
-        return {errDeviceFailure, "cannot replay: " + error_};
+    if (!capture_.error().empty())
+        return {errDeviceFailure, "cannot replay: " + capture_.error()};
     pausedAt_ = position();
     lost_ = false;
     open_ = true;
@@ -148,7 +142,7 @@ void ReplayBackend::deliverUntil(long long time)
 void ReplayBackend::deliver(const Record& record)
 {
     if (record.kind == kReceived) {
-        received_ += reader_.bytes(record);
+        received_ += capture_.reader().bytes(record);
         if (onReadyRead)
             onReadyRead();
     } else if (record.name == kLost && open_) {

@@ -4,7 +4,7 @@
 // faster), the recorded line events are raised again, a recorded loss closes the port as the
 // loss did and a recorded reconnection brings it back, and what the program sends goes nowhere.
 // Play, pause, speed and position are for the replay bar.
-#include "serial/capture/CaptureReader.h"
+#include "serial/capture/CaptureWalk.h"
 #include "serial/SerialBackend.h"
 
 #include <QElapsedTimer>
@@ -18,11 +18,11 @@ namespace serial::capture {
 
 class ReplayBackend final : public SerialBackend {
 public:
-    // Reads the capture's records (not its bytes) at once; error() says what was wrong.
+    // Reads the capture's records (not its bytes) at once; a capture that cannot be read fails
+    // the open with what was wrong.
     explicit ReplayBackend(const std::string& capture);
     ~ReplayBackend() override;
-    const std::string& error() const { return error_; }
-    const CapturePaths& paths() const { return reader_.paths(); }
+    const CapturePaths& paths() const { return capture_.reader().paths(); }
 
     CommError open(const std::string& device, const SerialSettings& settings) override;
     void close() override;
@@ -59,15 +59,14 @@ public:
 private:
     void schedule();
     void deliverDue();
-    // Delivers every record before `time`; false when one delivery ended the playback.
+    // Delivers every record up to `time`.
     void deliverUntil(long long time);
     void deliver(const Record& record);
 
-    CaptureReader reader_;
+    CaptureWalk capture_;
     std::vector<Record> records_;
     std::size_t next_ = 0;
     long long duration_ = 0;
-    std::string error_;
     std::string received_;
     bool open_ = false;
     bool lost_ = false;       // between a recorded loss and its reconnection

@@ -1,6 +1,5 @@
 #include "serial/control/CommControl.h"
 
-#include "serial/capture/CaptureSettings.h"
 #include "serial/OutsideText.h"
 #include "serial/PortMap.h"
 #include "serial/control/RoutingBackend.h"
@@ -20,13 +19,6 @@ constexpr int portNotice = -2;
 CommControl::CommControl(std::unique_ptr<SerialBackend> backend)
     : backend_(backend ? std::move(backend) : std::make_unique<RoutingBackend>())
 {
-    if (capture::CaptureSettings::current().enabled) {
-        capture_ = std::make_unique<capture::SessionCapture>(capture::CaptureSettings::current());
-        capture_->onStopped = [this](const std::string& text) {
-            if (auto handler = onCaptureStopped)
-                handler(text);
-        };
-    }
     backend_->onReadyRead = [this] { post(comEvReceive); };
     backend_->onLineEvent = [this](int code) {
         if (capture_)
@@ -268,6 +260,20 @@ void CommControl::deliver()
         throw;
     }
     delivering_ = false;
+}
+
+void CommControl::record(const capture::CaptureSettings& settings)
+{
+    capture_.reset();
+    if (!settings.enabled)
+        return;
+    capture_ = std::make_unique<capture::SessionCapture>(settings);
+    capture_->onStopped = [this](const std::string& text) {
+        if (auto handler = onCaptureStopped)
+            handler(text);
+    };
+    if (backend_->isOpen())
+        capture_->opened(portName(port_), openDevice_, settings_.text());
 }
 
 } // namespace serial::control

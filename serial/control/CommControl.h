@@ -17,6 +17,7 @@
 #include <string_view>
 
 namespace serial::capture {
+struct CaptureSettings;
 class SessionCapture;
 }
 
@@ -92,8 +93,10 @@ public:
 
     SerialBackend& backend() { return *backend_; }
 
-    // The recorder of this control's sessions (CaptureSettings::current() at construction
-    // decides whether there is one); nullptr when nothing is recorded.
+    // Records the sessions as `settings` say, from the port open now or the next open on; a
+    // control records nothing until told to.
+    void record(const capture::CaptureSettings& settings);
+    // The recorder of this control's sessions; nullptr when nothing is recorded.
     capture::SessionCapture* capture() { return capture_.get(); }
     // The recording stopped (a full or unwritable disk): one text for the status line. The
     // port, its events and everything else go on as before.

@@ -60,7 +60,6 @@ struct CaptureWithCarsim : ::testing::Test {
     }
     void TearDown() override
     {
-        serial::capture::CaptureSettings::current() = {};
         ::unsetenv("HOISTWISE_COM1");
     }
 };
@@ -83,12 +82,12 @@ std::vector<std::string> display(carterm::ScopeForm1& f)
 TEST_F(CaptureWithCarsim, TheCaptureGivesBackTheBytesTheDisplayAndOneCsvRowPerReply)
 {
     const std::string dir = folder.path().toStdString();
-    serial::capture::CaptureSettings::current() = {true, dir + "/captures", 500LL << 20, "carscope", "1.0"};
     sim::SimulatorProcess carsim(CARSIM_PROGRAM, {"--seed", "7"});
     ASSERT_FALSE(carsim.ptyPath().empty());
     ::setenv("HOISTWISE_COM1", carsim.ptyPath().c_str(), 1);
 
     auto live = std::make_unique<carterm::ScopeForm1>();
+    live->MSComm1.record({true, dir + "/captures", 500LL << 20, "carscope", "1.0"});
     live->load();
     ASSERT_TRUE(live->MSComm1.portOpen());
     platform.chooseFile(dir + "/session.log");
@@ -157,9 +156,7 @@ TEST_F(CaptureWithCarsim, TheCaptureGivesBackTheBytesTheDisplayAndOneCsvRowPerRe
     EXPECT_EQ(fileText(dir + "/view.png").substr(1, 3), "PNG");
 
     // The capture replayed as fast as possible ends with the display the live session ended with.
-    serial::capture::CaptureSettings::current() = {};
     auto backend = std::make_unique<serial::capture::ReplayBackend>(stem);
-    ASSERT_EQ(backend->error(), "");
     backend->setSpeed(serial::capture::ReplayBackend::kAsFastAsPossible);
     serial::capture::ReplayBackend& replay = *backend;
     auto replayed = std::make_unique<carterm::ScopeForm1>(std::move(backend));

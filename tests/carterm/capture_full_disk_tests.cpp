@@ -49,9 +49,9 @@ TEST(CaptureOnAFullDisk, OneMessageAndTheWindowGoesOn)
     TinyDisk disk;
     if (!disk.mounted)
         GTEST_SKIP() << "a tmpfs can be mounted only as root";
-    serial::capture::CaptureSettings::current() = {true, disk.dir + "/captures", 500LL << 20, "carscope", "1.0"};
     CarWindowHarness h;
     auto& f = *h.form;
+    f.MSComm1.record({true, disk.dir + "/captures", 500LL << 20, "carscope", "1.0"});
     h.platform.chooseFile(disk.scratch.path("session.log"));
     f.MOpenLog.click();
 
@@ -69,7 +69,6 @@ TEST(CaptureOnAFullDisk, OneMessageAndTheWindowGoesOn)
     }
     pump(700);
     f.MCloseLog.click();
-    serial::capture::CaptureSettings::current() = {};
 
     EXPECT_NE(message.find("No space left on device"), std::string::npos) << message;
     EXPECT_EQ(f.Label1.caption(), "");

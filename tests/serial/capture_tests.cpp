@@ -32,18 +32,14 @@ struct Captured : ::testing::Test {
     std::vector<std::string> stopped;
 
     void SetUp() override { start(folder.path().toStdString()); }
-    void TearDown() override
-    {
-        control.reset();
-        serial::capture::CaptureSettings::current() = {};
-    }
+    void TearDown() override { control.reset(); }
     void start(const std::string& where, long long limit = 500LL << 20)
     {
         control.reset();
-        serial::capture::CaptureSettings::current() = {true, where, limit, "carscope", "1.0"};
         auto backend = std::make_unique<FakeSerialBackend>();
         fake = backend.get();
         control = std::make_unique<serial::control::CommControl>(std::move(backend));
+        control->record({true, where, limit, "carscope", "1.0"});
         control->onComm = [this] {
             if (control->commEvent() == serial::comEvReceive)
                 control->input();
@@ -216,7 +212,6 @@ TEST(ReplayBackendTest, PiecesArriveAtTheirRecordedTimes)
                << bytesLine(kReceived, 200000, 1);
         data << dataHeaderLine("2026-12-09 09:00:00.000000+00:00", "test") << "abc";
     }
-    serial::capture::CaptureSettings::current() = {};
     auto backend = std::make_unique<serial::capture::ReplayBackend>(paths.stem);
     serial::capture::ReplayBackend& replay = *backend;
     serial::control::CommControl control(std::move(backend));
@@ -254,7 +249,6 @@ TEST(ReplayBackendTest, ARecordedLossAndReconnectionHappenAgain)
                << bytesLine(kReceived, 100000, 1);
         data << dataHeaderLine("2026-12-09 09:00:00.000000+00:00", "test") << "ab";
     }
-    serial::capture::CaptureSettings::current() = {};
     auto backend = std::make_unique<serial::capture::ReplayBackend>(paths.stem);
     serial::capture::ReplayBackend& replay = *backend;
     replay.setSpeed(serial::capture::ReplayBackend::kAsFastAsPossible);
