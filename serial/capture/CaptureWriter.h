@@ -1,6 +1,6 @@
 #pragma once
 // Writes a capture's two files off the receive path: the records are appended to memory under a
-// short lock, and a thread of its own writes them out every half second. A write that
+// short lock, and a thread of its own writes them out at least every half second. A write that
 // fails (a full disk, a folder gone read-only) stops the capture for good: what is left is
 // dropped, onFailed runs once (on the writing thread) and every later record is ignored.
 // Plain C++, no Qt.

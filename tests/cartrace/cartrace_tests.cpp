@@ -5,33 +5,15 @@
 #include "cartrace/TraceWindow.h"
 #include "carterm/reply/CaptureDecoder.h"
 #include "serial/capture/CaptureFormat.h"
-#include "sim/carsim/ReplyFormat.h"
+#include "tests/support/FaultCapture.h"
 
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 using namespace carterm;
 
 namespace {
-
-// Car at floor 3 (POP 1, R1 1, R2 1, R4 0), at rest, DOL lit: then its velocity, BBT and a
-// fault log whose newest entry is fault 24 at floor 3.
-std::string carsimSession(int newestFault = 24)
-{
-    carsim::PmiTable table{};
-    table[3][0] = 1;   // POP
-    table[3][1] = 1;   // R1
-    table[3][2] = 1;   // R2
-    table[1][8] = 1;   // DOL
-    carsim::FaultRegisters faults{};
-    faults[0] = {newestFault, 3};
-    faults[1] = {9, 1};
-    return "pmii\r\n" + carsim::formatPmiReply(table) + "vel\r\n" + carsim::formatVelocityReply(0) + "bbt\r\n" +
-           carsim::formatBbtReply(6.66) + "flt0\r\n" + carsim::formatFaultReply(faults);
-}
 
 std::vector<reply::CarState> decode(const std::string& stream, std::size_t piece)
 {
@@ -98,17 +80,7 @@ TEST(TimeArgumentTest, SecondsFromTheStartOrAUtcTime)
 TEST(TraceWindowTest, NextAndPreviousFaultMoveTheCursorAndThePanelShowsTheState)
 {
     QTemporaryDir dir;
-    const serial::capture::CapturePaths paths = serial::capture::capturePaths(dir.path().toStdString() + "/s");
-    std::ofstream timing(paths.timing), data(paths.data);
-    timing << serial::capture::namedLine(serial::capture::kHeader, 0, "START_TIME", "2026-12-09 09:00:00.000000+00:00");
-    data << serial::capture::dataHeaderLine("2026-12-09 09:00:00.000000+00:00", "test");
-    for (int minute = 0; minute < 3; ++minute) {
-        const std::string session = carsimSession(24 + 6 * minute);
-        timing << serial::capture::bytesLine(serial::capture::kReceived, 60000000, session.size());
-        data << session;
-    }
-    timing.close();
-    data.close();
+    const serial::capture::CapturePaths paths = writeFaultCapture(dir.path().toStdString() + "/s");
 
     auto trace = std::make_unique<cartrace::TraceData>();
     ASSERT_TRUE(trace->open(paths.timing)) << trace->error();
