@@ -20,6 +20,14 @@ namespace {
 // The slider counts tenths of a second.
 constexpr long long kSliderStep = 100000;
 
+// "1:02:03" or "2:03": a replay position for the bar.
+QString replayClock(long long micros)
+{
+    const long long s = micros / 1000000;
+    return s >= 3600 ? QString::asprintf("%lld:%02lld:%02lld", s / 3600, s / 60 % 60, s % 60)
+                     : QString::asprintf("%lld:%02lld", s / 60, s % 60);
+}
+
 } // namespace
 
 launch::Option replayOption()
@@ -57,13 +65,6 @@ std::unique_ptr<ReplayBar> startReplay(Form1& window, serial::capture::ReplayBac
     auto bar = std::make_unique<ReplayBar>(*replay);
     bar->stayBelow(window.host()->window());
     return bar;
-}
-
-QString replayClock(long long micros)
-{
-    const long long s = micros / 1000000;
-    return s >= 3600 ? QString::asprintf("%lld:%02lld:%02lld", s / 3600, s / 60 % 60, s % 60)
-                     : QString::asprintf("%lld:%02lld", s / 60, s % 60);
 }
 
 ReplayBar::ReplayBar(serial::capture::ReplayBackend& replay, QWidget* parent)

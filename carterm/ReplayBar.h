@@ -9,7 +9,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -63,8 +62,5 @@ std::unique_ptr<serial::capture::ReplayBackend> replayBackend(const std::string&
 // `live` says and there is no bar.
 std::unique_ptr<ReplayBar> startReplay(Form1& window, serial::capture::ReplayBackend* replay,
                                        const serial::capture::CaptureSettings& live);
-
-// "1:02:03" or "2:03": a replay position for the bar.
-QString replayClock(long long micros);
 
 } // namespace carterm
