@@ -25,9 +25,10 @@ public:
     void watchForReturn(const std::string& device) override { active_->watchForReturn(device); }
     void stopWatching() override;
     bool watching() const override { return active_->watching(); }
+    // The inner backends report straight to the owner: they get the same events.
+    void setEvents(Events events) override;
 
 private:
-    void forward(SerialBackend& inner);
 
     std::unique_ptr<SerialBackend> local_;
     std::unique_ptr<SerialBackend> network_;   // made for the first network port

@@ -85,10 +85,7 @@ QtSerialBackend::~QtSerialBackend()
 
 void QtSerialBackend::watchForReturn(const std::string& device)
 {
-    watch_.start(device, [this] {
-        if (onDeviceBack)
-            onDeviceBack();
-    });
+    watch_.start(device, [this] { raise(&Events::deviceBack); });
 }
 
 void QtSerialBackend::stopWatching()
@@ -289,8 +286,8 @@ void QtSerialBackend::queueReadyRead()
     readyReadQueued_ = true;
     QMetaObject::invokeMethod(&port_, [this] {
         readyReadQueued_ = false;
-        if (bytesAvailable() > 0 && onReadyRead)
-            onReadyRead();
+        if (bytesAvailable() > 0)
+            raise(&Events::readyRead);
     }, Qt::QueuedConnection);
 }
 
@@ -330,8 +327,7 @@ void QtSerialBackend::queueDeviceLost()
             return;
         const std::string text = device_.hangUpText();
         close();
-        if (onDeviceLost)
-            onDeviceLost(text);
+        raise(&Events::deviceLost, text);
     }, Qt::QueuedConnection);
 }
 
@@ -347,9 +343,9 @@ void QtSerialBackend::pollLineCounters()
     const LineCounters before = *counters_;
     counters_ = now;
     for (const int code : lineEventCodes(before, *now)) {
-        if (!port_.isOpen() || !onLineEvent)
+        if (!port_.isOpen() || !events().lineEvent)
             return;   // a handler closed the port
-        onLineEvent(code);
+        raise(&Events::lineEvent, code);
     }
 }
 

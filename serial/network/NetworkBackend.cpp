@@ -76,19 +76,18 @@ std::shared_ptr<NetworkLink> NetworkBackend::connect(const NetworkEndpoint& endp
     events.established = [this, id] { established(id); };
     events.ended = [this, id](const std::string& why) { ended(id, why); };
     events.received = [this, id] {
-        if (id == linkId_ && link_ && onReadyRead)
-            onReadyRead();
+        if (id == linkId_ && link_)
+            raise(&Events::readyRead);
     };
     events.lineEvent = [this, id](int code) {
-        if (id == linkId_ && link_ && onLineEvent)
-            onLineEvent(code);
+        if (id == linkId_ && link_)
+            raise(&Events::lineEvent, code);
     };
     events.settingsAnswered = [this, id](const SerialSettings& answered) {
         if (id != linkId_ || !link_)
             return;
         settings_ = answered;
-        if (onSettingsInForce)
-            onSettingsInForce(answered);
+        raise(&Events::settingsInForce, answered);
     };
     return NetworkLink::connect(endpoint, settings, std::move(events), delayMs);
 }
@@ -117,8 +116,8 @@ CommError NetworkBackend::open(const std::string& device, const SerialSettings& 
         // Whatever came while the attempt was still only an attempt is told now.
         if (link_->available() > 0)
             QMetaObject::invokeMethod(&retryTimer_, [this] {
-                if (link_ && bytesAvailable() > 0 && onReadyRead)
-                    onReadyRead();
+                if (link_ && bytesAvailable() > 0)
+                    raise(&Events::readyRead);
             }, Qt::QueuedConnection);
         return {};
     }
@@ -157,8 +156,7 @@ void NetworkBackend::established(int id)
     if (id == probeId_ && probe_) {
         probeTimer_.stop();
         probeUp_ = true;
-        if (onDeviceBack)
-            onDeviceBack();
+        raise(&Events::deviceBack);
         return;
     }
     if (id != linkId_ || !link_)
@@ -190,12 +188,10 @@ void NetworkBackend::ended(int id, const std::string& why)
         return;
     }
     close();
-    if (wasUp) {
-        if (onDeviceLost)
-            onDeviceLost(why);
-    } else if (onOpenFailed) {
-        onOpenFailed("cannot connect: " + why);
-    }
+    if (wasUp)
+        raise(&Events::deviceLost, why);
+    else
+        raise(&Events::openFailed, "cannot connect: " + why);
 }
 
 void NetworkBackend::connectTimedOut()
@@ -203,8 +199,7 @@ void NetworkBackend::connectTimedOut()
     if (!link_ || linkUp_)
         return;
     close();
-    if (onOpenFailed)
-        onOpenFailed("cannot connect: " + timeoutText(endpoint_));
+    raise(&Events::openFailed, "cannot connect: " + timeoutText(endpoint_));
 }
 
 CommError NetworkBackend::apply(const SerialSettings& settings)
@@ -301,8 +296,7 @@ void NetworkBackend::notice(bool& told, const std::string& text)
     if (told)
         return;
     told = true;
-    if (onNotice)
-        onNotice(text);
+    raise(&Events::notice, text);
 }
 
 } // namespace serial::network
