@@ -3,10 +3,9 @@
 #include "serial/capture/CaptureFolder.h"
 #include "serial/capture/CaptureFormat.h"
 #include "serial/capture/CaptureWriter.h"
+#include "serial/UiThread.h"
 
-#include <QMetaObject>
 #include <QObject>
-#include <QPointer>
 
 namespace serial::capture {
 
@@ -47,12 +46,8 @@ void SessionCapture::start(const std::string& port, const std::string& device, c
     stem_ = files->paths.stem;
     writer_ = std::make_unique<CaptureWriter>(files->timingFd, files->paths.timing, files->dataFd, files->paths.data);
     // Reports from the writing thread reach the UI thread through the context object, which
-    // dies with this capture: a report after that is dropped.
-    QPointer<QObject> context = context_.get();
-    writer_->onFailed = [this, context](const std::string& text) {
-        if (context)
-            QMetaObject::invokeMethod(context, [this, text] { stopped(text); }, Qt::QueuedConnection);
-    };
+    // dies with this capture (after the writing thread): a report after that is dropped.
+    writer_->onFailed = [this](const std::string& text) { postToUi(context_.get(), [this, text] { stopped(text); }); };
     const std::string folder = settings_.folder;
     const long long limit = settings_.limitBytes;
     const std::string stem = stem_;

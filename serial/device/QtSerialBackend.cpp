@@ -1,8 +1,8 @@
 #include "serial/device/QtSerialBackend.h"
 
 #include "serial/OutsideText.h"
+#include "serial/UiThread.h"
 
-#include <QMetaObject>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -284,11 +284,11 @@ void QtSerialBackend::queueReadyRead()
     if (readyReadQueued_)
         return;
     readyReadQueued_ = true;
-    QMetaObject::invokeMethod(&port_, [this] {
+    postToUi(&port_, [this] {
         readyReadQueued_ = false;
         if (bytesAvailable() > 0)
             raise(&Events::readyRead);
-    }, Qt::QueuedConnection);
+    });
 }
 
 void QtSerialBackend::checkPortError(QSerialPort::SerialPortError error)
@@ -306,13 +306,13 @@ void QtSerialBackend::checkPortError(QSerialPort::SerialPortError error)
     }
     // A transient failure (EAGAIN) that made Qt stop reading: start it again.
     if (error == QSerialPort::ResourceError)
-        QMetaObject::invokeMethod(&port_, [this] {
+        postToUi(&port_, [this] {
             if (!port_.isOpen())
                 return;
             readQtBuffer(kept_);
             if (!kept_.empty())
                 queueReadyRead();
-        }, Qt::QueuedConnection);
+        });
 }
 
 void QtSerialBackend::queueDeviceLost()
@@ -321,14 +321,14 @@ void QtSerialBackend::queueDeviceLost()
         return;
     lossQueued_ = true;
     // Closing inside Qt's own notifier would delete it under its feet.
-    QMetaObject::invokeMethod(&port_, [this] {
+    postToUi(&port_, [this] {
         lossQueued_ = false;
         if (!port_.isOpen())
             return;
         const std::string text = device_.hangUpText();
         close();
         raise(&Events::deviceLost, text);
-    }, Qt::QueuedConnection);
+    });
 }
 
 void QtSerialBackend::pollLineCounters()

@@ -1,6 +1,7 @@
 #include "serial/network/NetworkBackend.h"
 
 #include "serial/network/GensioLoop.h"
+#include "serial/UiThread.h"
 
 #include <algorithm>
 #include <climits>
@@ -115,10 +116,10 @@ CommError NetworkBackend::open(const std::string& device, const SerialSettings& 
         settings_ = settings;
         // Whatever came while the attempt was still only an attempt is told now.
         if (link_->available() > 0)
-            QMetaObject::invokeMethod(&retryTimer_, [this] {
+            postToUi(&retryTimer_, [this] {
                 if (link_ && bytesAvailable() > 0)
                     raise(&Events::readyRead);
-            }, Qt::QueuedConnection);
+            });
         return {};
     }
 

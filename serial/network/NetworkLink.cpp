@@ -5,8 +5,9 @@
 #include "serial/network/RemoteLineState.h"
 #include "serial/network/ServerWords.h"
 
+#include "serial/UiThread.h"
+
 #include <QCoreApplication>
-#include <QMetaObject>
 #include <QTimer>
 
 #include <gensio/gensio.h>
@@ -103,16 +104,14 @@ std::shared_ptr<NetworkLink> NetworkLink::connect(const NetworkEndpoint& endpoin
 
 void NetworkLink::toWindow(std::function<void(Events&)> call)
 {
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app)
-        return;
-    QMetaObject::invokeMethod(app, [self = weak_from_this(), call = std::move(call)] {
+    // The link may be gone by then (the gensio thread can drop it last): it is looked for.
+    postToUi(QCoreApplication::instance(), [self = weak_from_this(), call = std::move(call)] {
         const std::shared_ptr<NetworkLink> link = self.lock();
         if (link && !link->closedByWindow_) {
             Events copy = link->events_;   // a handler may close the link under its own feet
             call(copy);
         }
-    }, Qt::QueuedConnection);
+    });
 }
 
 void NetworkLink::start(const SerialSettings& settings)
