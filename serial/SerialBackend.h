@@ -5,6 +5,7 @@
 #include "serial/CommError.h"
 #include "serial/SerialSettings.h"
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -32,6 +33,9 @@ public:
     virtual CommError write(std::string_view bytes) = 0;
     // Returns and removes every received byte.
     virtual std::string readAll() = 0;
+    // When the bytes readAll() returned reached this backend (the latest of them), so that a
+    // recording is not late by however long the window took to read them.
+    virtual std::chrono::steady_clock::time_point lastArrival() const { return arrivedAt_; }
     virtual int bytesAvailable() const = 0;
     // Bytes not yet on the line: the backend's own buffer plus what the system still holds.
     virtual int bytesWaitingToSend() const = 0;
@@ -81,8 +85,12 @@ public:
             handler(std::forward<Args>(args)...);
     }
 
+protected:
+    void noteArrival(std::chrono::steady_clock::time_point at = std::chrono::steady_clock::now()) { arrivedAt_ = at; }
+
 private:
     Events events_;
+    std::chrono::steady_clock::time_point arrivedAt_;
 };
 
 } // namespace serial

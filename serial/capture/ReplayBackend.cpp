@@ -143,6 +143,7 @@ void ReplayBackend::deliver(const Record& record)
 {
     if (record.kind == kReceived) {
         received_ += capture_.reader().bytes(record);
+        noteArrival();
         raise(&Events::readyRead);
     } else if (record.name == kLost && open_) {
         // The port closes as the device vanished; the playback runs on to the reconnection.

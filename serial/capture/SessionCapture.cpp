@@ -7,6 +7,8 @@
 
 #include <QObject>
 
+#include <algorithm>
+
 namespace serial::capture {
 
 SessionCapture::SessionCapture(CaptureSettings settings)
@@ -81,10 +83,11 @@ void SessionCapture::start(const std::string& port, const std::string& device, c
                                                    "\" DEVICE=\"" + device + "\""));
 }
 
-long long SessionCapture::sinceLast()
+long long SessionCapture::sinceLast(std::chrono::steady_clock::time_point at)
 {
-    const auto now = std::chrono::steady_clock::now();
-    const long long micros = std::chrono::duration_cast<std::chrono::microseconds>(now - last_).count();
+    // Bytes that arrived before the record last written are put with it: delays never go back.
+    const long long micros = std::max<long long>(
+        0, std::chrono::duration_cast<std::chrono::microseconds>(at - last_).count());
     // The next delay counts from this record's whole microsecond, so the delays add up to the
     // real time and never drift.
     last_ += std::chrono::microseconds(micros);
@@ -97,10 +100,10 @@ void SessionCapture::named(char kind, std::string_view name, std::string_view va
         writer_->add(namedLine(kind, sinceLast(), name, value));
 }
 
-void SessionCapture::bytes(char kind, std::string_view data)
+void SessionCapture::bytes(char kind, std::string_view data, std::chrono::steady_clock::time_point at)
 {
     if (writer_ && !writer_->failed() && !data.empty())
-        writer_->add(bytesLine(kind, sinceLast(), data.size()), data);
+        writer_->add(bytesLine(kind, sinceLast(at), data.size()), data);
 }
 
 void SessionCapture::closed()
@@ -111,7 +114,10 @@ void SessionCapture::closed()
     if (writer_)
         writer_->flush();
 }
-void SessionCapture::received(std::string_view data) { bytes(kReceived, data); }
+void SessionCapture::received(std::string_view data, std::chrono::steady_clock::time_point arrivedAt)
+{
+    bytes(kReceived, data, arrivedAt);
+}
 void SessionCapture::sent(std::string_view data) { bytes(kSent, data); }
 void SessionCapture::lineEvent(int code) { named(kEvent, eventName(code), std::to_string(code)); }
 void SessionCapture::settingsChanged(const std::string& settings) { named(kEvent, kSettings, settings); }

@@ -184,7 +184,7 @@ std::string CommControl::input()
 {
     std::string bytes = backend_->readAll();
     if (capture_)
-        capture_->received(bytes);
+        capture_->received(bytes, backend_->lastArrival());
     return bytes;
 }
 

@@ -71,6 +71,7 @@ QtSerialBackend::QtSerialBackend()
     QObject::connect(&linePoll_, &QTimer::timeout, &port_, [this] { pollLineCounters(); });
     QObject::connect(&port_, &QSerialPort::readyRead, &port_, [this] {
         readErrorsInARow_ = 0;
+        noteArrival();
         queueReadyRead();
     });
     QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
@@ -309,7 +310,10 @@ void QtSerialBackend::checkPortError(QSerialPort::SerialPortError error)
         postToUi(&port_, [this] {
             if (!port_.isOpen())
                 return;
+            const std::size_t before = kept_.size();
             readQtBuffer(kept_);
+            if (kept_.size() > before)
+                noteArrival();
             if (!kept_.empty())
                 queueReadyRead();
         });

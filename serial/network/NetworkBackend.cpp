@@ -57,7 +57,7 @@ bool NetworkBackend::reopenedJustNow() const
 // Drops the attempt in flight and makes it again shortly, within the same 10 s.
 void NetworkBackend::connectAgain()
 {
-    kept_ += link_->take();
+    keep(*link_);
     link_->close();
     linkId_ = ++nextId_;
     link_ = connect(endpoint_, settings_, linkId_, againMs);
@@ -145,7 +145,7 @@ void NetworkBackend::close()
         closedDevice_ = device_;
         closedAt_ = std::chrono::steady_clock::now();
     }
-    kept_ += link_->take();
+    keep(*link_);
     link_->close();
     link_.reset();
     linkId_ = 0;
@@ -228,10 +228,10 @@ CommError NetworkBackend::write(std::string_view bytes)
 
 std::string NetworkBackend::readAll()
 {
+    if (link_)
+        keep(*link_);
     std::string bytes = std::move(kept_);
     kept_.clear();
-    if (link_)
-        bytes += link_->take();
     return bytes;
 }
 
@@ -290,6 +290,15 @@ void NetworkBackend::dropProbe()
     probe_.reset();
     probeId_ = 0;
     probeUp_ = false;
+}
+
+void NetworkBackend::keep(NetworkLink& link)
+{
+    std::chrono::steady_clock::time_point arrivedAt;
+    if (std::string bytes = link.take(arrivedAt); !bytes.empty()) {
+        kept_ += bytes;
+        noteArrival(arrivedAt);
+    }
 }
 
 void NetworkBackend::notice(bool& told, const std::string& text)

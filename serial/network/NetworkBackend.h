@@ -49,6 +49,8 @@ private:
     void tryReturn();
     void retryLater();
     void dropProbe();
+    // Takes what the link received into kept_, with the time it came.
+    void keep(NetworkLink& link);
     void notice(bool& told, const std::string& text);
 
     NetworkEndpoint endpoint_;

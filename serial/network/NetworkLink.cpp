@@ -260,6 +260,7 @@ int NetworkLink::onEvent(gensio*, void* data, int event, int err, unsigned char*
         {
             std::lock_guard lock(self->mutex_);
             self->in_.append(bytes);
+            self->arrivedAt_ = std::chrono::steady_clock::now();
             tell = !self->receivedTold_;
             self->receivedTold_ = true;
             if (self->in_.size() > readHoldBytes && !self->readHeld_)
@@ -360,13 +361,14 @@ std::size_t NetworkLink::waitingToSend() const
     return out_.size();
 }
 
-std::string NetworkLink::take()
+std::string NetworkLink::take(std::chrono::steady_clock::time_point& arrivedAt)
 {
     std::string bytes;
     bool resume = false;
     {
         std::lock_guard lock(mutex_);
         bytes.swap(in_);
+        arrivedAt = arrivedAt_;
         receivedTold_ = false;
         resume = readHeld_;
     }

@@ -5,6 +5,7 @@
 #include "serial/NetworkEndpoint.h"
 #include "serial/SerialSettings.h"
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -43,7 +44,8 @@ public:
     void send(std::string_view bytes);
     // Bytes not yet handed to the network.
     std::size_t waitingToSend() const;
-    std::string take();
+    // `arrivedAt`: when the latest of the bytes taken came in.
+    std::string take(std::chrono::steady_clock::time_point& arrivedAt);
     std::size_t available() const;
     // Asks the server for these settings (RFC 2217 only; answered through settingsAnswered).
     void applySettings(const SerialSettings& settings);
@@ -99,6 +101,7 @@ private:
 
     mutable std::mutex mutex_;   // guards what both threads touch
     std::string in_;
+    std::chrono::steady_clock::time_point arrivedAt_;
     std::string out_;
     bool receivedTold_ = false;
     bool readHeld_ = false;

@@ -50,6 +50,7 @@ void FakeSerialBackend::feed(std::string_view bytes)
     if (!open_ || bytes.empty())
         return;
     received_.append(bytes);
+    noteArrival();
     raise(&Events::readyRead);
 }
 
