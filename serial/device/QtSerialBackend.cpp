@@ -122,10 +122,7 @@ CommError QtSerialBackend::open(const std::string& device, const SerialSettings&
     }
 
     port_.setPortName(QString::fromStdString(path));
-    port_.setBaudRate(settings.baudRate);
-    port_.setDataBits(qtDataBits(settings.dataBits));
-    port_.setParity(qtParity(settings.parity));
-    port_.setStopBits(settings.stopBits == StopBits::Two ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    setOnPort(settings);   // kept by Qt until the open, which reports what the device refuses
     port_.setFlowControl(QSerialPort::NoFlowControl);
     port_.setReadBufferSize(0);   // never stop reading: nothing received may be lost
     if (!port_.open(QIODevice::ReadWrite)) {
