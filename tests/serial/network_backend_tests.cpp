@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
+#include <algorithm>
 #include <vector>
 
 using namespace serial;
@@ -17,10 +17,11 @@ using Ms = std::chrono::milliseconds;
 const std::string device = "rfc2217://127.0.0.1:7000";
 const std::string gone = "the server closed the connection";
 
-// Time moves only by advance(); the timers due by then fire in order.
+// Time moves only by advance(), which fires the timers due by then in order.
 class VirtualClock final : public Clock {
 public:
-    std::chrono::steady_clock::time_point now() const override { return now_; }
+    using Time = std::chrono::steady_clock::time_point;
+    Time now() const override { return now_; }
     std::unique_ptr<Timer> timer(std::function<void()> fire) override
     {
         return std::make_unique<VirtualTimer>(*this, std::move(fire));
@@ -28,37 +29,28 @@ public:
     long long ms() const { return std::chrono::duration_cast<Ms>(now_.time_since_epoch()).count(); }
     void advance(int ms)
     {
-        const auto end = now_ + Ms(ms);
-        for (VirtualTimer* next; (next = nextDue(end));) {
-            now_ = *std::exchange(next->due, std::nullopt);
-            next->fire();
+        const Time end = now_ + Ms(ms);
+        for (;;) {
+            auto next = std::min_element(timers_.begin(), timers_.end(), [](auto* a, auto* b) { return a->due < b->due; });
+            if (next == timers_.end() || (*next)->due > end)
+                break;
+            now_ = std::exchange((*next)->due, Time::max());
+            (*next)->fire();
         }
         now_ = end;
     }
 
 private:
     struct VirtualTimer final : Timer {
-        VirtualTimer(VirtualClock& clock, std::function<void()> fire) : clock(clock), fire(std::move(fire))
-        {
-            clock.timers_.push_back(this);
-        }
+        VirtualTimer(VirtualClock& c, std::function<void()> f) : clock(c), fire(std::move(f)) { clock.timers_.push_back(this); }
         ~VirtualTimer() override { std::erase(clock.timers_, this); }
         void start(int ms) override { due = clock.now_ + Ms(ms); }
-        void stop() override { due.reset(); }
+        void stop() override { due = Time::max(); }
         VirtualClock& clock;
         std::function<void()> fire;
-        std::optional<std::chrono::steady_clock::time_point> due;
+        Time due = Time::max();
     };
-    VirtualTimer* nextDue(std::chrono::steady_clock::time_point end) const
-    {
-        VirtualTimer* next = nullptr;
-        for (VirtualTimer* t : timers_)
-            if (t->due && *t->due <= end && (!next || *t->due < *next->due))
-                next = t;
-        return next;
-    }
-
-    std::chrono::steady_clock::time_point now_;
+    Time now_;
     std::vector<VirtualTimer*> timers_;
 };
 
@@ -108,16 +100,8 @@ struct Session {
     {
         // As the serial control does.
         backend.setEvents({
-            .deviceLost = [this](const std::string& why) {
-                note("lost: " + why);
-                backend.watchForReturn(device);
-            },
-            .deviceBack = [this] {
-                if (!backend.open(device, {})) {
-                    backend.stopWatching();
-                    note("back");
-                }
-            },
+            .deviceLost = [this](const std::string& why) { note("lost: " + why), backend.watchForReturn(device); },
+            .deviceBack = [this] { note("back"), backend.open(device, {}), backend.stopWatching(); },
             .openFailed = [this](const std::string& why) { note("failed: " + why); },
         });
     }
