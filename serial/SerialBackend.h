@@ -5,10 +5,12 @@
 #include "serial/CommError.h"
 #include "serial/SerialSettings.h"
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace serial {
 
@@ -31,6 +33,9 @@ public:
     virtual CommError write(std::string_view bytes) = 0;
     // Returns and removes every received byte.
     virtual std::string readAll() = 0;
+    // When the bytes readAll() returned reached this backend (the latest of them), so that a
+    // recording is not late by however long the window took to read them.
+    virtual std::chrono::steady_clock::time_point lastArrival() const { return arrivedAt_; }
     virtual int bytesAvailable() const = 0;
     // Bytes not yet on the line: the backend's own buffer plus what the system still holds.
     virtual int bytesWaitingToSend() const = 0;
@@ -45,25 +50,47 @@ public:
 
     // After a loss: looks about once a second whether `device` (the path the port was opened
     // by) is back as a character device other than the one that vanished, and calls
-    // onDeviceBack each time it is, until stopWatching(). Never busy: a timer, not a loop.
+    // deviceBack each time it is, until stopWatching(). Never busy: a timer, not a loop.
     virtual void watchForReturn(const std::string& device) = 0;
     virtual void stopWatching() = 0;
     virtual bool watching() const = 0;
 
-    // Set by the control. onReadyRead: new bytes are waiting. onLineEvent: a line event or error
-    // code (3..7, 1001..). onDeviceLost: the device vanished; the backend has already closed.
-    std::function<void()> onReadyRead;
-    std::function<void(int code)> onLineEvent;
-    std::function<void(const std::string& systemText)> onDeviceLost;
-    // The watched device is back; the control tries to reopen it.
-    std::function<void()> onDeviceBack;
-    // A port that connects in the background (a network port) could not be reached after open()
-    // had taken it; the backend has already closed. The text says why, without naming the port.
-    std::function<void(const std::string& text)> onOpenFailed;
-    // The settings the far end really runs with, as it answered an open or a change.
-    std::function<void(const SerialSettings& inForce)> onSettingsInForce;
-    // Something the operator should know about the link, for the status line (without the port).
-    std::function<void(const std::string& text)> onNotice;
+    // What a backend tells its owner. readyRead: new bytes are waiting. lineEvent: a line event
+    // or error code (3..7, 1001..). deviceLost: the device vanished; the backend has already
+    // closed. deviceBack: the watched device is back; the control tries to reopen it.
+    // openFailed: a port that connects in the background (a network port) could not be reached
+    // after open() had taken it; the backend has already closed, the text says why without
+    // naming the port. settingsInForce: what the far end really runs with, as it answered an
+    // open or a change. notice: something the operator should know about the link, for the
+    // status line (without the port).
+    struct Events {
+        std::function<void()> readyRead;
+        std::function<void(int code)> lineEvent;
+        std::function<void(const std::string& systemText)> deviceLost;
+        std::function<void()> deviceBack;
+        std::function<void(const std::string& text)> openFailed;
+        std::function<void(const SerialSettings& inForce)> settingsInForce;
+        std::function<void(const std::string& text)> notice;
+    };
+
+    // Set as one value by the owner, and cleared the same way ({}).
+    virtual void setEvents(Events events) { events_ = std::move(events); }
+    const Events& events() const { return events_; }
+
+    // Raises one event, if it is set. The handler runs from a copy: it may replace the events.
+    template <typename Event, typename... Args>
+    void raise(Event Events::*event, Args&&... args) const
+    {
+        if (auto handler = events_.*event)
+            handler(std::forward<Args>(args)...);
+    }
+
+protected:
+    void noteArrival(std::chrono::steady_clock::time_point at = std::chrono::steady_clock::now()) { arrivedAt_ = at; }
+
+private:
+    Events events_;
+    std::chrono::steady_clock::time_point arrivedAt_;
 };
 
 } // namespace serial

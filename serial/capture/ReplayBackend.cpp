@@ -143,21 +143,20 @@ void ReplayBackend::deliver(const Record& record)
 {
     if (record.kind == kReceived) {
         received_ += capture_.reader().bytes(record);
-        if (onReadyRead)
-            onReadyRead();
+        noteArrival();
+        raise(&Events::readyRead);
     } else if (record.name == kLost && open_) {
         // The port closes as the device vanished; the playback runs on to the reconnection.
         pausedAt_ = record.time;
         open_ = false;
         lost_ = true;
-        if (onDeviceLost)
-            onDeviceLost(record.value);
+        raise(&Events::deviceLost, record.value);
     } else if (record.name == kReconnect && lost_) {
         pausedAt_ = record.time;
-        if (watching_ && onDeviceBack)
-            onDeviceBack();   // the control reopens the port
-    } else if (const auto code = eventCode(record.name); code && onLineEvent) {
-        onLineEvent(*code);
+        if (watching_)
+            raise(&Events::deviceBack);   // the control reopens the port
+    } else if (const auto code = eventCode(record.name)) {
+        raise(&Events::lineEvent, *code);
     }
 }
 

@@ -3,10 +3,11 @@
 #include "serial/capture/CaptureFolder.h"
 #include "serial/capture/CaptureFormat.h"
 #include "serial/capture/CaptureWriter.h"
+#include "serial/UiThread.h"
 
-#include <QMetaObject>
 #include <QObject>
-#include <QPointer>
+
+#include <algorithm>
 
 namespace serial::capture {
 
@@ -47,12 +48,8 @@ void SessionCapture::start(const std::string& port, const std::string& device, c
     stem_ = files->paths.stem;
     writer_ = std::make_unique<CaptureWriter>(files->timingFd, files->paths.timing, files->dataFd, files->paths.data);
     // Reports from the writing thread reach the UI thread through the context object, which
-    // dies with this capture: a report after that is dropped.
-    QPointer<QObject> context = context_.get();
-    writer_->onFailed = [this, context](const std::string& text) {
-        if (context)
-            QMetaObject::invokeMethod(context, [this, text] { stopped(text); }, Qt::QueuedConnection);
-    };
+    // dies with this capture (after the writing thread): a report after that is dropped.
+    writer_->onFailed = [this](const std::string& text) { postToUi(context_.get(), [this, text] { stopped(text); }); };
     const std::string folder = settings_.folder;
     const long long limit = settings_.limitBytes;
     const std::string stem = stem_;
@@ -86,10 +83,11 @@ void SessionCapture::start(const std::string& port, const std::string& device, c
                                                    "\" DEVICE=\"" + device + "\""));
 }
 
-long long SessionCapture::sinceLast()
+long long SessionCapture::sinceLast(std::chrono::steady_clock::time_point at)
 {
-    const auto now = std::chrono::steady_clock::now();
-    const long long micros = std::chrono::duration_cast<std::chrono::microseconds>(now - last_).count();
+    // Bytes that arrived before the record last written are put with it: delays never go back.
+    const long long micros = std::max<long long>(
+        0, std::chrono::duration_cast<std::chrono::microseconds>(at - last_).count());
     // The next delay counts from this record's whole microsecond, so the delays add up to the
     // real time and never drift.
     last_ += std::chrono::microseconds(micros);
@@ -102,10 +100,10 @@ void SessionCapture::named(char kind, std::string_view name, std::string_view va
         writer_->add(namedLine(kind, sinceLast(), name, value));
 }
 
-void SessionCapture::bytes(char kind, std::string_view data)
+void SessionCapture::bytes(char kind, std::string_view data, std::chrono::steady_clock::time_point at)
 {
     if (writer_ && !writer_->failed() && !data.empty())
-        writer_->add(bytesLine(kind, sinceLast(), data.size()), data);
+        writer_->add(bytesLine(kind, sinceLast(at), data.size()), data);
 }
 
 void SessionCapture::closed()
@@ -116,7 +114,10 @@ void SessionCapture::closed()
     if (writer_)
         writer_->flush();
 }
-void SessionCapture::received(std::string_view data) { bytes(kReceived, data); }
+void SessionCapture::received(std::string_view data, std::chrono::steady_clock::time_point arrivedAt)
+{
+    bytes(kReceived, data, arrivedAt);
+}
 void SessionCapture::sent(std::string_view data) { bytes(kSent, data); }
 void SessionCapture::lineEvent(int code) { named(kEvent, eventName(code), std::to_string(code)); }
 void SessionCapture::settingsChanged(const std::string& settings) { named(kEvent, kSettings, settings); }

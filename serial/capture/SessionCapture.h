@@ -28,7 +28,8 @@ public:
 
     void opened(const std::string& port, const std::string& device, const std::string& settings);
     void closed();
-    void received(std::string_view bytes);
+    // `arrivedAt`: when the bytes reached the backend, not when the window read them.
+    void received(std::string_view bytes, std::chrono::steady_clock::time_point arrivedAt);
     void sent(std::string_view bytes);
     void lineEvent(int code);
     void settingsChanged(const std::string& settings);
@@ -43,8 +44,9 @@ public:
 private:
     void start(const std::string& port, const std::string& device, const std::string& settings);
     void named(char kind, std::string_view name, std::string_view value);
-    void bytes(char kind, std::string_view data);
-    long long sinceLast();
+    void bytes(char kind, std::string_view data,
+               std::chrono::steady_clock::time_point at = std::chrono::steady_clock::now());
+    long long sinceLast(std::chrono::steady_clock::time_point at = std::chrono::steady_clock::now());
     void stopped(const std::string& why);
 
     CaptureSettings settings_;

@@ -19,44 +19,40 @@ constexpr int portNotice = -2;
 CommControl::CommControl(std::unique_ptr<SerialBackend> backend)
     : backend_(backend ? std::move(backend) : std::make_unique<RoutingBackend>())
 {
-    backend_->onReadyRead = [this] { post(comEvReceive); };
-    backend_->onLineEvent = [this](int code) {
-        if (capture_)
-            capture_->lineEvent(code);
-        post(code);
-    };
-    backend_->onDeviceLost = [this](const std::string& systemText) {
-        if (capture_)
-            capture_->lost(systemText);
-        backend_->watchForReturn(openDevice_);
-        if (auto changed = onOpenChanged)
-            changed();
-        post(portLost, describe(systemText + ". The device was disconnected and the port has been closed.",
-                                printable(openDevice_)));
-    };
-    backend_->onDeviceBack = [this] { reopenReturnedDevice(); };
-    // A network port that could not be reached is told like a port that failed to open, and the
-    // port is closed: nothing is watched, the operator opens it again.
-    backend_->onOpenFailed = [this](const std::string& text) { post(portLost, describe(text, openDevice_)); };
-    backend_->onSettingsInForce = [this](const SerialSettings& inForce) {
-        const std::string notice = settingsInForceNotice(portLabel(), settings_, inForce);
-        settings_ = inForce;
-        if (!notice.empty())
-            post(portNotice, notice);
-    };
-    backend_->onNotice = [this](const std::string& text) { post(portNotice, describe(text, openDevice_)); };
+    backend_->setEvents({
+        .readyRead = [this] { post(comEvReceive); },
+        .lineEvent = [this](int code) {
+            if (capture_)
+                capture_->lineEvent(code);
+            post(code);
+        },
+        .deviceLost = [this](const std::string& systemText) {
+            if (capture_)
+                capture_->lost(systemText);
+            backend_->watchForReturn(openDevice_);
+            if (auto changed = onOpenChanged)
+                changed();
+            post(portLost, describe(systemText + ". The device was disconnected and the port has been closed.",
+                                    printable(openDevice_)));
+        },
+        .deviceBack = [this] { reopenReturnedDevice(); },
+        // A network port that could not be reached is told like a port that failed to open, and
+        // the port is closed: nothing is watched, the operator opens it again.
+        .openFailed = [this](const std::string& text) { post(portLost, describe(text, openDevice_)); },
+        .settingsInForce = [this](const SerialSettings& inForce) {
+            const std::string notice = settingsInForceNotice(portLabel(), settings_, inForce);
+            settings_ = inForce;
+            if (!notice.empty())
+                post(portNotice, notice);
+        },
+        .notice = [this](const std::string& text) { post(portNotice, describe(text, openDevice_)); },
+    });
 }
 
 CommControl::~CommControl()
 {
     *alive_ = false;
-    backend_->onReadyRead = nullptr;
-    backend_->onLineEvent = nullptr;
-    backend_->onDeviceLost = nullptr;
-    backend_->onDeviceBack = nullptr;
-    backend_->onOpenFailed = nullptr;
-    backend_->onSettingsInForce = nullptr;
-    backend_->onNotice = nullptr;
+    backend_->setEvents({});
     backend_->stopWatching();
     if (capture_ && backend_->isOpen())
         capture_->closed();
@@ -188,7 +184,7 @@ std::string CommControl::input()
 {
     std::string bytes = backend_->readAll();
     if (capture_)
-        capture_->received(bytes);
+        capture_->received(bytes, backend_->lastArrival());
     return bytes;
 }
 

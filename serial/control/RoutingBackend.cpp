@@ -10,21 +10,16 @@ RoutingBackend::RoutingBackend()
     : local_(std::make_unique<device::QtSerialBackend>())
     , active_(local_.get())
 {
-    forward(*local_);
 }
 
 RoutingBackend::~RoutingBackend() = default;
 
-// The inner backends report through this one's callbacks, read at the time of each report.
-void RoutingBackend::forward(SerialBackend& inner)
+void RoutingBackend::setEvents(Events events)
 {
-    inner.onReadyRead = [this] { if (onReadyRead) onReadyRead(); };
-    inner.onLineEvent = [this](int code) { if (onLineEvent) onLineEvent(code); };
-    inner.onDeviceLost = [this](const std::string& text) { if (onDeviceLost) onDeviceLost(text); };
-    inner.onDeviceBack = [this] { if (onDeviceBack) onDeviceBack(); };
-    inner.onOpenFailed = [this](const std::string& text) { if (onOpenFailed) onOpenFailed(text); };
-    inner.onSettingsInForce = [this](const SerialSettings& s) { if (onSettingsInForce) onSettingsInForce(s); };
-    inner.onNotice = [this](const std::string& text) { if (onNotice) onNotice(text); };
+    local_->setEvents(events);
+    if (network_)
+        network_->setEvents(events);
+    SerialBackend::setEvents(std::move(events));
 }
 
 CommError RoutingBackend::open(const std::string& device, const SerialSettings& settings)
@@ -33,7 +28,7 @@ CommError RoutingBackend::open(const std::string& device, const SerialSettings& 
     if (NetworkEndpoint::isNetworkName(device)) {
         if (!network_) {
             network_ = std::make_unique<network::NetworkBackend>();
-            forward(*network_);
+            network_->setEvents(events());
         }
         wanted = network_.get();
     }

@@ -18,6 +18,7 @@ public:
     CommError apply(const SerialSettings& settings) override { return active_->apply(settings); }
     CommError write(std::string_view bytes) override { return active_->write(bytes); }
     std::string readAll() override { return active_->readAll(); }
+    std::chrono::steady_clock::time_point lastArrival() const override { return active_->lastArrival(); }
     int bytesAvailable() const override { return active_->bytesAvailable(); }
     int bytesWaitingToSend() const override { return active_->bytesWaitingToSend(); }
     CommError check(const SerialSettings& settings) const override { return active_->check(settings); }
@@ -25,9 +26,10 @@ public:
     void watchForReturn(const std::string& device) override { active_->watchForReturn(device); }
     void stopWatching() override;
     bool watching() const override { return active_->watching(); }
+    // The inner backends report straight to the owner: they get the same events.
+    void setEvents(Events events) override;
 
 private:
-    void forward(SerialBackend& inner);
 
     std::unique_ptr<SerialBackend> local_;
     std::unique_ptr<SerialBackend> network_;   // made for the first network port

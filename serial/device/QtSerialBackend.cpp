@@ -1,8 +1,8 @@
 #include "serial/device/QtSerialBackend.h"
 
 #include "serial/OutsideText.h"
+#include "serial/UiThread.h"
 
-#include <QMetaObject>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -71,6 +71,7 @@ QtSerialBackend::QtSerialBackend()
     QObject::connect(&linePoll_, &QTimer::timeout, &port_, [this] { pollLineCounters(); });
     QObject::connect(&port_, &QSerialPort::readyRead, &port_, [this] {
         readErrorsInARow_ = 0;
+        noteArrival();
         queueReadyRead();
     });
     QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
@@ -85,10 +86,7 @@ QtSerialBackend::~QtSerialBackend()
 
 void QtSerialBackend::watchForReturn(const std::string& device)
 {
-    watch_.start(device, [this] {
-        if (onDeviceBack)
-            onDeviceBack();
-    });
+    watch_.start(device, [this] { raise(&Events::deviceBack); });
 }
 
 void QtSerialBackend::stopWatching()
@@ -124,10 +122,7 @@ CommError QtSerialBackend::open(const std::string& device, const SerialSettings&
     }
 
     port_.setPortName(QString::fromStdString(path));
-    port_.setBaudRate(settings.baudRate);
-    port_.setDataBits(qtDataBits(settings.dataBits));
-    port_.setParity(qtParity(settings.parity));
-    port_.setStopBits(settings.stopBits == StopBits::Two ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    setOnPort(settings);   // kept by Qt until the open, which reports what the device refuses
     port_.setFlowControl(QSerialPort::NoFlowControl);
     port_.setReadBufferSize(0);   // never stop reading: nothing received may be lost
     if (!port_.open(QIODevice::ReadWrite)) {
@@ -287,11 +282,11 @@ void QtSerialBackend::queueReadyRead()
     if (readyReadQueued_)
         return;
     readyReadQueued_ = true;
-    QMetaObject::invokeMethod(&port_, [this] {
+    postToUi(&port_, [this] {
         readyReadQueued_ = false;
-        if (bytesAvailable() > 0 && onReadyRead)
-            onReadyRead();
-    }, Qt::QueuedConnection);
+        if (bytesAvailable() > 0)
+            raise(&Events::readyRead);
+    });
 }
 
 void QtSerialBackend::checkPortError(QSerialPort::SerialPortError error)
@@ -309,13 +304,16 @@ void QtSerialBackend::checkPortError(QSerialPort::SerialPortError error)
     }
     // A transient failure (EAGAIN) that made Qt stop reading: start it again.
     if (error == QSerialPort::ResourceError)
-        QMetaObject::invokeMethod(&port_, [this] {
+        postToUi(&port_, [this] {
             if (!port_.isOpen())
                 return;
+            const std::size_t before = kept_.size();
             readQtBuffer(kept_);
+            if (kept_.size() > before)
+                noteArrival();
             if (!kept_.empty())
                 queueReadyRead();
-        }, Qt::QueuedConnection);
+        });
 }
 
 void QtSerialBackend::queueDeviceLost()
@@ -324,15 +322,14 @@ void QtSerialBackend::queueDeviceLost()
         return;
     lossQueued_ = true;
     // Closing inside Qt's own notifier would delete it under its feet.
-    QMetaObject::invokeMethod(&port_, [this] {
+    postToUi(&port_, [this] {
         lossQueued_ = false;
         if (!port_.isOpen())
             return;
         const std::string text = device_.hangUpText();
         close();
-        if (onDeviceLost)
-            onDeviceLost(text);
-    }, Qt::QueuedConnection);
+        raise(&Events::deviceLost, text);
+    });
 }
 
 void QtSerialBackend::pollLineCounters()
@@ -347,9 +344,9 @@ void QtSerialBackend::pollLineCounters()
     const LineCounters before = *counters_;
     counters_ = now;
     for (const int code : lineEventCodes(before, *now)) {
-        if (!port_.isOpen() || !onLineEvent)
+        if (!port_.isOpen() || !events().lineEvent)
             return;   // a handler closed the port
-        onLineEvent(code);
+        raise(&Events::lineEvent, code);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <gensio/gensio.h>
 
 #include <csignal>
+#include <memory>
 #include <pthread.h>
 
 namespace serial::network {
@@ -90,6 +91,25 @@ void GensioLoop::runTasks()
     }
     for (auto& task : batch)
         task();
+}
+
+bool releaseGensio(gensio* io, std::function<void()> released)
+{
+    auto done = std::make_unique<std::function<void()>>(std::move(released));
+    const int err = gensio_close(io, [](gensio* io, void* data) {
+        const std::unique_ptr<std::function<void()>> released(static_cast<std::function<void()>*>(data));
+        gensio_free(io);
+        (*released)();
+    }, done.get());
+    if (err == GE_INUSE)
+        return false;
+    if (err) {
+        gensio_free(io);
+        (*done)();
+        return true;
+    }
+    done.release();   // the close callback has it now
+    return true;
 }
 
 } // namespace serial::network

@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+struct gensio;
 struct gensio_os_funcs;
 struct gensio_runner;
 struct gensio_waiter;
@@ -47,5 +48,9 @@ private:
     bool scheduled_ = false;
     std::deque<std::function<void()>> tasks_;
 };
+
+// The one way a connection is let go, on the loop's thread: closes `io` in the background,
+// frees it, then runs `released`. False (and nothing done) when `io` is already closing.
+bool releaseGensio(gensio* io, std::function<void()> released);
 
 } // namespace serial::network

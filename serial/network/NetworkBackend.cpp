@@ -1,9 +1,11 @@
 #include "serial/network/NetworkBackend.h"
 
 #include "serial/network/GensioLoop.h"
+#include "serial/network/NetworkLink.h"
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 namespace serial::network {
 
@@ -27,40 +29,38 @@ std::string timeoutText(const NetworkEndpoint& endpoint)
 
 } // namespace
 
-NetworkBackend::NetworkBackend()
-{
-    connectTimer_.setSingleShot(true);
-    connectTimer_.setInterval(connectTimeoutMs);
-    QObject::connect(&connectTimer_, &QTimer::timeout, &connectTimer_, [this] { connectTimedOut(); });
-    probeTimer_.setSingleShot(true);
-    probeTimer_.setInterval(connectTimeoutMs);
-    QObject::connect(&probeTimer_, &QTimer::timeout, &probeTimer_, [this] {
+NetworkBackend::NetworkBackend(Connector connector, Clock& clock)
+    : connector_(connector ? std::move(connector) : Connector(&NetworkLink::connect))
+    , clock_(clock)
+    , connectTimer_(clock.timer([this] { connectTimedOut(); }))
+    , probeTimer_(clock.timer([this] {
         dropProbe();
         retryLater();
-    });
-    retryTimer_.setSingleShot(true);
-    QObject::connect(&retryTimer_, &QTimer::timeout, &retryTimer_, [this] { tryReturn(); });
-    stallTimer_.setSingleShot(true);
-    stallTimer_.setInterval(stalledMs);
-    QObject::connect(&stallTimer_, &QTimer::timeout, &stallTimer_, [this] {
-        if (link_ && !linkUp_ && reopenedJustNow())
+    }))
+    , retryTimer_(clock.timer([this] { tryReturn(); }))
+    , stallTimer_(clock.timer([this] {
+        if (link_.link && !link_.up && reopenedJustNow())
             connectAgain();
-    });
+    }))
+    , takenOverTimer_(clock.timer([this] {
+        if (link_.link && bytesAvailable() > 0)
+            raise(&Events::readyRead);
+    }))
+{
 }
 
 bool NetworkBackend::reopenedJustNow() const
 {
-    return device_ == closedDevice_ && std::chrono::steady_clock::now() - closedAt_ < serverLetGo;
+    return device_ == closedDevice_ && clock_.now() - closedAt_ < serverLetGo;
 }
 
 // Drops the attempt in flight and makes it again shortly, within the same 10 s.
 void NetworkBackend::connectAgain()
 {
-    kept_ += link_->take();
-    link_->close();
-    linkId_ = ++nextId_;
-    link_ = connect(endpoint_, settings_, linkId_, againMs);
-    stallTimer_.start();
+    keep(*link_.link);
+    link_.link->close();
+    link_ = connect(endpoint_, againMs);
+    stallTimer_->start(stalledMs);
 }
 
 NetworkBackend::~NetworkBackend()
@@ -69,33 +69,34 @@ NetworkBackend::~NetworkBackend()
     close();
 }
 
-std::shared_ptr<NetworkLink> NetworkBackend::connect(const NetworkEndpoint& endpoint, const SerialSettings& settings,
-                                                     int id, int delayMs)
+NetworkBackend::Attempt NetworkBackend::connect(const NetworkEndpoint& endpoint, int delayMs)
 {
-    NetworkLink::Events events;
-    events.established = [this, id] { established(id); };
-    events.ended = [this, id](const std::string& why) { ended(id, why); };
-    events.received = [this, id] {
-        if (id == linkId_ && link_ && onReadyRead)
-            onReadyRead();
-    };
-    events.lineEvent = [this, id](int code) {
-        if (id == linkId_ && link_ && onLineEvent)
-            onLineEvent(code);
-    };
-    events.settingsAnswered = [this, id](const SerialSettings& answered) {
-        if (id != linkId_ || !link_)
-            return;
-        settings_ = answered;
-        if (onSettingsInForce)
-            onSettingsInForce(answered);
-    };
-    return NetworkLink::connect(endpoint, settings, std::move(events), delayMs);
+    return {connector_(endpoint, settings_, *this, delayMs)};
+}
+
+void NetworkBackend::received(Link& link)
+{
+    if (link_.is(link))
+        raise(&Events::readyRead);
+}
+
+void NetworkBackend::lineEvent(Link& link, int code)
+{
+    if (link_.is(link))
+        raise(&Events::lineEvent, code);
+}
+
+void NetworkBackend::settingsAnswered(Link& link, const SerialSettings& answered)
+{
+    if (!link_.is(link))
+        return;
+    settings_ = answered;
+    raise(&Events::settingsInForce, answered);
 }
 
 CommError NetworkBackend::open(const std::string& device, const SerialSettings& settings)
 {
-    if (link_)
+    if (link_.link)
         return {errPortAlreadyOpen, "is already open"};
     NetworkEndpoint endpoint;
     if (const auto problem = NetworkEndpoint::parse(device, endpoint))
@@ -104,84 +105,72 @@ CommError NetworkBackend::open(const std::string& device, const SerialSettings& 
         return {errDeviceFailure, failure};
 
     // After a loss, a reconnect attempt that the server has answered is taken over as it is.
-    if (probe_ && probeUp_ && device == watchedDevice_) {
+    if (probe_.up && device == watchedDevice_) {
         endpoint_ = endpoint;
-        link_ = std::move(probe_);
-        linkId_ = probeId_;
-        linkUp_ = true;
-        probeId_ = 0;
-        probeUp_ = false;
+        link_ = std::exchange(probe_, {});
         if (settings != settings_)
-            link_->applySettings(settings);
+            link_.link->applySettings(settings);
         settings_ = settings;
-        // Whatever came while the attempt was still only an attempt is told now.
-        if (link_->available() > 0)
-            QMetaObject::invokeMethod(&retryTimer_, [this] {
-                if (link_ && bytesAvailable() > 0 && onReadyRead)
-                    onReadyRead();
-            }, Qt::QueuedConnection);
+        // Whatever came while the attempt was still only an attempt is told next.
+        if (link_.link->available() > 0)
+            takenOverTimer_->start(0);
         return {};
     }
 
     endpoint_ = endpoint;
     device_ = device;
     settings_ = settings;
-    linkId_ = ++nextId_;
-    linkUp_ = false;
-    link_ = connect(endpoint, settings, linkId_);
-    connectTimer_.start();
+    link_ = connect(endpoint);
+    connectTimer_->start(connectTimeoutMs);
     if (reopenedJustNow())
-        stallTimer_.start();
+        stallTimer_->start(stalledMs);
     return {};
 }
 
 void NetworkBackend::close()
 {
-    connectTimer_.stop();
-    stallTimer_.stop();
-    if (!link_)
+    connectTimer_->stop();
+    stallTimer_->stop();
+    if (!link_.link)
         return;
-    if (linkUp_) {
+    if (link_.up) {
         closedDevice_ = device_;
-        closedAt_ = std::chrono::steady_clock::now();
+        closedAt_ = clock_.now();
     }
-    kept_ += link_->take();
-    link_->close();
-    link_.reset();
-    linkId_ = 0;
-    linkUp_ = false;
+    keep(*link_.link);
+    link_.link->close();
+    link_ = {};
 }
 
-void NetworkBackend::established(int id)
+void NetworkBackend::established(Link& link)
 {
-    if (id == probeId_ && probe_) {
-        probeTimer_.stop();
-        probeUp_ = true;
-        if (onDeviceBack)
-            onDeviceBack();
+    if (probe_.is(link)) {
+        probeTimer_->stop();
+        probe_.up = true;
+        raise(&Events::deviceBack);
         return;
     }
-    if (id != linkId_ || !link_)
+    if (!link_.is(link))
         return;
-    connectTimer_.stop();
-    stallTimer_.stop();
-    linkUp_ = true;
+    connectTimer_->stop();
+    stallTimer_->stop();
+    link_.up = true;
     if (!endpoint_.encrypted())
         notice(clearTold_, "is not encrypted: commands and replies travel in clear");
-    if (endpoint_.lineControl() && !link_->carriesLineControl())
+    if (endpoint_.lineControl() && !link.carriesLineControl())
         notice(noLineControlTold_, "cannot carry settings: the server does not take RFC 2217 line control");
 }
 
-void NetworkBackend::ended(int id, const std::string& why)
+void NetworkBackend::ended(Link& link, const std::string& why)
 {
-    if (id == probeId_ && probe_) {
+    if (probe_.is(link)) {
         dropProbe();
         retryLater();
         return;
     }
-    if (id != linkId_ || !link_)
+    if (!link_.is(link))
         return;
-    const bool wasUp = linkUp_;
+    const bool wasUp = link_.up;
     // Reopened at once (the settings dialog closes and reopens the port), the port may still be
     // held by the server for the connection just closed: ser2net says "Port already in use"
     // until it has let go. Try again shortly, within the same 10 s.
@@ -190,26 +179,23 @@ void NetworkBackend::ended(int id, const std::string& why)
         return;
     }
     close();
-    if (wasUp) {
-        if (onDeviceLost)
-            onDeviceLost(why);
-    } else if (onOpenFailed) {
-        onOpenFailed("cannot connect: " + why);
-    }
+    if (wasUp)
+        raise(&Events::deviceLost, why);
+    else
+        raise(&Events::openFailed, "cannot connect: " + why);
 }
 
 void NetworkBackend::connectTimedOut()
 {
-    if (!link_ || linkUp_)
+    if (!link_.link || link_.up)
         return;
     close();
-    if (onOpenFailed)
-        onOpenFailed("cannot connect: " + timeoutText(endpoint_));
+    raise(&Events::openFailed, "cannot connect: " + timeoutText(endpoint_));
 }
 
 CommError NetworkBackend::apply(const SerialSettings& settings)
 {
-    if (!link_)
+    if (!link_.link)
         return {errPortNotOpen, "is not open"};
     settings_ = settings;
     if (!endpoint_.lineControl()) {
@@ -217,36 +203,36 @@ CommError NetworkBackend::apply(const SerialSettings& settings)
                                        + "\" is kept here and the server's port runs as it is set up there");
         return {};
     }
-    link_->applySettings(settings);
+    link_.link->applySettings(settings);
     return {};
 }
 
 CommError NetworkBackend::write(std::string_view bytes)
 {
-    if (!link_)
+    if (!link_.link)
         return {errPortNotOpen, "is not open"};
     if (!bytes.empty())
-        link_->send(bytes);
+        link_.link->send(bytes);
     return {};
 }
 
 std::string NetworkBackend::readAll()
 {
+    if (link_.link)
+        keep(*link_.link);
     std::string bytes = std::move(kept_);
     kept_.clear();
-    if (link_)
-        bytes += link_->take();
     return bytes;
 }
 
 int NetworkBackend::bytesAvailable() const
 {
-    return clampToInt(kept_.size() + (link_ ? link_->available() : 0));
+    return clampToInt(kept_.size() + (link_.link ? link_.link->available() : 0));
 }
 
 int NetworkBackend::bytesWaitingToSend() const
 {
-    return link_ ? clampToInt(link_->waitingToSend()) : 0;
+    return link_.link ? clampToInt(link_.link->waitingToSend()) : 0;
 }
 
 void NetworkBackend::watchForReturn(const std::string& device)
@@ -255,27 +241,25 @@ void NetworkBackend::watchForReturn(const std::string& device)
     watchedDevice_ = device;
     watching_ = true;
     retryMs_ = firstRetryMs;
-    retryTimer_.start(retryMs_);
+    retryTimer_->start(retryMs_);
 }
 
 void NetworkBackend::stopWatching()
 {
     watching_ = false;
-    retryTimer_.stop();
+    retryTimer_->stop();
     dropProbe();
 }
 
 void NetworkBackend::tryReturn()
 {
-    if (!watching_ || probe_)
+    if (!watching_ || probe_.link)
         return;   // one attempt at a time
     NetworkEndpoint endpoint;
     if (NetworkEndpoint::parse(watchedDevice_, endpoint))
         return;
-    probeId_ = ++nextId_;
-    probeUp_ = false;
-    probe_ = connect(endpoint, settings_, probeId_);
-    probeTimer_.start();
+    probe_ = connect(endpoint);
+    probeTimer_->start(connectTimeoutMs);
 }
 
 void NetworkBackend::retryLater()
@@ -283,17 +267,24 @@ void NetworkBackend::retryLater()
     if (!watching_)
         return;
     retryMs_ = std::min(retryMs_ * 2, lastRetryMs);
-    retryTimer_.start(retryMs_);
+    retryTimer_->start(retryMs_);
 }
 
 void NetworkBackend::dropProbe()
 {
-    probeTimer_.stop();
-    if (probe_)
-        probe_->close();
-    probe_.reset();
-    probeId_ = 0;
-    probeUp_ = false;
+    probeTimer_->stop();
+    if (probe_.link)
+        probe_.link->close();
+    probe_ = {};
+}
+
+void NetworkBackend::keep(Link& link)
+{
+    std::chrono::steady_clock::time_point arrivedAt;
+    if (std::string bytes = link.take(arrivedAt); !bytes.empty()) {
+        kept_ += bytes;
+        noteArrival(arrivedAt);
+    }
 }
 
 void NetworkBackend::notice(bool& told, const std::string& text)
@@ -301,8 +292,7 @@ void NetworkBackend::notice(bool& told, const std::string& text)
     if (told)
         return;
     told = true;
-    if (onNotice)
-        onNotice(text);
+    raise(&Events::notice, text);
 }
 
 } // namespace serial::network

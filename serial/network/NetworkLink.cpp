@@ -2,11 +2,13 @@
 
 #include "serial/network/GensioLoop.h"
 #include "serial/network/PeerCertificate.h"
+#include "serial/network/RefusalListener.h"
 #include "serial/network/RemoteLineState.h"
 #include "serial/network/ServerWords.h"
 
+#include "serial/UiThread.h"
+
 #include <QCoreApplication>
-#include <QMetaObject>
 #include <QTimer>
 
 #include <gensio/gensio.h>
@@ -81,18 +83,18 @@ struct Answer {
 
 } // namespace
 
-NetworkLink::NetworkLink(const NetworkEndpoint& endpoint, Events events)
+NetworkLink::NetworkLink(const NetworkEndpoint& endpoint, LinkListener& listener)
     : endpoint_(endpoint)
-    , events_(std::move(events))
+    , listener_(&listener)
 {
 }
 
 NetworkLink::~NetworkLink() = default;
 
-std::shared_ptr<NetworkLink> NetworkLink::connect(const NetworkEndpoint& endpoint, const SerialSettings& settings,
-                                                  Events events, int delayMs)
+std::shared_ptr<Link> NetworkLink::connect(const NetworkEndpoint& endpoint, const SerialSettings& settings,
+                                           LinkListener& listener, int delayMs)
 {
-    auto link = std::make_shared<NetworkLink>(endpoint, std::move(events));
+    std::shared_ptr<NetworkLink> link(new NetworkLink(endpoint, listener));
     const auto start = [link, settings] { GensioLoop::instance().post([link, settings] { link->start(settings); }); };
     if (delayMs > 0 && QCoreApplication::instance())
         QTimer::singleShot(delayMs, QCoreApplication::instance(), start);
@@ -101,18 +103,13 @@ std::shared_ptr<NetworkLink> NetworkLink::connect(const NetworkEndpoint& endpoin
     return link;
 }
 
-void NetworkLink::toWindow(std::function<void(Events&)> call)
+void NetworkLink::toWindow(std::function<void(LinkListener&, Link&)> call)
 {
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app)
-        return;
-    QMetaObject::invokeMethod(app, [self = weak_from_this(), call = std::move(call)] {
-        const std::shared_ptr<NetworkLink> link = self.lock();
-        if (link && !link->closedByWindow_) {
-            Events copy = link->events_;   // a handler may close the link under its own feet
-            call(copy);
-        }
-    }, Qt::QueuedConnection);
+    // The link may be gone by then (the gensio thread can drop it last): it is looked for.
+    postToUi(QCoreApplication::instance(), [self = weak_from_this(), call = std::move(call)] {
+        if (const std::shared_ptr<NetworkLink> link = self.lock(); link && link->listener_)
+            call(*link->listener_, *link);
+    });
 }
 
 void NetworkLink::start(const SerialSettings& settings)
@@ -126,8 +123,7 @@ void NetworkLink::start(const SerialSettings& settings)
     if (err) {
         io_ = nullptr;
         ending_ = true;
-        const std::string why = failureText(err);
-        toWindow([why](Events& e) { if (e.ended) e.ended(why); });
+        end(err);
         return;
     }
     keepAlive_ = shared_from_this();
@@ -168,7 +164,7 @@ void NetworkLink::opened(int err)
                                      | SERGENSIO_LINESTATE_PARITY_ERR | SERGENSIO_LINESTATE_OVERRUN_ERR);
     } else {
         establishedTold_ = true;
-        toWindow([](Events& e) { if (e.established) e.established(); });
+        toWindow([](LinkListener& listener, Link& link) { listener.established(link); });
     }
     flush();
 }
@@ -230,11 +226,11 @@ void NetworkLink::answered(Round& round, int field, int err, unsigned value)
     }
     if (!establishedTold_) {
         establishedTold_ = true;
-        toWindow([](Events& e) { if (e.established) e.established(); });
+        toWindow([](LinkListener& listener, Link& link) { listener.established(link); });
     }
     if (round.due > 0 && --round.due == 0) {
         const SerialSettings answered = answer;
-        toWindow([answered](Events& e) { if (e.settingsAnswered) e.settingsAnswered(answered); });
+        toWindow([answered](LinkListener& listener, Link& link) { listener.settingsAnswered(link, answered); });
         round_.reset();
         if (queued_)
             askSettings(*queued_);
@@ -253,25 +249,7 @@ int NetworkLink::onEvent(gensio*, void* data, int event, int err, unsigned char*
         }
         if (self->ending_ || !buf || !len || *len == 0)
             return 0;
-        const std::string_view bytes(reinterpret_cast<const char*>(buf), *len);
-        if (!self->establishedTold_ && self->serverText_.size() < serverTextLimit)
-            self->serverText_.append(bytes.substr(0, serverTextLimit - self->serverText_.size()));
-        bool tell = false;
-        bool hold = true;
-        {
-            std::lock_guard lock(self->mutex_);
-            self->in_.append(bytes);
-            tell = !self->receivedTold_;
-            self->receivedTold_ = true;
-            if (self->in_.size() > readHoldBytes && !self->readHeld_)
-                self->readHeld_ = true;
-            else
-                hold = false;
-        }
-        if (hold)
-            gensio_set_read_callback_enable(self->io_, false);
-        if (tell)
-            self->toWindow([](Events& e) { if (e.received) e.received(); });
+        self->received(std::string_view(reinterpret_cast<const char*>(buf), *len));
         return 0;
     }
     case GENSIO_EVENT_WRITE_READY:
@@ -286,12 +264,35 @@ int NetworkLink::onEvent(gensio*, void* data, int event, int err, unsigned char*
         const unsigned state = *reinterpret_cast<unsigned*>(buf);
         const std::vector<int> codes = event == GENSIO_EVENT_SER_MODEMSTATE ? modemStateCodes(state) : lineStateCodes(state);
         for (int code : codes)
-            self->toWindow([code](Events& e) { if (e.lineEvent) e.lineEvent(code); });
+            self->toWindow([code](LinkListener& listener, Link& link) { listener.lineEvent(link, code); });
         return 0;
     }
     default:
         return GE_NOTSUP;
     }
+}
+
+void NetworkLink::received(std::string_view bytes)
+{
+    if (!establishedTold_ && serverText_.size() < serverTextLimit)
+        serverText_.append(bytes.substr(0, serverTextLimit - serverText_.size()));
+    bool tell = false;
+    bool hold = true;
+    {
+        std::lock_guard lock(mutex_);
+        in_.append(bytes);
+        arrivedAt_ = std::chrono::steady_clock::now();
+        tell = !receivedTold_;
+        receivedTold_ = true;
+        if (in_.size() > readHoldBytes && !readHeld_)
+            readHeld_ = true;
+        else
+            hold = false;
+    }
+    if (hold)
+        gensio_set_read_callback_enable(io_, false);
+    if (tell)
+        toWindow([](LinkListener& listener, Link& link) { listener.received(link); });
 }
 
 int NetworkLink::checkCertificate(int err, const char* why)
@@ -361,13 +362,14 @@ std::size_t NetworkLink::waitingToSend() const
     return out_.size();
 }
 
-std::string NetworkLink::take()
+std::string NetworkLink::take(std::chrono::steady_clock::time_point& arrivedAt)
 {
     std::string bytes;
     bool resume = false;
     {
         std::lock_guard lock(mutex_);
         bytes.swap(in_);
+        arrivedAt = arrivedAt_;
         receivedTold_ = false;
         resume = readHeld_;
     }
@@ -404,109 +406,53 @@ void NetworkLink::readFailed(int err)
     if (ending_)
         return;
     ending_ = true;
-    // A server that turns us away before its telnet side is up (ser2net: "Port already in
-    // use") says why in words that gensio's telnet layer drops; a plain connection hears them.
     if (err == GE_REMCLOSE && !establishedTold_ && serverText_.empty() && endpoint_.lineControl()
         && listenForRefusal()) {
         finish();
         return;
     }
-    const std::string why = failureText(err);
-    toWindow([why](Events& e) { if (e.ended) e.ended(why); });
-    finish();
+    end(err);
 }
 
+// A server that turns us away before its telnet side is up says why to a plain connection.
 bool NetworkLink::listenForRefusal()
 {
     std::string stack = endpoint_.gensioString();
     stack.erase(0, stack.find(',') + 1);   // without the telnet layer
-    if (str_to_gensio(stack.c_str(), GensioLoop::instance().os(), &NetworkLink::onRefusalEvent, this, &refusalIo_) != 0) {
-        refusalIo_ = nullptr;
-        return false;
-    }
-    refusalKeepAlive_ = shared_from_this();
-    const auto opened = [](gensio* io, int err, void* self) {
-        if (err)
-            static_cast<NetworkLink*>(self)->refusalHeard();
-        else
-            gensio_set_read_callback_enable(io, true);
-    };
-    if (gensio_open(refusalIo_, opened, this) != 0) {
-        gensio_free(refusalIo_);
-        refusalIo_ = nullptr;
-        refusalKeepAlive_.reset();
-        return false;
-    }
-    return true;
+    refusal_ = RefusalListener::listen(stack, serverTextLimit, [self = weak_from_this()](const std::string& said) {
+        if (const std::shared_ptr<NetworkLink> link = self.lock()) {
+            link->serverText_ = said;
+            link->end(GE_REMCLOSE);
+        }
+    });
+    return refusal_ != nullptr;
 }
 
-int NetworkLink::onRefusalEvent(gensio*, void* data, int event, int err, unsigned char* buf, std::size_t* len,
-                                const char* const*)
+void NetworkLink::end(int err)
 {
-    auto* self = static_cast<NetworkLink*>(data);
-    if (event != GENSIO_EVENT_READ)
-        return GE_NOTSUP;
-    if (!err && buf && len && self->serverText_.size() < serverTextLimit) {
-        self->serverText_.append(reinterpret_cast<const char*>(buf), *len);
-        // A server that says nothing and lets this connection in has no refusal to tell.
-        if (self->serverText_.size() >= serverTextLimit)
-            err = GE_REMCLOSE;
-    }
-    if (err)
-        self->refusalHeard();
-    return 0;
-}
-
-// Tells the window why the connection ended, with the server's words if it had any, and lets
-// the listening connection go.
-void NetworkLink::refusalHeard()
-{
-    if (!refusalIo_)
-        return;
-    const std::string why = failureText(GE_REMCLOSE);
-    toWindow([why](Events& e) { if (e.ended) e.ended(why); });
-    gensio* io = refusalIo_;
-    refusalIo_ = nullptr;
-    gensio_set_read_callback_enable(io, false);
-    const int err = gensio_close(io, [](gensio* io, void* self) {
-        gensio_free(io);
-        std::shared_ptr<NetworkLink> last = std::move(static_cast<NetworkLink*>(self)->refusalKeepAlive_);
-    }, this);
-    if (err) {
-        gensio_free(io);
-        std::shared_ptr<NetworkLink> last = std::move(refusalKeepAlive_);
-    }
+    const std::string why = failureText(err);
+    toWindow([why](LinkListener& listener, Link& link) { listener.ended(link, why); });
+    finish();
 }
 
 void NetworkLink::close()
 {
-    events_ = {};
-    closedByWindow_ = true;
+    listener_ = nullptr;
     GensioLoop::instance().post([self = shared_from_this()] {
         self->ending_ = true;
-        self->refusalHeard();
+        if (self->refusal_)
+            self->refusal_->stop();
         self->finish();
     });
 }
 
 void NetworkLink::finish()
 {
-    if (!io_)
-        return;
-    gensio* io = io_;
-    const int err = gensio_close(io, [](gensio* io, void* self) {
-        gensio_free(io);
-        auto* link = static_cast<NetworkLink*>(self);
-        link->io_ = nullptr;
-        std::shared_ptr<NetworkLink> last = std::move(link->keepAlive_);
-    }, this);
-    if (err == GE_INUSE)
-        return;   // already closing
-    if (err) {
-        gensio_free(io);
-        io_ = nullptr;
-        std::shared_ptr<NetworkLink> last = std::move(keepAlive_);
-    }
+    if (io_)
+        releaseGensio(io_, [this] {
+            io_ = nullptr;
+            std::shared_ptr<NetworkLink> last = std::move(keepAlive_);
+        });
 }
 
 std::string NetworkLink::failureText(int err) const

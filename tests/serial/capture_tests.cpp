@@ -18,6 +18,7 @@
 #include <fstream>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace carterm;
@@ -110,6 +111,29 @@ TEST_F(Captured, TheSessionLeavesEveryRecordInOrder)
     std::getline(std::ifstream(capturePaths(stem).data), firstLine);
     EXPECT_EQ(firstLine.rfind("Script started on ", 0), 0u) << firstLine;
     EXPECT_TRUE(stopped.empty());
+}
+
+// Received bytes carry the time they reached the backend, however late the window reads them;
+// read after something sent since, they are put with it, never before it.
+TEST_F(Captured, ReceivedBytesCarryTheTimeTheyArrived)
+{
+    ASSERT_FALSE(control->setPortOpen(true));
+    control->onComm = nullptr;
+    fake->feed("early");
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    control->input();
+    fake->feed("late");
+    ASSERT_FALSE(control->output("x"));
+    control->input();
+    control->setPortOpen(false);
+    CaptureReader reader(capturePaths(control->capture()->currentStem()));
+    std::vector<Record> all;
+    ASSERT_TRUE(reader.readMore(all)) << reader.error();
+    std::erase_if(all, [](const Record& r) { return r.kind != kReceived && r.kind != kSent; });
+    ASSERT_EQ(all.size(), 3u);   // early, x, late
+    EXPECT_LT(all[0].time, 50000);
+    EXPECT_GE(all[1].time, 100000);
+    EXPECT_EQ(all[2].time, all[1].time);
 }
 
 // A folder that cannot be made: one message, and the line works as before.

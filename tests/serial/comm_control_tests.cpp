@@ -280,14 +280,14 @@ TEST_F(CommControlTest, AServersOwnSettingsTakeOverAndAreToldOnceWithPortAndValu
     ASSERT_TRUE(succeeded(control->setSettings("115200,e,8,1")));
     serial::SerialSettings answered;
     ASSERT_TRUE(succeeded(serial::SerialSettings::parse("9600,n,8,1", answered)));
-    fake->onSettingsInForce(answered);
-    fake->onSettingsInForce(answered);   // the same answer again is nothing new
+    fake->raise(&serial::SerialBackend::Events::settingsInForce, answered);
+    fake->raise(&serial::SerialBackend::Events::settingsInForce, answered);   // the same answer again is nothing new
     EXPECT_EQ(control->settings(), "9600,n,8,1");
     EXPECT_EQ(notices, std::vector<std::string>{"COM1 (/dev/ttyS0) runs at 9600 baud, not 115200 and with parity n, "
                                                 "not e (settings in force: 9600,n,8,1)"});
     // A connect that fails after the open took the port is told like a failed open.
     std::string lost;
     control->onPortLost = [&](const std::string& text) { lost = text; };
-    fake->onOpenFailed("cannot connect: the connection was refused");
+    fake->raise(&serial::SerialBackend::Events::openFailed, "cannot connect: the connection was refused");
     EXPECT_EQ(lost, "COM1 (/dev/ttyS0) cannot connect: the connection was refused");
 }

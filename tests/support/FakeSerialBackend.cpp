@@ -50,8 +50,8 @@ void FakeSerialBackend::feed(std::string_view bytes)
     if (!open_ || bytes.empty())
         return;
     received_.append(bytes);
-    if (onReadyRead)
-        onReadyRead();
+    noteArrival();
+    raise(&Events::readyRead);
 }
 
 std::string FakeSerialBackend::takeSent()
@@ -63,8 +63,7 @@ std::string FakeSerialBackend::takeSent()
 
 void FakeSerialBackend::raiseEvent(int code)
 {
-    if (onLineEvent)
-        onLineEvent(code);
+    raise(&Events::lineEvent, code);
 }
 
 void FakeSerialBackend::loseDevice(const std::string& systemText)
@@ -72,14 +71,13 @@ void FakeSerialBackend::loseDevice(const std::string& systemText)
     if (!open_)
         return;
     close();
-    if (onDeviceLost)
-        onDeviceLost(systemText);
+    raise(&Events::deviceLost, systemText);
 }
 
 void FakeSerialBackend::plugBack()
 {
-    if (watching() && onDeviceBack)
-        onDeviceBack();
+    if (watching())
+        raise(&Events::deviceBack);
 }
 
 } // namespace carterm
