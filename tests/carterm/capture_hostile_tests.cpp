@@ -1,0 +1,71 @@
+// Hostile captures given to every program that reads one: each answers within 2 s, with a
+// refusal naming the fault or with its result, and never holds 100 MB.
+#include "serial/capture/CaptureFormat.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <sys/stat.h>
+
+using namespace serial::capture;
+
+TEST(HostileCaptures, EveryReaderAnswersWithinTwoSecondsInLittleMemory)
+{
+    // Timing records, data bytes (made only when written), a FIFO in place of either file, and
+    // what the refusal says (nothing: the capture is read).
+    using Text = std::string (*)();
+    const struct { Text timing, data; const char* fifo; const char* refusal; } hostiles[] = {
+        {[] { return std::string(); }, [] { return std::string(); }, ".data", "is a FIFO"},
+        {[] { return std::string(); }, [] { return std::string(); }, ".timing", "is a FIFO"},
+        {[] { return bytesLine(kReceived, 0, 99999999999); }, [] { return std::string(150, 'x'); }, "", "line 2: the record claims"},
+        {[] { return bytesLine(kReceived, 0, 1LL << 31); }, [] { return std::string("x"); }, "", "line 2: the record claims"},
+        {[] { return std::string("O 0.000000 9223372036854775808\n"); }, [] { return std::string("x"); }, "", "line 2: the byte count"},
+        {[] { std::string t; for (int i = 0; i < 10000000; ++i) t += "O 0.000001 1\n"; return t; },
+         [] { return std::string(10000000, 'x'); }, "", nullptr},
+        {[] { return bytesLine(kReceived, 1000000, 200000000); }, [] { return std::string(200000000, 'x'); }, "", nullptr},
+        {[] { return std::string(200000000, 'O'); }, [] { return std::string(); }, "", "line 2: longer than"},
+    };
+    QTemporaryDir folder;
+    const QString out = folder.filePath("out");
+    const struct { QStringList arguments; bool window; } readers[] = {
+        {{CARSCOPE_PROGRAM, "--replay"}, true}, {{CABTALK_PROGRAM, "--replay"}, true}, {{CARTRACE_PROGRAM}, true},
+        {{CARTRACE_PROGRAM, "--csv", out + ".csv"}, false}, {{CARTRACE_PROGRAM, "--render", out + ".png"}, false}};
+    for (const auto& h : hostiles) {
+        const std::string stem = folder.filePath(QString::number(&h - hostiles)).toStdString();
+        std::ofstream(stem + ".timing", std::ios::binary) << namedLine(kHeader, 0, "START_TIME", "2026-12-09 09:00:00.000000+00:00") << h.timing();
+        std::ofstream(stem + ".data", std::ios::binary) << dataHeaderLine("2026-12-09 09:00:00.000000+00:00", "test") << h.data();
+        if (*h.fifo && (std::remove((stem + h.fifo).c_str()) != 0 || ::mkfifo((stem + h.fifo).c_str(), 0600) != 0))
+            FAIL() << "no FIFO";
+        for (const auto& r : readers) {
+            SCOPED_TRACE(stem + " " + (h.refusal ? h.refusal : "read") + " by " + r.arguments.join(' ').toStdString());
+            QProcess process;
+            process.setProcessEnvironment([] { auto e = QProcessEnvironment::systemEnvironment(); e.insert("QT_QPA_PLATFORM", "offscreen"); return e; }());
+            process.start(r.arguments[0], r.arguments.mid(1) << QString::fromStdString(stem + ".timing"));
+            ASSERT_TRUE(process.waitForStarted());
+            long long peakKb = 0;
+            QByteArray errors;
+            // A window stays up with its result or a message box; the rest end.
+            for (const auto start = std::chrono::steady_clock::now();
+                 std::chrono::steady_clock::now() - start < std::chrono::seconds(2) && !process.waitForFinished(20)
+                 && !(h.refusal && (errors += process.readAllStandardError()).contains(h.refusal));) {
+                std::ifstream status("/proc/" + std::to_string(process.processId()) + "/status");
+                for (std::string line; std::getline(status, line);)
+                    if (line.rfind("VmHWM:", 0) == 0)
+                        peakKb = std::max(peakKb, std::stoll(line.substr(6)));
+            }
+            errors += process.readAllStandardError();
+            const bool ended = process.state() == QProcess::NotRunning;
+            process.kill();
+            process.waitForFinished();
+            EXPECT_LT(peakKb, 100 * 1024);
+            if (h.refusal)
+                EXPECT_TRUE(errors.contains(h.refusal)) << errors.toStdString();
+            else
+                EXPECT_TRUE(r.window ? !ended : ended && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
+                    << errors.toStdString();
+        }
+    }
+}
