@@ -29,6 +29,13 @@ ReplayBackend::ReplayBackend(const std::string& capture)
 
 ReplayBackend::~ReplayBackend() = default;
 
+std::string ReplayBackend::recordedDevice() const
+{
+    const auto& headers = capture_.reader().headers();
+    const auto it = headers.find("DEVICE");
+    return it != headers.end() && !it->second.empty() ? it->second : paths().stem;
+}
+
 CommError ReplayBackend::open(const std::string&, const SerialSettings&)
 {
     if (!capture_.error().empty())

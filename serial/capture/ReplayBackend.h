@@ -23,6 +23,8 @@ public:
     explicit ReplayBackend(const std::string& capture);
     ~ReplayBackend() override;
     const CapturePaths& paths() const { return capture_.reader().paths(); }
+    // The device the session was recorded on (its DEVICE header), which the replay stands for.
+    std::string recordedDevice() const;
 
     CommError open(const std::string& device, const SerialSettings& settings) override;
     void close() override;

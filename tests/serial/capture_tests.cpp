@@ -280,7 +280,7 @@ TEST(ReplayBackendTest, ARecordedLossAndReconnectionHappenAgain)
     const CapturePaths paths = capturePaths(dir.path().toStdString() + "/r");
     {
         std::ofstream timing(paths.timing), data(paths.data);
-        timing << namedLine(kHeader, 0, "PROGRAM", "carscope") << bytesLine(kReceived, 0, 1)
+        timing << namedLine(kHeader, 0, "DEVICE", "/dev/ttyUSB7") << bytesLine(kReceived, 0, 1)
                << namedLine(kEvent, 100000, kLost, "Input/output error") << namedLine(kEvent, 100000, kReconnect, "COM1")
                << bytesLine(kReceived, 100000, 1);
         data << dataHeaderLine("2026-12-09 09:00:00.000000+00:00", "test") << "ab";
@@ -298,7 +298,7 @@ TEST(ReplayBackendTest, ARecordedLossAndReconnectionHappenAgain)
     ASSERT_TRUE(runUntil([&] { return replay.finished(); }, 2000));
     EXPECT_EQ(received, "ab");
     ASSERT_EQ(reports.size(), 2u);
-    EXPECT_NE(reports[0].find("Input/output error"), std::string::npos) << reports[0];
+    EXPECT_NE(reports[0].find("(/dev/ttyUSB7): Input/output error"), std::string::npos) << reports[0];
     EXPECT_EQ(reports[1], "COM1 reconnected");
     EXPECT_TRUE(control.portOpen());
 }
