@@ -1,5 +1,4 @@
-// Hostile captures given to every program that reads one: each answers within 2 s, with a
-// refusal naming the fault or with its result, and never holds 100 MB.
+// Hostile captures for every reader of one: an answer (refusal or result) in 2 s under 100 MB.
 #include "serial/capture/CaptureFormat.h"
 
 #include <QProcess>
@@ -14,8 +13,7 @@ using namespace serial::capture;
 
 TEST(HostileCaptures, EveryReaderAnswersWithinTwoSecondsInLittleMemory)
 {
-    // Timing records, data bytes (made only when written), a FIFO in place of either file, and
-    // what the refusal says (nothing: the capture is read).
+    // Timing records and data (made when written), a FIFO in place of a file, the refusal.
     using Text = std::string (*)();
     const struct { Text timing, data; const char* fifo; const char* refusal; } hostiles[] = {
         {[] { return std::string(); }, [] { return std::string(); }, ".data", "is a FIFO"},
@@ -29,20 +27,17 @@ TEST(HostileCaptures, EveryReaderAnswersWithinTwoSecondsInLittleMemory)
         {[] { return std::string(200000000, 'O'); }, [] { return std::string(); }, "", "line 2: longer than"},
     };
     QTemporaryDir folder;
-    const QString out = folder.filePath("out");
     const struct { QStringList arguments; bool window; } readers[] = {
         {{CARSCOPE_PROGRAM, "--replay"}, true}, {{CABTALK_PROGRAM, "--replay"}, true}, {{CARTRACE_PROGRAM}, true},
-        {{CARTRACE_PROGRAM, "--csv", out + ".csv"}, false}, {{CARTRACE_PROGRAM, "--render", out + ".png"}, false}};
+        {{CARTRACE_PROGRAM, "--csv", folder.filePath("out.csv")}, false}, {{CARTRACE_PROGRAM, "--render", folder.filePath("out.png")}, false}};
     for (const auto& h : hostiles) {
         const std::string stem = folder.filePath(QString::number(&h - hostiles)).toStdString();
         std::ofstream(stem + ".timing", std::ios::binary) << namedLine(kHeader, 0, "START_TIME", "2026-12-09 09:00:00.000000+00:00") << h.timing();
         std::ofstream(stem + ".data", std::ios::binary) << dataHeaderLine("2026-12-09 09:00:00.000000+00:00", "test") << h.data();
-        if (*h.fifo && (std::remove((stem + h.fifo).c_str()) != 0 || ::mkfifo((stem + h.fifo).c_str(), 0600) != 0))
-            FAIL() << "no FIFO";
+        ASSERT_TRUE(!*h.fifo || (std::remove((stem + h.fifo).c_str()) == 0 && ::mkfifo((stem + h.fifo).c_str(), 0600) == 0));
         for (const auto& r : readers) {
             SCOPED_TRACE(stem + " " + (h.refusal ? h.refusal : "read") + " by " + r.arguments.join(' ').toStdString());
             QProcess process;
-            process.setProcessEnvironment([] { auto e = QProcessEnvironment::systemEnvironment(); e.insert("QT_QPA_PLATFORM", "offscreen"); return e; }());
             process.start(r.arguments[0], r.arguments.mid(1) << QString::fromStdString(stem + ".timing"));
             ASSERT_TRUE(process.waitForStarted());
             long long peakKb = 0;
@@ -57,15 +52,9 @@ TEST(HostileCaptures, EveryReaderAnswersWithinTwoSecondsInLittleMemory)
                         peakKb = std::max(peakKb, std::stoll(line.substr(6)));
             }
             errors += process.readAllStandardError();
-            const bool ended = process.state() == QProcess::NotRunning;
-            process.kill();
-            process.waitForFinished();
+            const bool ended = process.state() == QProcess::NotRunning;   // QProcess kills the rest at its end
             EXPECT_LT(peakKb, 100 * 1024);
-            if (h.refusal)
-                EXPECT_TRUE(errors.contains(h.refusal)) << errors.toStdString();
-            else
-                EXPECT_TRUE(r.window ? !ended : ended && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
-                    << errors.toStdString();
+            EXPECT_TRUE(h.refusal ? errors.contains(h.refusal) : r.window ? !ended : ended && process.exitCode() == 0) << errors.toStdString();
         }
     }
 }
