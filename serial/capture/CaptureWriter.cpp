@@ -124,14 +124,20 @@ bool CaptureWriter::writeAll(int fd, const std::string& name, const std::string&
 
 bool CaptureWriter::stillNamed()
 {
-    struct stat open {}, named {};
-    if (::fstat(timingFd_, &open) == 0 && open.st_nlink > 0 && ::stat(timingName_.c_str(), &named) == 0
-        && named.st_dev == open.st_dev && named.st_ino == open.st_ino)
-        return true;
     const std::size_t slash = timingName_.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : timingName_.substr(0, slash);
-    fail(printable(folder) + ": the capture folder was deleted or replaced during the session");
-    return false;
+    struct stat open {}, named {};
+    if (::fstat(timingFd_, &open) != 0 || open.st_nlink == 0 || ::stat(timingName_.c_str(), &named) != 0
+        || named.st_dev != open.st_dev || named.st_ino != open.st_ino) {
+        fail(printable(folder) + ": the capture folder was deleted or replaced during the session");
+        return false;
+    }
+    // The next session could not start there either: say so now, not at the next open.
+    if (::access(folder.c_str(), W_OK) != 0) {
+        fail(printable(folder) + ": the capture folder was made read-only during the session");
+        return false;
+    }
+    return true;
 }
 
 void CaptureWriter::fail(const std::string& text)

@@ -1,7 +1,7 @@
 #pragma once
 // Writes a capture's two files off the receive path: the records are appended to memory under a
 // short lock, and a thread of its own writes them out at least every half second. A write that
-// fails (a full disk, a folder gone read-only), or files whose folder was deleted or replaced,
+// fails (a full disk), or files whose folder was deleted, replaced or made read-only,
 // stop the capture for good: what is left is dropped, a last record says why where it can still
 // be written, onFailed runs once (on the writing thread) and every later record is ignored.
 // Plain C++, no Qt.
@@ -49,7 +49,8 @@ public:
 private:
     void run();
     bool writeAll(int fd, const std::string& name, const std::string& bytes);
-    // Whether the files are still where they were named (not unlinked, the folder not swapped).
+    // Whether the files are still where they were named (not unlinked, the folder not swapped)
+    // and the folder can still be written.
     bool stillNamed();
 
     int timingFd_;
