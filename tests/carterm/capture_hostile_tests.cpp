@@ -39,10 +39,8 @@ TEST(HostileCaptures, EveryReaderAnswersWithinTwoSecondsInLittleMemory)
             SCOPED_TRACE(stem + " " + (h.refusal ? h.refusal : "read") + " by " + r.arguments.join(' ').toStdString());
             QProcess process;
             process.start(r.arguments[0], r.arguments.mid(1) << QString::fromStdString(stem + ".timing"));
-            ASSERT_TRUE(process.waitForStarted());
             long long peakKb = 0;
             QByteArray errors;
-            // A window stays up with its result or a message box; the rest end.
             for (const auto start = std::chrono::steady_clock::now();
                  std::chrono::steady_clock::now() - start < std::chrono::seconds(2) && !process.waitForFinished(20)
                  && !(h.refusal && (errors += process.readAllStandardError()).contains(h.refusal));) {
@@ -52,7 +50,7 @@ TEST(HostileCaptures, EveryReaderAnswersWithinTwoSecondsInLittleMemory)
                         peakKb = std::max(peakKb, std::stoll(line.substr(6)));
             }
             errors += process.readAllStandardError();
-            const bool ended = process.state() == QProcess::NotRunning;   // QProcess kills the rest at its end
+            const bool ended = process.state() == QProcess::NotRunning;   // a window stays up; QProcess kills it
             EXPECT_LT(peakKb, 100 * 1024);
             EXPECT_TRUE(h.refusal ? errors.contains(h.refusal) : r.window ? !ended : ended && process.exitCode() == 0) << errors.toStdString();
         }
