@@ -4,6 +4,7 @@
 #include "toolkit/Bytes.h"
 #include "toolkit/TextOps.h"
 
+#include <climits>
 #include <cstdio>
 #include <string>
 
@@ -34,19 +35,33 @@ void writeCsv(const TraceData& data, std::ostream& out)
     out << "time,seconds,floor,velocity,bbt,fault,fault_description";
     for (const auto& s : carterm::reply::kSignalNames)
         out << ',' << carterm::reply::plainSignalName(s);
-    out << "\r\n";
+    out << ",event\r\n";
 
     const long long start = data.startEpochMicros();
+    const auto stamp = [&](long long time) {
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.3f", static_cast<double>(time) / 1e6);
+        return serial::capture::isoMillis(start + time) + ',' + seconds + ',';
+    };
+    // The losses, the returns and the recorder's own stop, between the replies at their times.
+    std::vector<const LineEvent*> events;
+    for (const LineEvent& e : data.events())
+        if (e.name == serial::capture::kLost || e.name == serial::capture::kReconnect || e.name == serial::capture::kStopped)
+            events.push_back(&e);
+    std::size_t nextEvent = 0;
+    const std::string emptyState(5 + carterm::reply::kSignalCount, ',');
+    const auto eventsUntil = [&](long long time) {
+        for (; nextEvent < events.size() && events[nextEvent]->time <= time; ++nextEvent) {
+            const LineEvent& e = *events[nextEvent];
+            out << stamp(e.time) << emptyState << quoted(e.name + (e.value.empty() ? "" : " " + e.value)) << "\r\n";
+        }
+    };
     std::string line;
     int describedCode = -1;
     std::string description;
     for (const CarState& s : data.states()) {
-        char seconds[32];
-        std::snprintf(seconds, sizeof seconds, "%.3f", static_cast<double>(s.time) / 1e6);
-        line = serial::capture::isoMillis(start + s.time);
-        line += ',';
-        line += seconds;
-        line += ',';
+        eventsUntil(s.time - 1);
+        line = stamp(s.time);
         if (s.floor > 0)
             line += std::to_string(s.floor);
         line += ',';
@@ -72,9 +87,10 @@ void writeCsv(const TraceData& data, std::ostream& out)
             if (!s.hasTable)
                 line.pop_back();
         }
-        line += "\r\n";
+        line += ",\r\n";
         out << line;
     }
+    eventsUntil(LLONG_MAX);
 }
 
 } // namespace cartrace

@@ -28,7 +28,7 @@ void TraceData::take(const serial::capture::Record& r)
     switch (r.kind) {
     case serial::capture::kReceived: {
         const std::size_t before = states_.size();
-        decoder_.receive(r.time, capture_.reader().bytes(r), states_);
+        capture_.reader().eachPiece(r, [&](std::string_view piece) { decoder_.receive(r.time, piece, states_); });
         faultIndex_.add(states_, before);
         for (std::size_t i = before; i < states_.size(); ++i) {
             const reply::CarState& s = states_[i];
@@ -38,6 +38,7 @@ void TraceData::take(const serial::capture::Record& r)
         break;
     }
     case serial::capture::kSent: {
+        // A command is a line; a huge record shows only its start.
         std::string text = capture_.reader().bytes(r);
         while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
             text.pop_back();

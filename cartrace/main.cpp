@@ -122,8 +122,10 @@ int main(int argc, char** argv)
             }
             auto data = std::make_unique<cartrace::TraceData>();
             if (!data->open(capture)) {
+                // Said on the terminal first: whoever started cartrace there need not find the box.
+                const int failed = fail(data->error());
                 QMessageBox::warning(nullptr, "cartrace", QString::fromStdString(data->error()));
-                return fail(data->error());
+                return failed;
             }
             cartrace::TraceWindow window(std::move(data));
             if (!signalList.empty()) {

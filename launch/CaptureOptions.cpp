@@ -1,5 +1,6 @@
 #include "launch/CaptureOptions.h"
 
+#include "serial/OutsideText.h"
 #include "serial/capture/CaptureFolder.h"
 
 #include <QCommandLineParser>
@@ -38,9 +39,13 @@ std::string CaptureOptions::apply(const std::string& program, const std::string&
     const std::string limit = limitGiven ? parser_.value(limit_).toStdString() : environment("HOISTWISE_CAPTURE_LIMIT");
     if (!limit.empty()) {
         const auto bytes = serial::capture::parseCaptureLimit(limit);
+        const std::string given = std::string(limitGiven ? "--capture-limit" : "HOISTWISE_CAPTURE_LIMIT") + " \"" +
+                                  serial::printable(limit) + "\"";
         if (!bytes)
-            return std::string(limitGiven ? "--capture-limit" : "HOISTWISE_CAPTURE_LIMIT") + " \"" + limit +
-                   "\" is not a size: give bytes, or a number with K, M or G, for example 500M.";
+            return given + " is not a size: give bytes, or a number with K, M or G, for example 500M.";
+        if (*bytes < serial::capture::kSmallestCaptureLimit)
+            return given + " is too small for a session to start in; the smallest limit is " +
+                   serial::capture::captureLimitText(serial::capture::kSmallestCaptureLimit) + ".";
         settings.limitBytes = *bytes;
     }
     return {};

@@ -36,9 +36,11 @@ FaultIndex indexFaults(const std::string& capture)
     walk.walk([&](const serial::capture::Record& r) {
         if (r.kind != serial::capture::kReceived)
             return;
-        states.clear();
-        decoder.receive(r.time, walk.reader().bytes(r), states);
-        index.add(states);
+        walk.reader().eachPiece(r, [&](std::string_view piece) {
+            states.clear();
+            decoder.receive(r.time, piece, states);
+            index.add(states);
+        });
     });
     return index;
 }

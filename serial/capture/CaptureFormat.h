@@ -21,13 +21,15 @@ inline constexpr char kEvent = 'S';
 inline constexpr std::string_view kTimingSuffix = ".timing";
 inline constexpr std::string_view kDataSuffix = ".data";
 
-// Event names of the line, beside the line-event codes (OPEN, CLOSE, LOST, RECONNECT and
-// SETTINGS have no code).
+// Event names of the line, beside the line-event codes (OPEN, CLOSE, LOST, RECONNECT,
+// SETTINGS and STOPPED have no code).
 inline constexpr std::string_view kOpen = "OPEN";
 inline constexpr std::string_view kClose = "CLOSE";
 inline constexpr std::string_view kLost = "LOST";
 inline constexpr std::string_view kReconnect = "RECONNECT";
 inline constexpr std::string_view kSettings = "SETTINGS";
+// The recorder's own end, before the session's: why the capture stopped.
+inline constexpr std::string_view kStopped = "STOPPED";
 
 // "12.000345": seconds and exactly six decimals.
 std::string delayText(long long micros);

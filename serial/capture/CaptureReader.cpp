@@ -1,14 +1,21 @@
 #include "serial/capture/CaptureReader.h"
 
+#include "serial/OutsideText.h"
+#include "serial/RegularFile.h"
+
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
+#include <algorithm>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace serial::capture {
 
 namespace {
 constexpr std::size_t kReadChunk = 1 << 20;
+// Far longer than any timing record (a header's value is a line of settings or a path); a
+// longer line is not a capture, and is not kept whole.
+constexpr std::size_t kLongestLine = 1 << 16;
 
 std::optional<long long> parseCount(std::string_view text)
 {
@@ -40,16 +47,33 @@ bool CaptureReader::fail(std::string text)
     return false;
 }
 
+bool CaptureReader::openFile(const std::string& path, int& fd)
+{
+    const serial::RegularFile file = serial::openRegularFile(path);
+    fd = file.fd;
+    return fd >= 0 || fail(serial::printable(path) + ": " + file.problem);
+}
+
+bool CaptureReader::dataHolds(long long count)
+{
+    if (dataNext_ + count <= dataSize_)
+        return true;
+    struct stat info {};
+    if (::fstat(dataFd_, &info) == 0)
+        dataSize_ = info.st_size;
+    return dataNext_ + count <= dataSize_;
+}
+
 bool CaptureReader::findDataStart()
 {
     char head[4096];
     const ssize_t n = ::pread(dataFd_, head, sizeof head, 0);
     if (n < 0)
-        return fail(paths_.data + ": " + std::strerror(errno));
+        return fail(serial::printable(paths_.data) + ": " + std::strerror(errno));
     const void* end = std::memchr(head, '\n', static_cast<std::size_t>(n));
     if (end == nullptr) {
         if (n == static_cast<ssize_t>(sizeof head))
-            return fail(paths_.data + ": the first line is not a capture's header line");
+            return fail(serial::printable(paths_.data) + ": the first line is not a capture's header line");
         return true;   // not written yet
     }
     dataStart_ = static_cast<const char*>(end) - head + 1;
@@ -61,14 +85,8 @@ bool CaptureReader::readMore(std::vector<Record>& out, std::size_t enough)
 {
     if (!error_.empty())
         return false;
-    if (timingFd_ < 0) {
-        timingFd_ = ::open(paths_.timing.c_str(), O_RDONLY | O_CLOEXEC);
-        if (timingFd_ < 0)
-            return fail(paths_.timing + ": " + std::strerror(errno));
-        dataFd_ = ::open(paths_.data.c_str(), O_RDONLY | O_CLOEXEC);
-        if (dataFd_ < 0)
-            return fail(paths_.data + ": " + std::strerror(errno));
-    }
+    if (timingFd_ < 0 && (!openFile(paths_.timing, timingFd_) || !openFile(paths_.data, dataFd_)))
+        return false;
     if (dataStart_ < 0 && !findDataStart())
         return false;
     if (dataStart_ < 0)
@@ -79,7 +97,7 @@ bool CaptureReader::readMore(std::vector<Record>& out, std::size_t enough)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return fail(paths_.timing + ": " + std::strerror(errno));
+            return fail(serial::printable(paths_.timing) + ": " + std::strerror(errno));
         if (n == 0)
             return true;
         std::string_view text(chunk.data(), static_cast<std::size_t>(n));
@@ -98,6 +116,9 @@ bool CaptureReader::readMore(std::vector<Record>& out, std::size_t enough)
             if (!ok)
                 return false;
         }
+        if (partial_.size() + (text.size() - from) > kLongestLine)
+            return fail(serial::printable(paths_.timing) + " line " + std::to_string(lineNumber_ + 1) +
+                        ": longer than " + std::to_string(kLongestLine) + " bytes, which no timing record is");
         partial_ += text.substr(from);
         if (out.size() >= enough)
             return true;
@@ -108,7 +129,7 @@ bool CaptureReader::parseLine(std::string_view line, std::vector<Record>& out)
 {
     ++lineNumber_;
     const auto bad = [&](const std::string& what) {
-        return fail(paths_.timing + " line " + std::to_string(lineNumber_) + ": " + what +
+        return fail(serial::printable(paths_.timing) + " line " + std::to_string(lineNumber_) + ": " + what +
                     "; a capture's timing line reads \"H|O|I|S <seconds.microseconds> ...\"");
     };
     if (line.size() < 4 || line[1] != ' ')
@@ -118,7 +139,7 @@ bool CaptureReader::parseLine(std::string_view line, std::vector<Record>& out)
     const std::size_t delayEnd = line.find(' ', 2);
     const auto delay = parseDelay(line.substr(2, delayEnd == std::string_view::npos ? line.npos : delayEnd - 2));
     if (!delay)
-        return bad("the delay \"" + std::string(line.substr(2, delayEnd - 2)) + "\" is not seconds with six decimals");
+        return bad("the delay \"" + serial::printable(line.substr(2, delayEnd - 2)) + "\" is not seconds with six decimals");
     const std::string_view rest = delayEnd == std::string_view::npos ? std::string_view{} : line.substr(delayEnd + 1);
     time_ += *delay;
     r.time = time_;
@@ -127,7 +148,11 @@ bool CaptureReader::parseLine(std::string_view line, std::vector<Record>& out)
     case kSent: {
         const auto count = parseCount(rest);
         if (!count)
-            return bad("the byte count \"" + std::string(rest) + "\" is not a number");
+            return bad("the byte count \"" + serial::printable(rest) + "\" is not a number");
+        if (!dataHolds(*count))
+            return fail(serial::printable(paths_.timing) + " line " + std::to_string(lineNumber_) + ": the record claims " +
+                        std::to_string(*count) + " bytes, but " + serial::printable(paths_.data) + " holds only " +
+                        std::to_string(std::max(0LL, dataSize_ - dataNext_)) + " more");
         r.offset = dataNext_;
         r.length = *count;
         dataNext_ += *count;
@@ -148,23 +173,24 @@ bool CaptureReader::parseLine(std::string_view line, std::vector<Record>& out)
         break;
     }
     default:
-        return bad(std::string("the kind '") + r.kind + "' is none of H, O, I, S");
+        return bad("the kind '" + serial::printable(line.substr(0, 1)) + "' is none of H, O, I, S");
     }
     out.push_back(std::move(r));
     return true;
 }
 
-std::string CaptureReader::bytes(const Record& record)
+std::string CaptureReader::bytes(const Record& record, long long from)
 {
-    if (record.length <= 0 || dataFd_ < 0)
+    const long long want = std::min(record.length - from, kPieceBytes);
+    if (want <= 0 || from < 0 || dataFd_ < 0)
         return {};
+    const long long at = record.offset + from;
     const long long windowEnd = windowAt_ + static_cast<long long>(window_.size());
-    if (record.offset < windowAt_ || record.offset + record.length > windowEnd) {
-        window_.resize(std::max<std::size_t>(kReadChunk, static_cast<std::size_t>(record.length)));
+    if (at < windowAt_ || at + want > windowEnd) {
+        window_.resize(kReadChunk);
         std::size_t got = 0;
         while (got < window_.size()) {
-            const ssize_t n = ::pread(dataFd_, window_.data() + got, window_.size() - got,
-                                      record.offset + static_cast<long long>(got));
+            const ssize_t n = ::pread(dataFd_, window_.data() + got, window_.size() - got, at + static_cast<long long>(got));
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0)
@@ -172,12 +198,22 @@ std::string CaptureReader::bytes(const Record& record)
             got += static_cast<std::size_t>(n);
         }
         window_.resize(got);
-        windowAt_ = record.offset;
+        windowAt_ = at;
     }
-    const long long from = record.offset - windowAt_;
-    const long long available = static_cast<long long>(window_.size()) - from;
-    return window_.substr(static_cast<std::size_t>(from),
-                          static_cast<std::size_t>(std::max(0LL, std::min(available, record.length))));
+    const long long skip = at - windowAt_;
+    const long long available = static_cast<long long>(window_.size()) - skip;
+    return window_.substr(static_cast<std::size_t>(skip), static_cast<std::size_t>(std::max(0LL, std::min(available, want))));
+}
+
+void CaptureReader::eachPiece(const Record& record, const std::function<void(std::string_view)>& take)
+{
+    for (long long from = 0; from < record.length;) {
+        const std::string piece = bytes(record, from);
+        if (piece.empty())
+            return;
+        take(piece);
+        from += static_cast<long long>(piece.size());
+    }
 }
 
 } // namespace serial::capture

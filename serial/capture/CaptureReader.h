@@ -1,10 +1,13 @@
 #pragma once
 // Reads a capture back, also while it is still being written: each readMore() returns the
 // records added since the last call. A record's bytes stay in the data file until asked for,
-// so a day-long capture costs memory only for what its reader keeps. Plain C++, no Qt.
+// and are handed out in pieces, so a day-long capture, or one huge record, costs memory only for
+// what its reader keeps. Only regular files are opened, and a record claiming more bytes than the
+// data file holds is refused before anything is allocated for it. Plain C++, no Qt.
 #include "serial/capture/CaptureFormat.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -43,13 +46,21 @@ public:
     // Time of the last record read.
     long long endTime() const { return time_; }
 
-    // The bytes of a received or sent record (cut short when the data file is).
-    std::string bytes(const Record& record);
+    // The most bytes() hands out at once.
+    static constexpr long long kPieceBytes = 1 << 16;
+    // Up to kPieceBytes of a received or sent record's bytes, from `from` on (cut short when
+    // the data file is).
+    std::string bytes(const Record& record, long long from = 0);
+    // All of a record's bytes, piece by piece.
+    void eachPiece(const Record& record, const std::function<void(std::string_view)>& take);
 
 private:
     bool fail(std::string text);
     bool parseLine(std::string_view line, std::vector<Record>& out);
     bool findDataStart();
+    bool openFile(const std::string& path, int& fd);
+    // Whether the data file holds `count` more bytes after the records read so far.
+    bool dataHolds(long long count);
 
     CapturePaths paths_;
     int timingFd_ = -1;
@@ -59,6 +70,7 @@ private:
     long long time_ = 0;
     long long dataStart_ = -1;  // after the data file's header line
     long long dataNext_ = 0;    // where the next record's bytes start
+    long long dataSize_ = 0;    // the data file's size when last looked at
     long long start_ = 0;
     std::map<std::string, std::string> headers_;
     std::string error_;

@@ -1,5 +1,7 @@
 #include "serial/capture/CaptureSettings.h"
 
+#include <utility>
+
 namespace serial::capture {
 
 std::optional<long long> parseCaptureLimit(std::string_view text)
@@ -21,6 +23,14 @@ std::optional<long long> parseCaptureLimit(std::string_view text)
     case 'G': case 'g': return value << 30;
     default: return std::nullopt;
     }
+}
+
+std::string captureLimitText(long long bytes)
+{
+    for (const auto& [shift, unit] : {std::pair{30, "G"}, std::pair{20, "M"}, std::pair{10, "K"}})
+        if (bytes > 0 && bytes % (1LL << shift) == 0)
+            return std::to_string(bytes >> shift) + unit;
+    return std::to_string(bytes);
 }
 
 } // namespace serial::capture

@@ -19,5 +19,10 @@ struct CaptureSettings {
 // A size for the cap: bytes, or a number followed by K, M or G (powers of 1024). Nothing for
 // anything else.
 std::optional<long long> parseCaptureLimit(std::string_view text);
+// The smallest cap accepted: room for a session's header records and a good while of polling,
+// so that a capture never starts only to stop at once.
+inline constexpr long long kSmallestCaptureLimit = 64LL << 10;
+// A size as it would be given: "512K", "1M", "3G", or bytes.
+std::string captureLimitText(long long bytes);
 
 } // namespace serial::capture

@@ -1,8 +1,12 @@
 #include "serial/capture/CaptureWriter.h"
 
+#include "serial/OutsideText.h"
+#include "serial/capture/CaptureFormat.h"
+
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace serial::capture {
@@ -66,7 +70,7 @@ void CaptureWriter::run()
         {
             std::unique_lock lock(mutex_);
             wake_.wait_for(lock, std::chrono::milliseconds(kFlushMs), [this] {
-                return closing_ || data_.size() >= kWakeBytes || flushAsked_ > flushDone_;
+                return closing_ || data_.size() >= kWakeBytes || flushAsked_ > flushDone_ || !stopRecord_.empty();
             });
             timing.swap(timing_);
             data.swap(data_);
@@ -79,11 +83,19 @@ void CaptureWriter::run()
         if (!failed_ && (data.empty() || writeAll(dataFd_, dataName_, data))
             && (timing.empty() || writeAll(timingFd_, timingName_, timing)) && (!data.empty() || !timing.empty())) {
             written_ += static_cast<long long>(data.size() + timing.size());
-            if (onWritten)
+            if (stillNamed() && onWritten)
                 onWritten(written_);
         }
         timing.clear();
         data.clear();
+        {
+            std::lock_guard lock(mutex_);
+            timing.swap(stopRecord_);
+        }
+        // Tried once: the disk may be the very reason the capture stopped.
+        if (!timing.empty() && ::write(timingFd_, timing.data(), timing.size()) < 0)
+            errno = 0;
+        timing.clear();
         {
             std::lock_guard lock(mutex_);
             flushDone_ = asked;
@@ -110,6 +122,24 @@ bool CaptureWriter::writeAll(int fd, const std::string& name, const std::string&
     return true;
 }
 
+bool CaptureWriter::stillNamed()
+{
+    const std::size_t slash = timingName_.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : timingName_.substr(0, slash);
+    struct stat open {}, named {};
+    if (::fstat(timingFd_, &open) != 0 || open.st_nlink == 0 || ::stat(timingName_.c_str(), &named) != 0
+        || named.st_dev != open.st_dev || named.st_ino != open.st_ino) {
+        fail(printable(folder) + ": the capture folder was deleted or replaced during the session");
+        return false;
+    }
+    // The next session could not start there either: say so now, not at the next open.
+    if (::access(folder.c_str(), W_OK) != 0) {
+        fail(printable(folder) + ": the capture folder was made read-only during the session");
+        return false;
+    }
+    return true;
+}
+
 void CaptureWriter::fail(const std::string& text)
 {
     if (failed_.exchange(true))
@@ -118,7 +148,9 @@ void CaptureWriter::fail(const std::string& text)
         std::lock_guard lock(mutex_);
         timing_.clear();
         data_.clear();
+        stopRecord_ = namedLine(kEvent, 0, kStopped, printable(text, text.size()));
     }
+    wake_.notify_one();
     if (onFailed)
         onFailed(text);
 }

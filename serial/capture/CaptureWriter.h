@@ -1,8 +1,9 @@
 #pragma once
 // Writes a capture's two files off the receive path: the records are appended to memory under a
 // short lock, and a thread of its own writes them out at least every half second. A write that
-// fails (a full disk, a folder gone read-only) stops the capture for good: what is left is
-// dropped, onFailed runs once (on the writing thread) and every later record is ignored.
+// fails (a full disk), or files whose folder was deleted, replaced or made read-only,
+// stop the capture for good: what is left is dropped, a last record says why where it can still
+// be written, onFailed runs once (on the writing thread) and every later record is ignored.
 // Plain C++, no Qt.
 #include <atomic>
 #include <condition_variable>
@@ -48,6 +49,9 @@ public:
 private:
     void run();
     bool writeAll(int fd, const std::string& name, const std::string& bytes);
+    // Whether the files are still where they were named (not unlinked, the folder not swapped)
+    // and the folder can still be written.
+    bool stillNamed();
 
     int timingFd_;
     int dataFd_;
@@ -62,6 +66,7 @@ private:
     std::string data_;
     bool closing_ = false;
     bool wakeSent_ = false;   // the thread was woken for the batch now waiting
+    std::string stopRecord_;  // the STOPPED record, until the thread writes it
     std::atomic<bool> failed_{false};
     std::atomic<long long> written_{0};
     std::thread thread_;

@@ -8,23 +8,33 @@ namespace {
 // At full speed the event loop still runs between batches, so the windows' timers and the
 // operator's clicks go on being handled.
 constexpr std::size_t kBatchRecords = 64;
+constexpr std::size_t kAhead = 4096;
+
+// Only what was received and the line events play back.
+bool playsBack(const Record& r)
+{
+    return r.kind == kReceived || (r.kind == kEvent && (eventCode(r.name) || r.name == kLost || r.name == kReconnect));
+}
 } // namespace
 
 ReplayBackend::ReplayBackend(const std::string& capture)
 {
-    // Only what was received and the line events play back; the rest is dropped as it is read.
     if (capture_.open(capture))
-        capture_.walk([this](const Record& r) {
-            if (r.kind == kReceived || (r.kind == kEvent && (eventCode(r.name) || r.name == kLost
-                                                             || r.name == kReconnect)))
-                records_.push_back(r);
-        });
+        capture_.walk([](const Record&) {});
     duration_ = capture_.reader().endTime();
+    rewind();
     timer_.setSingleShot(true);
     QObject::connect(&timer_, &QTimer::timeout, [this] { deliverDue(); });
 }
 
 ReplayBackend::~ReplayBackend() = default;
+
+std::string ReplayBackend::recordedDevice() const
+{
+    const auto& headers = capture_.reader().headers();
+    const auto it = headers.find("DEVICE");
+    return it != headers.end() && !it->second.empty() ? it->second : paths().stem;
+}
 
 CommError ReplayBackend::open(const std::string&, const SerialSettings&)
 {
@@ -91,7 +101,7 @@ void ReplayBackend::seek(long long time)
 {
     time = std::clamp(time, 0LL, duration_);
     if (time < position())
-        next_ = 0;
+        rewind();
     deliverUntil(time);
     pausedAt_ = time;
     clock_.start();
@@ -110,7 +120,7 @@ void ReplayBackend::schedule()
         timer_.start(0);
         return;
     }
-    const long long wait = (records_[next_].time - position()) / speed_;
+    const long long wait = (upcoming().time - position()) / speed_;
     timer_.start(static_cast<int>(std::clamp(wait / 1000, 0LL, 1000LL)));
 }
 
@@ -119,10 +129,9 @@ void ReplayBackend::deliverDue()
     if ((!open_ && !lost_) || !playing_)
         return;
     if (speed_ == kAsFastAsPossible) {
-        const std::size_t last = std::min(records_.size(), next_ + kBatchRecords);
-        while ((open_ || lost_) && next_ < last)
-            deliver(records_[next_++]);
-        pausedAt_ = next_ > 0 ? records_[next_ - 1].time : 0;
+        for (std::size_t n = 0; (open_ || lost_) && !finished() && n < kBatchRecords; ++n)
+            advance();
+        pausedAt_ = lastTime_;
         if (finished())
             pausedAt_ = duration_;
     } else {
@@ -135,16 +144,54 @@ void ReplayBackend::deliverDue()
 
 void ReplayBackend::deliverUntil(long long time)
 {
-    while (next_ < records_.size() && records_[next_].time <= time)
-        deliver(records_[next_++]);
+    while (!finished() && upcoming().time <= time)
+        advance();
+}
+
+void ReplayBackend::rewind()
+{
+    ahead_.clear();
+    next_ = 0;
+    lastTime_ = 0;
+    playback_.reset();
+    if (!capture_.error().empty())
+        return;
+    playback_ = std::make_unique<CaptureReader>(capture_.reader().paths());
+    advance();
+}
+
+void ReplayBackend::advance()
+{
+    if (next_ < ahead_.size()) {
+        const Record record = std::move(ahead_[next_++]);
+        lastTime_ = record.time;
+        deliver(record);
+    }
+    if (next_ < ahead_.size() || !playback_)
+        return;
+    ahead_.clear();
+    next_ = 0;
+    // Up to what the walk for the length saw, so the playback and its bar agree on the end.
+    std::vector<Record> piece;
+    while (ahead_.empty()) {
+        piece.clear();
+        if (!playback_->readMore(piece, kAhead) || piece.empty())
+            break;
+        for (Record& r : piece)
+            if (r.time <= duration_ && playsBack(r))
+                ahead_.push_back(std::move(r));
+    }
 }
 
 void ReplayBackend::deliver(const Record& record)
 {
     if (record.kind == kReceived) {
-        received_ += capture_.reader().bytes(record);
-        noteArrival();
-        raise(&Events::readyRead);
+        // A huge record arrives in pieces, each read before the next comes.
+        playback_->eachPiece(record, [this](std::string_view piece) {
+            received_ += piece;
+            noteArrival();
+            raise(&Events::readyRead);
+        });
     } else if (record.name == kLost && open_) {
         // The port closes as the device vanished; the playback runs on to the reconnection.
         pausedAt_ = record.time;

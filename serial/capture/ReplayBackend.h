@@ -18,11 +18,13 @@ namespace serial::capture {
 
 class ReplayBackend final : public SerialBackend {
 public:
-    // Reads the capture's records (not its bytes) at once; a capture that cannot be read fails
-    // the open with what was wrong.
+    // Walks the capture once for its length, keeping nothing; the playback then reads its records
+    // as it goes. A capture that cannot be read fails the open with what was wrong.
     explicit ReplayBackend(const std::string& capture);
     ~ReplayBackend() override;
     const CapturePaths& paths() const { return capture_.reader().paths(); }
+    // The device the session was recorded on (its DEVICE header), which the replay stands for.
+    std::string recordedDevice() const;
 
     CommError open(const std::string& device, const SerialSettings& settings) override;
     void close() override;
@@ -50,7 +52,7 @@ public:
     // Moves to `time`. Forward, everything received in between arrives at once; back, the
     // playback starts over and catches up to `time` the same way.
     void seek(long long time);
-    bool finished() const { return next_ >= records_.size(); }
+    bool finished() const { return next_ >= ahead_.size(); }
     long long dropped() const { return dropped_; }
 
     // The position moved or the playback stopped or started (for the bar).
@@ -62,10 +64,16 @@ private:
     // Delivers every record up to `time`.
     void deliverUntil(long long time);
     void deliver(const Record& record);
+    // The playback's next record, read ahead in pieces; from the start again after a rewind.
+    void rewind();
+    void advance();
+    const Record& upcoming() const { return ahead_[next_]; }
 
     CaptureWalk capture_;
-    std::vector<Record> records_;
+    std::unique_ptr<CaptureReader> playback_;
+    std::vector<Record> ahead_;
     std::size_t next_ = 0;
+    long long lastTime_ = 0;   // of the last record played
     long long duration_ = 0;
     std::string received_;
     bool open_ = false;

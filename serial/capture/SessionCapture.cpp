@@ -3,6 +3,7 @@
 #include "serial/capture/CaptureFolder.h"
 #include "serial/capture/CaptureFormat.h"
 #include "serial/capture/CaptureWriter.h"
+#include "serial/OutsideText.h"
 #include "serial/UiThread.h"
 
 #include <QObject>
@@ -64,8 +65,10 @@ void SessionCapture::start(const std::string& port, const std::string& device, c
         if (*total > limit)
             *total = pruneCaptures(folder, limit, stem);
         if (*total > limit)
-            writer->fail(stem + ": the capture folder's limit of " + std::to_string(limit >> 20) +
-                             " MB is reached by this session alone");
+            writer->fail(printable(stem) + ": the capture folder's limit of " + captureLimitText(limit) + " is reached " +
+                         (written > limit ? std::string("by this session alone")
+                                          : "by this session together with sessions other programs are writing in " +
+                                                printable(folder)));
     };
 
     last_ = std::chrono::steady_clock::now();

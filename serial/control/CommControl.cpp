@@ -3,6 +3,7 @@
 #include "serial/OutsideText.h"
 #include "serial/PortMap.h"
 #include "serial/control/RoutingBackend.h"
+#include "serial/capture/ReplayBackend.h"
 #include "serial/capture/SessionCapture.h"
 #include "serial/SettingsInForce.h"
 
@@ -14,6 +15,14 @@ namespace {
 constexpr int portLost = 0;
 constexpr int portBack = -1;
 constexpr int portNotice = -2;
+
+// A replay stands for the device its session was recorded on, whatever the port map says now.
+PortMapping mappingOf(const SerialBackend& backend, int port)
+{
+    if (const auto* replay = dynamic_cast<const capture::ReplayBackend*>(&backend))
+        return {replay->recordedDevice(), {}, {}};
+    return PortMap::current().lookup(port);
+}
 }
 
 CommControl::CommControl(std::unique_ptr<SerialBackend> backend)
@@ -66,7 +75,7 @@ std::string CommControl::deviceForPort(int n)
 
 std::string CommControl::portLabel() const
 {
-    return portName(port_) + " (" + printable(backend_->isOpen() ? openDevice_ : deviceName()) + ")";
+    return portName(port_) + " (" + printable(backend_->isOpen() ? openDevice_ : mappingOf(*backend_, port_).device) + ")";
 }
 
 // "COM1 (/dev/ttyS0) is in use ..." or "COM1 (/dev/ttyS0): No such file or directory".
@@ -139,7 +148,7 @@ CommError CommControl::setPortOpen(bool open)
         std::erase_if(pending_, [](const Pending& p) { return p.code != comEvReceive && p.code != portLost; });
         return {};
     }
-    const PortMapping mapping = PortMap::current().lookup(port_);
+    const PortMapping mapping = mappingOf(*backend_, port_);
     // Where the device came from tells the technician which setting to mend.
     const std::string named = printable(mapping.device) + (mapping.origin.empty() ? "" : ", from " + mapping.origin);
     if (!mapping.refusal.empty())

@@ -1,6 +1,8 @@
 // cartrace's reading of a capture: carsim's own replies decoded reply by reply however the line
 // cut them, the times the command line takes, and the window's fault stepping and cursor state.
+#include "cartrace/CsvExport.h"
 #include "cartrace/TimeArgument.h"
+#include "cartrace/TraceData.h"
 #include "cartrace/TimelineWidget.h"
 #include "cartrace/TraceWindow.h"
 #include "carterm/reply/CaptureDecoder.h"
@@ -10,6 +12,9 @@
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
 
 using namespace carterm;
 
@@ -98,4 +103,19 @@ TEST(TraceWindowTest, NextAndPreviousFaultMoveTheCursorAndThePanelShowsTheState)
     EXPECT_NE(panel.find("Floor 3   Velocity 0   BBT 6.66"), std::string::npos) << panel;
     EXPECT_NE(panel.find("Fault 30 at floor 3: "), std::string::npos) << panel;
     EXPECT_NE(panel.find("DOL      1"), std::string::npos) << panel;
+}
+
+// The line's losses and returns and the recorder's own stop are rows of the CSV at their times.
+TEST(CsvExportTest, LossReturnAndCaptureStopAreRowsAmongTheReplies)
+{
+    QTemporaryDir dir;
+    const serial::capture::CapturePaths paths = writeFaultCapture(dir.path().toStdString() + "/s");
+    std::ofstream(paths.timing, std::ios::app) << "S 0.000000 LOST Input/output error\nS 1.000000 RECONNECT COM1\nS 1.000000 STOPPED disk full, \"so\"\n";
+    cartrace::TraceData trace;
+    ASSERT_TRUE(trace.open(paths.timing)) << trace.error();
+    std::ostringstream csv;
+    cartrace::writeCsv(trace, csv);
+    const std::string blank(5 + reply::kSignalCount, ','), rows = "2026-12-09T09:03:00.000Z,180.000," + blank + "LOST Input/output error\r\n"
+        "2026-12-09T09:03:01.000Z,181.000," + blank + "RECONNECT COM1\r\n2026-12-09T09:03:02.000Z,182.000," + blank + "\"STOPPED disk full, \"\"so\"\"\"\r\n";
+    EXPECT_EQ(csv.str().substr(csv.str().size() - rows.size()), rows);
 }

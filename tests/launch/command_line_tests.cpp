@@ -100,6 +100,7 @@ TEST(CommandLine, AnUnknownOptionOrMalformedPortIsOneLineAndStatusTwo)
         {"runecast", {"--port", "1=/dev/ttyUSB0"}},   // it opens no port
         {"runecast", {"--list-ports"}},
         {"carscope", {"--capture-limit", "5X"}},
+        {"carscope", {"--capture-limit", "1"}},          // under 64K, the smallest accepted
         {"iobench", {"--replay", "x.timing"}},          // only the car terminals replay
         {"cabtalk", {"--replay", "/nonexistent/x.timing"}},
         {"cartrace", {"a.timing", "b.timing"}},

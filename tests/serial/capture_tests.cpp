@@ -18,7 +18,9 @@
 #include <fstream>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sstream>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 using namespace carterm;
@@ -155,6 +157,34 @@ TEST_F(Captured, AnUnwritableFolderStopsTheCaptureWithOneMessageAndTheLineGoesOn
     EXPECT_EQ(stopped[0].rfind("Capture stopped: " + file + "/captures: ", 0), 0u) << stopped[0];
 }
 
+// The cap said as given and by whom it was reached; a folder swapped mid-session: the capture
+// stops once, saying why in the status line and in a last record, and the line goes on.
+TEST_F(Captured, TheCaptureStopsOnceSayingWhyAndTheLineGoesOn)
+{
+    const std::string root = folder.path().toStdString(), where = root + "/c", why = where + ": the capture folder was deleted or replaced during the session";
+    std::ofstream(root + "/iobench-COM3-20261201T020000Z.data") << std::string(60000, 'x');
+    const int lock = ::open((root + "/iobench-COM3-20261201T020000Z.timing").c_str(), O_RDONLY | O_CREAT, 0600);
+    ASSERT_EQ(::flock(lock, LOCK_EX), 0);   // another program writes it
+    for (const auto& [at, bytes, said] : {std::tuple{root, 70000, "64K is reached by this session alone"},
+                                          std::tuple{root, 6000, "64K is reached by this session together with sessions other programs are writing in"},
+                                          std::tuple{where, 10, why.c_str()}}) {
+        stopped.clear();
+        start(at, 64 << 10);
+        ASSERT_FALSE(control->setPortOpen(true));
+        const std::string stem = control->capture()->currentStem();
+        if (at == where)
+            std::filesystem::rename(where, where + "-old"), std::filesystem::create_directory(where);
+        for (int i = 0; i < 2; ++i, runFor(100), control->capture()->closed())
+            EXPECT_FALSE(control->output(std::string(bytes, 'y')));
+        ASSERT_EQ(stopped.size(), 1u);
+        EXPECT_NE(stopped[0].find(said), std::string::npos) << stopped[0];
+        std::stringstream timing;
+        timing << std::ifstream(at == where ? where + "-old/" + stem.substr(where.size() + 1) + ".timing" : stem + ".timing").rdbuf();
+        EXPECT_TRUE(timing.str().ends_with("S 0.000000 STOPPED " + stopped[0].substr(17) + "\n")) << timing.str();
+    }
+    ::close(lock);
+}
+
 // A disk that fills up: the writer stops at its first failed write, says so once and drops the
 // rest.
 TEST(CaptureWriterTest, AFullDiskStopsTheWriterOnceAndForAll)
@@ -268,7 +298,7 @@ TEST(ReplayBackendTest, ARecordedLossAndReconnectionHappenAgain)
     const CapturePaths paths = capturePaths(dir.path().toStdString() + "/r");
     {
         std::ofstream timing(paths.timing), data(paths.data);
-        timing << namedLine(kHeader, 0, "PROGRAM", "carscope") << bytesLine(kReceived, 0, 1)
+        timing << namedLine(kHeader, 0, "DEVICE", "/dev/ttyUSB7") << bytesLine(kReceived, 0, 1)
                << namedLine(kEvent, 100000, kLost, "Input/output error") << namedLine(kEvent, 100000, kReconnect, "COM1")
                << bytesLine(kReceived, 100000, 1);
         data << dataHeaderLine("2026-12-09 09:00:00.000000+00:00", "test") << "ab";
@@ -286,7 +316,7 @@ TEST(ReplayBackendTest, ARecordedLossAndReconnectionHappenAgain)
     ASSERT_TRUE(runUntil([&] { return replay.finished(); }, 2000));
     EXPECT_EQ(received, "ab");
     ASSERT_EQ(reports.size(), 2u);
-    EXPECT_NE(reports[0].find("Input/output error"), std::string::npos) << reports[0];
+    EXPECT_NE(reports[0].find("(/dev/ttyUSB7): Input/output error"), std::string::npos) << reports[0];
     EXPECT_EQ(reports[1], "COM1 reconnected");
     EXPECT_TRUE(control.portOpen());
 }
