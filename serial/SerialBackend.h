@@ -44,6 +44,10 @@ public:
     // tried on a device (the text says why, without naming the port).
     virtual CommError check(const SerialSettings& settings) const;
 
+    // The device this backend stands for whatever the port map says now (a replay: the one its
+    // session was recorded on), for the messages that name it; nullopt: the mapped one.
+    virtual std::optional<std::string> standsFor() const { return std::nullopt; }
+
     // The settings the open device really runs with, read back from it; nullopt when the backend
     // cannot tell (then what was asked is taken as in force).
     virtual std::optional<SerialSettings> settingsInForce() const { return std::nullopt; }

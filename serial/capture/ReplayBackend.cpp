@@ -29,7 +29,7 @@ ReplayBackend::ReplayBackend(const std::string& capture)
 
 ReplayBackend::~ReplayBackend() = default;
 
-std::string ReplayBackend::recordedDevice() const
+std::optional<std::string> ReplayBackend::standsFor() const
 {
     const auto& headers = capture_.reader().headers();
     const auto it = headers.find("DEVICE");

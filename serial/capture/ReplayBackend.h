@@ -24,7 +24,7 @@ public:
     ~ReplayBackend() override;
     const CapturePaths& paths() const { return capture_.reader().paths(); }
     // The device the session was recorded on (its DEVICE header), which the replay stands for.
-    std::string recordedDevice() const;
+    std::optional<std::string> standsFor() const override;
 
     CommError open(const std::string& device, const SerialSettings& settings) override;
     void close() override;

@@ -3,7 +3,6 @@
 #include "serial/OutsideText.h"
 #include "serial/PortMap.h"
 #include "serial/control/RoutingBackend.h"
-#include "serial/capture/ReplayBackend.h"
 #include "serial/capture/SessionCapture.h"
 #include "serial/SettingsInForce.h"
 
@@ -19,8 +18,8 @@ constexpr int portNotice = -2;
 // A replay stands for the device its session was recorded on, whatever the port map says now.
 PortMapping mappingOf(const SerialBackend& backend, int port)
 {
-    if (const auto* replay = dynamic_cast<const capture::ReplayBackend*>(&backend))
-        return {replay->recordedDevice(), {}, {}};
+    if (const auto device = backend.standsFor())
+        return {*device, {}, {}};
     return PortMap::current().lookup(port);
 }
 }
@@ -68,9 +67,9 @@ CommControl::~CommControl()
     backend_->close();
 }
 
-std::string CommControl::deviceForPort(int n)
+std::string CommControl::deviceName() const
 {
-    return PortMap::current().lookup(n).device;
+    return PortMap::current().lookup(port_).device;
 }
 
 std::string CommControl::portLabel() const
