@@ -86,12 +86,9 @@ public:
 
     // Device of the current port number, as PortMap maps it. A failed open names the device and
     // where its mapping came from.
-    std::string deviceName() const { return deviceForPort(port_); }
-    static std::string deviceForPort(int n);
+    std::string deviceName() const;
     // "COM<n> (<device>)", the way every error text names the port.
     std::string portLabel() const;
-
-    SerialBackend& backend() { return *backend_; }
 
     // Records the sessions as `settings` say, from the port open now or the next open on; a
     // control records nothing until told to.

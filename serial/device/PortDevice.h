@@ -34,7 +34,6 @@ public:
     // claim; other failures carry the system's text.
     CommError claim(const std::string& path);
     void release();
-    bool claimed() const { return fd_ >= 0; }
 
     std::optional<LineCounters> lineCounters() const;      // nullopt: the driver keeps none
     int outputQueue() const;                               // bytes the driver has not sent yet
