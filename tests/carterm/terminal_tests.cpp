@@ -4,7 +4,6 @@
 #include "tests/support/PseudoRandom.h"
 #include "tests/support/ReferencePane.h"
 #include "toolkit/Bytes.h"
-#include "carterm/CommEventTable.h"
 #include "carterm/TerminalAppend.h"
 
 #include <gtest/gtest.h>
@@ -118,26 +117,34 @@ TEST_F(Terminal, TheReplyBufferKeepsTheLast418NormalisedCharacters)
     EXPECT_EQ(f.Text1.text(), all.substr(all.size() - 418));
 }
 
+// Every event code as the window shows it: line events on the status line, errors in the alert
+// that beeps and asks, which leaves the status line as it was.
 TEST_F(Terminal, StatusLineEventsAndAlertErrors)
 {
-    h.line->raiseEvent(1009);
-    EXPECT_EQ(f.Label1.caption(), "Parity Error");
+    const std::pair<int, const char*> events[] = {{3, "Change in CTS Detected"}, {4, "Change in DSR Detected"},
+                                                  {5, "Change in CD Detected"},  {6, "The Phone is Ringing"},
+                                                  {7, "End of File Detected"},   {1001, "Break Received"},
+                                                  {1004, "Framing Error"},       {1009, "Parity Error"}};
+    for (auto [code, text] : events) {
+        h.line->raiseEvent(code);
+        EXPECT_EQ(f.Label1.caption(), text);
+    }
     EXPECT_TRUE(h.platform.boxes.empty());
-    h.line->raiseEvent(6);
-    EXPECT_EQ(f.Label1.caption(), "The Phone is Ringing");
 
-    h.platform.answer(MsgResult::OK);
-    h.line->raiseEvent(1002);
-    ASSERT_EQ(h.platform.boxes.size(), 1u);
-    EXPECT_EQ(h.platform.boxes[0].text, "CTS Timeout");
+    const std::pair<int, const char*> errors[] = {{1002, "CTS Timeout"}, {1003, "DSR Timeout"},
+                                                  {1007, "Carrier Detect Timeout"}, {1008, "Receive Buffer Overflow"},
+                                                  {1010, "Transmit Buffer Full"}, {1005, "Unknown error or event"},
+                                                  {1011, "Unknown error or event"}};
+    for (auto [code, text] : errors) {
+        h.platform.answer(MsgResult::OK);
+        h.line->raiseEvent(code);
+        EXPECT_EQ(h.platform.boxes.back().text, text);
+    }
     EXPECT_EQ(h.platform.boxes[0].title, "Press Cancel to Quit, Ok to ignore.");
     EXPECT_EQ(h.platform.boxes[0].buttons, MsgButtons::OKCancel);
-    EXPECT_EQ(h.platform.beeps, 1);
+    EXPECT_EQ(h.platform.beeps, 7);
     EXPECT_TRUE(f.MSComm1.portOpen());
-    EXPECT_EQ(f.Label1.caption(), "The Phone is Ringing"); // the status line keeps its text
-
-    h.line->raiseEvent(1011);
-    EXPECT_EQ(h.platform.boxes.back().text, "Unknown error or event");
+    EXPECT_EQ(f.Label1.caption(), "Parity Error"); // the status line keeps its text
     EXPECT_TRUE(f.eventMessage.empty());
     EXPECT_TRUE(f.errorMessage.empty());
 }
@@ -300,26 +307,3 @@ TEST_F(Terminal, ClosingAfterALossWhoseBoxOutlastedTheDeadlineDoesNotAsk)
     EXPECT_TRUE(h.platform.ended);
 }
 
-TEST(CommEventTable, EveryCodeHasItsMessage)
-{
-    const std::pair<int, const char*> events[] = {{3, "Change in CTS Detected"}, {4, "Change in DSR Detected"},
-                                                  {5, "Change in CD Detected"},  {6, "The Phone is Ringing"},
-                                                  {7, "End of File Detected"},   {1001, "Break Received"},
-                                                  {1004, "Framing Error"},       {1009, "Parity Error"}};
-    for (auto [code, text] : events) {
-        std::string ev, err;
-        EXPECT_EQ(carterm::lookUpCommEvent(code, ev, err), carterm::CommAction::Report);
-        EXPECT_EQ(ev, text);
-        EXPECT_EQ(err, "");
-    }
-    const std::pair<int, const char*> errors[] = {{1002, "CTS Timeout"},   {1003, "DSR Timeout"},
-                                                  {1007, "Carrier Detect Timeout"},
-                                                  {1008, "Receive Buffer Overflow"},
-                                                  {1010, "Transmit Buffer Full"}, {1005, "Unknown error or event"}};
-    for (auto [code, text] : errors) {
-        std::string ev, err;
-        carterm::lookUpCommEvent(code, ev, err);
-        EXPECT_EQ(err, text);
-        EXPECT_EQ(ev, "");
-    }
-}
