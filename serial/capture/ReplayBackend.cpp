@@ -88,13 +88,9 @@ void ReplayBackend::setSpeed(int speed)
 
 void ReplayBackend::setPlaying(bool playing)
 {
-    pausedAt_ = position();
+    const long long at = position();
     playing_ = playing;
-    clock_.start();
-    startedFrom_ = pausedAt_;
-    schedule();
-    if (onProgress)
-        onProgress();
+    playFrom(at);
 }
 
 void ReplayBackend::seek(long long time)
@@ -103,6 +99,12 @@ void ReplayBackend::seek(long long time)
     if (time < position())
         rewind();
     deliverUntil(time);
+    playFrom(time);
+}
+
+// The playback clock starts over at `time`, running or paused as the bar says.
+void ReplayBackend::playFrom(long long time)
+{
     pausedAt_ = time;
     clock_.start();
     startedFrom_ = time;

@@ -60,6 +60,7 @@ public:
 
 private:
     void schedule();
+    void playFrom(long long time);
     void deliverDue();
     // Delivers every record up to `time`.
     void deliverUntil(long long time);

@@ -279,13 +279,21 @@ int QtSerialBackend::bytesWaitingToSend() const
 // reopen the port) run from the event loop instead, once per batch of arrivals.
 void QtSerialBackend::queueReadyRead()
 {
-    if (readyReadQueued_)
-        return;
-    readyReadQueued_ = true;
-    postToUi(&port_, [this] {
-        readyReadQueued_ = false;
+    postOnce(readyReadQueued_, [this] {
         if (bytesAvailable() > 0)
             raise(&Events::readyRead);
+    });
+}
+
+// Posts `fn` to the window's thread unless one posted with the same flag is still waiting.
+void QtSerialBackend::postOnce(bool& queued, std::function<void()> fn)
+{
+    if (queued)
+        return;
+    queued = true;
+    postToUi(&port_, [&queued, fn = std::move(fn)] {
+        queued = false;
+        fn();
     });
 }
 
@@ -318,12 +326,8 @@ void QtSerialBackend::checkPortError(QSerialPort::SerialPortError error)
 
 void QtSerialBackend::queueDeviceLost()
 {
-    if (lossQueued_)
-        return;
-    lossQueued_ = true;
     // Closing inside Qt's own notifier would delete it under its feet.
-    postToUi(&port_, [this] {
-        lossQueued_ = false;
+    postOnce(lossQueued_, [this] {
         if (!port_.isOpen())
             return;
         const std::string text = device_.hangUpText();

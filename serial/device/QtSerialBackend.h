@@ -9,6 +9,7 @@
 
 #include <QSerialPort>
 #include <QTimer>
+#include <functional>
 #include <optional>
 
 namespace serial::device {
@@ -38,6 +39,7 @@ private:
     void queueReadyRead();
     void checkPortError(QSerialPort::SerialPortError error);
     void queueDeviceLost();
+    void postOnce(bool& queued, std::function<void()> fn);
     void pollLineCounters();
     void readQtBuffer(std::string& into);
     std::string setOnPort(const SerialSettings& settings);
