@@ -1,5 +1,6 @@
 #include "serial/network/NetworkBackend.h"
 
+#include "serial/network/CertificateFiles.h"
 #include "serial/network/GensioLoop.h"
 #include "serial/network/NetworkLink.h"
 
@@ -101,6 +102,9 @@ CommError NetworkBackend::open(const std::string& device, const SerialSettings& 
     NetworkEndpoint endpoint;
     if (const auto problem = NetworkEndpoint::parse(device, endpoint))
         return {errInvalidValue, *problem};
+    // TLS would open these files on the gensio thread, where a FIFO holds it for good.
+    if (const auto problem = certificateFilesProblem(endpoint))
+        return {errInvalidValue, "cannot connect: " + *problem};
     if (const std::string& failure = GensioLoop::instance().failure(); !failure.empty())
         return {errDeviceFailure, failure};
 

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -158,6 +161,13 @@ TEST(NetworkBackendTest, ConnectsRetriesAndGivesUpOnTime)
              s.note(s.links.back()->closed ? "all closed" : "a retry still open");
          },
          {"0 connect", "10 lost: " + gone, "1010 connect", "101510 all closed"}},
+        {"a ca= that is a FIFO is an open error before anything connects",
+         [](Session& s) {
+             const std::string fifo = "/tmp/hoistwise-ca-" + std::to_string(::getpid());
+             ::mkfifo(fifo.c_str(), 0600);
+             s.note(s.backend.open("rfc2217s://127.0.0.1:7000?ca=" + fifo, {}).text), ::unlink(fifo.c_str());
+         },
+         {"0 cannot connect: ca=/tmp/hoistwise-ca-" + std::to_string(::getpid()) + ": is a FIFO, not a file"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
