@@ -274,8 +274,6 @@ int NetworkLink::onEvent(gensio*, void* data, int event, int err, unsigned char*
 
 void NetworkLink::received(std::string_view bytes)
 {
-    if (!establishedTold_ && serverText_.size() < serverTextLimit)
-        serverText_.append(bytes.substr(0, serverTextLimit - serverText_.size()));
     bool tell = false;
     bool hold = true;
     {
@@ -406,7 +404,7 @@ void NetworkLink::readFailed(int err)
     if (ending_)
         return;
     ending_ = true;
-    if (err == GE_REMCLOSE && !establishedTold_ && serverText_.empty() && endpoint_.lineControl()
+    if (err == GE_REMCLOSE && !establishedTold_ && endpoint_.lineControl()
         && listenForRefusal()) {
         finish();
         return;

@@ -69,7 +69,9 @@ private:
     bool lineControl_ = false;
     bool writeWaiting_ = false;
     std::string tlsProblem_;
-    std::string serverText_;   // the first words of the server, for a refusal
+    // What the refusal listener heard; data of the connection itself is the controller's, never
+    // the server's words.
+    std::string serverText_;
     SerialSettings asked_;
     std::shared_ptr<Round> round_;            // the change the server is answering
     std::optional<SerialSettings> queued_;    // the change asked for meanwhile
