@@ -193,8 +193,12 @@ void NetworkBackend::connectTimedOut()
 {
     if (!link_.link || link_.up)
         return;
+    // Connected, and the controller's data may even have come, but the com-port option never
+    // answered: the server's accepter is plain telnet or raw TCP.
+    const bool notRfc2217 = endpoint_.lineControl() && link_.link->connected();
     close();
-    raise(&Events::openFailed, "cannot connect: " + timeoutText(endpoint_));
+    raise(&Events::openFailed, "cannot connect: " + (notRfc2217 ? "the server at " + endpoint_.address()
+        + " does not speak RFC 2217: is its accepter `telnet(rfc2217)`?" : timeoutText(endpoint_)));
 }
 
 CommError NetworkBackend::apply(const SerialSettings& settings)

@@ -153,6 +153,7 @@ void NetworkLink::opened(int err)
     {
         std::lock_guard lock(mutex_);
         lineControlShared_ = lineControl_;
+        connectedShared_ = true;
     }
     if (lineControl_) {
         askSettings(asked_);
@@ -397,6 +398,12 @@ bool NetworkLink::carriesLineControl() const
 {
     std::lock_guard lock(mutex_);
     return lineControlShared_;
+}
+
+bool NetworkLink::connected() const
+{
+    std::lock_guard lock(mutex_);
+    return connectedShared_;
 }
 
 void NetworkLink::readFailed(int err)

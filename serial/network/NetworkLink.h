@@ -27,6 +27,7 @@ public:
     std::size_t available() const override;
     void applySettings(const SerialSettings& settings) override;
     bool carriesLineControl() const override;
+    bool connected() const override;
 
     // Above this much unread input the link stops reading until the window catches up; the
     // server's own buffer and TCP hold the rest, so nothing is lost.
@@ -84,6 +85,7 @@ private:
     bool readHeld_ = false;
     bool flushPosted_ = false;
     bool lineControlShared_ = true;
+    bool connectedShared_ = false;
 };
 
 } // namespace serial::network

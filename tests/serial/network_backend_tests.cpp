@@ -57,15 +57,15 @@ private:
     std::vector<VirtualTimer*> timers_;
 };
 
-enum class Server { Answers, Refuses, Silent };
+enum class Server { Answers, Refuses, Silent, NotRfc2217 };
 
 // One port's backend, its server and what it told, as "<ms> what".
 struct Session {
     // A connection that the server answers as `server` says when its connect is made; like a
     // real one, it tells nothing once closed.
     struct FakeLink final : Link {
-        FakeLink(Session& s, LinkListener& listener, int delayMs) : listener(listener), reply(s.clock.timer([&s, this] {
-            if (s.server != Server::Silent)
+        FakeLink(Session& s, LinkListener& listener, int delayMs) : session(s), listener(listener), reply(s.clock.timer([&s, this] {
+            if (s.server != Server::Silent && s.server != Server::NotRfc2217)
                 s.server == Server::Answers ? this->listener.established(*this) : hangUp("the connection was refused");
         }))
         {
@@ -78,11 +78,13 @@ struct Session {
         std::size_t available() const override { return 0; }
         void applySettings(const SerialSettings&) override {}
         bool carriesLineControl() const override { return true; }
+        bool connected() const override { return session.server == Server::NotRfc2217; }
         void hangUp(const std::string& why)
         {
             if (!closed)
                 listener.ended(*this, why);
         }
+        Session& session;
         LinkListener& listener;
         std::unique_ptr<Clock::Timer> reply;
         bool closed = false;
@@ -129,6 +131,10 @@ TEST(NetworkBackendTest, ConnectsRetriesAndGivesUpOnTime)
         {"a server that never answers fails the open after 10 s",
          [](Session& s) { s.server = Server::Silent, s.open(), s.clock.advance(20000); },
          {"0 connect", "10000 failed: cannot connect: no answer from 127.0.0.1:7000 within 10 s"}},
+        {"a server that takes the connection but never the com-port option is told so after 10 s",
+         [](Session& s) { s.server = Server::NotRfc2217, s.open(), s.clock.advance(20000); },
+         {"0 connect", "10000 failed: cannot connect: the server at 127.0.0.1:7000 does not speak RFC 2217: is its "
+                       "accepter `telnet(rfc2217)`?"}},
         {"after a loss the retries come 1, 2, 4, 8, 16 s apart, then every 30 s",
          [](Session& s) {
              s.open(), s.clock.advance(10), s.server = Server::Refuses, s.links.back()->hangUp(gone);
