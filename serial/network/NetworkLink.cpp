@@ -118,6 +118,7 @@ void NetworkLink::start(const SerialSettings& settings)
     if (ending_)
         return;
     GensioLoop& loop = GensioLoop::instance();
+    loop.takeLog();   // what earlier connections left
     // The name is looked up here, on the gensio thread, so a slow name server never holds the window.
     int err = str_to_gensio(endpoint_.gensioString().c_str(), loop.os(), &NetworkLink::onEvent, this, &io_);
     if (err) {
@@ -297,20 +298,21 @@ void NetworkLink::received(std::string_view bytes)
 int NetworkLink::checkCertificate(int err, const char* why)
 {
     if (err) {
-        tlsProblem_ = "the server's certificate is not trusted";
+        problem_ = "the server's certificate is not trusted";
         if (why && *why)
-            tlsProblem_ += std::string(" (") + why + ")";
-        tlsProblem_ += endpoint_.ca.empty() ? " by the system's certificate store" : " by " + endpoint_.ca;
+            problem_ += std::string(" (") + why + ")";
+        problem_ += endpoint_.ca.empty() ? " by the system's certificate store" : " by " + endpoint_.ca;
         return GE_NOTSUP;
     }
     char pem[16384];
     gensiods size = sizeof pem;
     if (gensio_control(io_, GENSIO_CONTROL_DEPTH_FIRST, GENSIO_CONTROL_GET, GENSIO_CONTROL_CERT, pem, &size) != 0) {
-        tlsProblem_ = "the server's certificate cannot be read";
+        problem_ = "the server's certificate cannot be read";
         return GE_AUTHREJECT;
     }
-    tlsProblem_ = certificateHostProblem(std::string_view(pem, std::min<std::size_t>(size, sizeof pem)), endpoint_.host);
-    return tlsProblem_.empty() ? GE_NOTSUP : GE_AUTHREJECT;
+    problem_ = certificateHostProblem(std::string_view(pem, std::min<std::size_t>(size, sizeof pem)), endpoint_.host);
+    tlsUp_ = problem_.empty();
+    return problem_.empty() ? GE_NOTSUP : GE_AUTHREJECT;
 }
 
 void NetworkLink::send(std::string_view bytes)
@@ -411,6 +413,12 @@ void NetworkLink::readFailed(int err)
     if (ending_)
         return;
     ending_ = true;
+    // TLS says only "protocol error"; what it logged says whether the server spoke TLS at all.
+    const std::string logged = GensioLoop::instance().takeLog();
+    if (endpoint_.encrypted() && err == GE_PROTOERR && problem_.empty()
+        && (logged.find("wrong version number") != std::string::npos
+            || logged.find("packet length too long") != std::string::npos))
+        problem_ = "the server at " + endpoint_.address() + " is not speaking TLS";
     if (err == GE_REMCLOSE && !establishedTold_ && endpoint_.lineControl()
         && listenForRefusal()) {
         finish();
@@ -462,8 +470,8 @@ void NetworkLink::finish()
 
 std::string NetworkLink::failureText(int err) const
 {
-    if (!tlsProblem_.empty())
-        return tlsProblem_;
+    if (!problem_.empty())
+        return problem_;
     const std::string said = serverWords(serverText_);
     switch (err) {
     case GE_CONNREFUSE:
@@ -479,6 +487,9 @@ std::string NetworkLink::failureText(int err) const
     case GE_REMCLOSE:
         if (!said.empty())
             return "the server closed the connection, saying \"" + said + "\"";
+        // TLS 1.3 lets the handshake finish before the server finds no client certificate and hangs up.
+        if (!establishedTold_ && tlsUp_ && endpoint_.cert.empty())
+            return "the server asks for a client certificate (it hung up once TLS was up): give cert= and key=";
         return establishedTold_ ? "the server closed the connection"
                                 : "the server closed the connection before answering";
     default: {

@@ -67,9 +67,10 @@ private:
     bool open_ = false;
     bool ending_ = false;
     bool establishedTold_ = false;
+    bool tlsUp_ = false;   // the handshake is done and the server's certificate taken
     bool lineControl_ = false;
     bool writeWaiting_ = false;
-    std::string tlsProblem_;
+    std::string problem_;   // what went wrong, in our words, ahead of gensio's code
     // What the refusal listener heard; data of the connection itself is the controller's, never
     // the server's words.
     std::string serverText_;

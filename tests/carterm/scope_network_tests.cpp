@@ -164,7 +164,8 @@ TEST_F(ScopeOverSer2net, TlsConnectsWithTheSiteCaAndRefusesAnotherCaAnotherHostO
 {
     const TestCertificates certs;
     ASSERT_TRUE(certs.made) << "openssl could not make the test certificates";
-    serve({certs.ssl("here"), certs.ssl("elsewhere"), certs.ssl("expired")});
+    serve({certs.ssl("here"), certs.ssl("elsewhere"), certs.ssl("expired"), "telnet(rfc2217)",
+           certs.ssl("here", ",clientauth,CA=" + certs.dir + "/site-ca.pem")});
     const auto tls = [&](std::size_t i, const std::string& ca) {
         return server->url("rfc2217s", i) + "?ca=" + certs.dir + "/" + ca + ".pem";
     };
@@ -181,6 +182,8 @@ TEST_F(ScopeOverSer2net, TlsConnectsWithTheSiteCaAndRefusesAnotherCaAnotherHostO
         {tls(1, "site-ca"), "the server's certificate is for mr9.example, not for 127.0.0.1"},
         {tls(2, "site-ca"), "the server's certificate is not trusted (certificate has expired) by " + certs.dir
                                 + "/site-ca.pem"},
+        {tls(3, "site-ca"), "the server at 127.0.0.1:" + std::to_string(server->port(3)) + " is not speaking TLS"},
+        {tls(4, "site-ca"), "the server asks for a client certificate (it hung up once TLS was up): give cert= and key="},
     };
     for (const auto& r : refused) {
         openWindow(r.mapping);
