@@ -193,9 +193,9 @@ void NetworkBackend::connectTimedOut()
 {
     if (!link_.link || link_.up)
         return;
-    // Connected, and the controller's data may even have come, but the com-port option never
-    // answered: the server's accepter is plain telnet or raw TCP.
-    const bool notRfc2217 = endpoint_.lineControl() && link_.link->connected();
+    // The server spoke (negotiation, the controller's data) but never answered the com-port
+    // option: its accepter is plain telnet or raw TCP.
+    const bool notRfc2217 = endpoint_.lineControl() && link_.link->serverSpoke();
     close();
     raise(&Events::openFailed, "cannot connect: " + (notRfc2217 ? "the server at " + endpoint_.address()
         + " does not speak RFC 2217: is its accepter `telnet(rfc2217)`?" : timeoutText(endpoint_)));

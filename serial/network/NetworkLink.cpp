@@ -5,6 +5,7 @@
 #include "serial/network/RefusalListener.h"
 #include "serial/network/RemoteLineState.h"
 #include "serial/network/ServerWords.h"
+#include "serial/network/TelnetWatch.h"
 
 #include "serial/UiThread.h"
 
@@ -154,9 +155,19 @@ void NetworkLink::opened(int err)
     {
         std::lock_guard lock(mutex_);
         lineControlShared_ = lineControl_;
-        connectedShared_ = true;
     }
     if (lineControl_) {
+        // Ended from a task of its own, never from within the watch.
+        const auto swallowing = [self = weak_from_this()] {
+            GensioLoop::instance().post([self] {
+                if (const std::shared_ptr<NetworkLink> link = self.lock())
+                    link->swallowed();
+            });
+        };
+        watch_ = std::make_unique<TelnetWatch>(io_, endpoint_.port, swallowing, [this] {
+            std::lock_guard lock(mutex_);
+            spokeShared_ = true;
+        });
         askSettings(asked_);
         // As a local device opens: no flow control. DTR and RTS stay as the server raised them on
         // opening its device; gensio 2.6 mismatches the answers of later changes if asked for them.
@@ -217,6 +228,8 @@ void NetworkLink::answered(Round& round, int field, int err, unsigned value)
 {
     if (ending_ || &round != round_.get())
         return;
+    if (watch_)
+        watch_->passed();
     SerialSettings& answer = round.answer;
     if (!err) {
         switch (field) {
@@ -263,6 +276,8 @@ int NetworkLink::onEvent(gensio*, void* data, int event, int err, unsigned char*
     case GENSIO_EVENT_SER_LINESTATE: {
         if (!buf || self->ending_)
             return 0;
+        if (self->watch_)
+            self->watch_->passed();
         const unsigned state = *reinterpret_cast<unsigned*>(buf);
         const std::vector<int> codes = event == GENSIO_EVENT_SER_MODEMSTATE ? modemStateCodes(state) : lineStateCodes(state);
         for (int code : codes)
@@ -276,6 +291,8 @@ int NetworkLink::onEvent(gensio*, void* data, int event, int err, unsigned char*
 
 void NetworkLink::received(std::string_view bytes)
 {
+    if (watch_)
+        watch_->passed();
     bool tell = false;
     bool hold = true;
     {
@@ -402,10 +419,20 @@ bool NetworkLink::carriesLineControl() const
     return lineControlShared_;
 }
 
-bool NetworkLink::connected() const
+void NetworkLink::swallowed()
+{
+    if (ending_)
+        return;
+    ending_ = true;
+    problem_ = "the server at " + endpoint_.address() + " sends a telnet subnegotiation that never ends (over "
+               + std::to_string(TelnetWatch::limitBytes) + " bytes without its end): the connection is dropped";
+    end(GE_PROTOERR);
+}
+
+bool NetworkLink::serverSpoke() const
 {
     std::lock_guard lock(mutex_);
-    return connectedShared_;
+    return spokeShared_;
 }
 
 void NetworkLink::readFailed(int err)
@@ -464,6 +491,7 @@ void NetworkLink::finish()
     if (io_)
         releaseGensio(io_, [this] {
             io_ = nullptr;
+            watch_.reset();
             std::shared_ptr<NetworkLink> last = std::move(keepAlive_);
         });
 }

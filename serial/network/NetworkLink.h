@@ -12,6 +12,7 @@ struct gensio;
 namespace serial::network {
 
 class RefusalListener;
+class TelnetWatch;
 
 class NetworkLink final : public Link, public std::enable_shared_from_this<NetworkLink> {
 public:
@@ -27,7 +28,7 @@ public:
     std::size_t available() const override;
     void applySettings(const SerialSettings& settings) override;
     bool carriesLineControl() const override;
-    bool connected() const override;
+    bool serverSpoke() const override;
 
     // Above this much unread input the link stops reading until the window catches up; the
     // server's own buffer and TCP hold the rest, so nothing is lost.
@@ -53,6 +54,7 @@ private:
     void end(int err);
     void finish();
     void resumeReading();
+    void swallowed();
     // Runs `call` with the listener on the window's thread, unless the link was closed meanwhile.
     void toWindow(std::function<void(LinkListener&, Link&)> call);
     std::string failureText(int err) const;
@@ -64,6 +66,7 @@ private:
     gensio* io_ = nullptr;
     std::shared_ptr<NetworkLink> keepAlive_;   // held while io_ exists
     std::shared_ptr<RefusalListener> refusal_;
+    std::unique_ptr<TelnetWatch> watch_;
     bool open_ = false;
     bool ending_ = false;
     bool establishedTold_ = false;
@@ -86,7 +89,7 @@ private:
     bool readHeld_ = false;
     bool flushPosted_ = false;
     bool lineControlShared_ = true;
-    bool connectedShared_ = false;
+    bool spokeShared_ = false;
 };
 
 } // namespace serial::network

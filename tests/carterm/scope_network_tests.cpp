@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <unistd.h>
@@ -226,4 +227,40 @@ TEST_F(ScopeOverSer2net, AnUnreachableServerIsToldWithinTenSecondsWhileTheWindow
         EXPECT_FALSE(form->MSComm1.portOpen());
     }
     ::close(silent);
+}
+
+// A server of our own: the overrun it reports is recovered with no poll the operator did not start
+// and no reopen, and its data before answering is never quoted as its words at the loss; an
+// endless subnegotiation and a server without RFC 2217 end the open saying so; tcp:// sends no
+// telnet byte.
+TEST_F(ScopeOverSer2net, AFakeServersFaultsEndAsTold)
+{
+    const std::string log = ::testing::TempDir() + "fake-server-" + std::to_string(::getpid());
+    const auto sent = [&] {
+        std::ifstream in(log, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const struct { std::string mode, scheme, told; } cases[] = {
+        {"agree", "rfc2217", "the server closed the connection. The device"},
+        {"endless", "rfc2217", "sends a telnet subnegotiation that never ends"},
+        {"silent", "rfc2217", "does not speak RFC 2217: is its accepter `telnet(rfc2217)`?"},
+        {"silent", "tcp", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.scheme + " " + c.mode);
+        std::filesystem::remove(log);
+        sim::SimulatorProcess fake(FAKE_SERVER, {c.mode, log});
+        openWindow(c.scheme + "://127.0.0.1:" + fake.readLine());
+        if (c.mode == "agree") {
+            ASSERT_TRUE(runUntil([&] { return sent().find("install\r") != std::string::npos; }, seconds(5)));
+            fake.stop();
+        }
+        runUntil([&] { return !platform.boxes.empty(); }, seconds(c.told.empty() ? 1 : 11));
+        EXPECT_EQ(platform.boxes.empty(), c.told.empty());
+        EXPECT_NE(lastBox().find(c.told), std::string::npos) << lastBox();
+        EXPECT_EQ(lastBox().find("saying"), std::string::npos) << lastBox();
+        EXPECT_EQ(sent().find("pmi"), std::string::npos);
+        EXPECT_TRUE(c.scheme == "rfc2217" || sent().find('\xff') == std::string::npos);
+    }
+    std::filesystem::remove(log);
 }

@@ -78,7 +78,7 @@ struct Session {
         std::size_t available() const override { return 0; }
         void applySettings(const SerialSettings&) override {}
         bool carriesLineControl() const override { return true; }
-        bool connected() const override { return session.server == Server::NotRfc2217; }
+        bool serverSpoke() const override { return session.server == Server::NotRfc2217; }
         void hangUp(const std::string& why)
         {
             if (!closed)
@@ -131,7 +131,7 @@ TEST(NetworkBackendTest, ConnectsRetriesAndGivesUpOnTime)
         {"a server that never answers fails the open after 10 s",
          [](Session& s) { s.server = Server::Silent, s.open(), s.clock.advance(20000); },
          {"0 connect", "10000 failed: cannot connect: no answer from 127.0.0.1:7000 within 10 s"}},
-        {"a server that takes the connection but never the com-port option is told so after 10 s",
+        {"a server that speaks but never answers the com-port option is told so after 10 s",
          [](Session& s) { s.server = Server::NotRfc2217, s.open(), s.clock.advance(20000); },
          {"0 connect", "10000 failed: cannot connect: the server at 127.0.0.1:7000 does not speak RFC 2217: is its "
                        "accepter `telnet(rfc2217)`?"}},

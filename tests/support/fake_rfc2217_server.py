@@ -1,0 +1,43 @@
+#!/usr/bin/env python3
+# A serial server on a free loopback port, printed first. "agree": takes the com-port option,
+# answers each setting with what was asked, then reports an overrun. "endless": likewise, then
+# opens a subnegotiation it never ends. "silent": never answers the option and sends data.
+# Each sends a line before answering anything.
+# What clients send is appended to the log file as it came.
+import re, socket, sys
+IAC_SB_COMPORT, SE = b'\xff\xfa\x2c', b'\xff\xf0'
+mode, log = sys.argv[1], open(sys.argv[2], 'ab', buffering=0)
+server = socket.create_server(('127.0.0.1', 0))
+print(server.getsockname()[1], flush=True)
+while True:
+    client, _ = server.accept()
+    client.settimeout(0.2)
+    client.sendall((b'' if mode == 'silent' else b'\xff\xfd\x2c') + b'early\r\n')
+    pending, answered, after = b'', 0, b''
+    try:
+        while True:
+            client.sendall(b'data\r\n' if mode == 'silent' else after)
+            try:
+                got = client.recv(4096)
+            except socket.timeout:
+                continue
+            if not got:
+                break
+            log.write(got)
+            if mode == 'silent':
+                continue
+            pending += got
+            for m in re.finditer(rb'\xff\xfa\x2c([\x01-\x0c])(.*?)\xff\xf0', pending, re.S):
+                client.sendall(IAC_SB_COMPORT + bytes([m[1][0] + 100]) + m[2] + SE)
+                answered += m[1][0] <= 4
+            pending = pending[pending.rfind(SE) + 2:] if SE in pending else pending
+            if answered >= 4 and answered < 100:
+                answered = 100
+                if mode == 'agree':
+                    client.sendall(IAC_SB_COMPORT + b'\x6a\x02' + SE)
+                else:
+                    client.sendall(IAC_SB_COMPORT + b'\x6a')
+                    after = b'x' * 4096
+    except OSError:
+        pass
+    client.close()
