@@ -4,6 +4,8 @@
 #include "serial/network/GensioLoop.h"
 #include "serial/network/NetworkLink.h"
 
+#include "serial/OutsideText.h"
+
 #include <algorithm>
 #include <climits>
 #include <utility>
@@ -197,7 +199,7 @@ void NetworkBackend::connectTimedOut()
     // option: its accepter is plain telnet or raw TCP.
     const bool notRfc2217 = endpoint_.lineControl() && link_.link->serverSpoke();
     close();
-    raise(&Events::openFailed, "cannot connect: " + (notRfc2217 ? "the server at " + endpoint_.address()
+    raise(&Events::openFailed, "cannot connect: " + (notRfc2217 ? "the server at " + printable(endpoint_.address())
         + " does not speak RFC 2217: is its accepter `telnet(rfc2217)`?" : timeoutText(endpoint_)));
 }
 

@@ -7,6 +7,7 @@
 #include "serial/network/ServerWords.h"
 #include "serial/network/TelnetWatch.h"
 
+#include "serial/OutsideText.h"
 #include "serial/UiThread.h"
 
 #include <QCoreApplication>
@@ -317,8 +318,8 @@ int NetworkLink::checkCertificate(int err, const char* why)
     if (err) {
         problem_ = "the server's certificate is not trusted";
         if (why && *why)
-            problem_ += std::string(" (") + why + ")";
-        problem_ += endpoint_.ca.empty() ? " by the system's certificate store" : " by " + endpoint_.ca;
+            problem_ += " (" + printable(why) + ")";
+        problem_ += endpoint_.ca.empty() ? " by the system's certificate store" : " by " + printable(endpoint_.ca);
         return GE_NOTSUP;
     }
     char pem[16384];
@@ -424,7 +425,7 @@ void NetworkLink::swallowed()
     if (ending_)
         return;
     ending_ = true;
-    problem_ = "the server at " + endpoint_.address() + " sends a telnet subnegotiation that never ends (over "
+    problem_ = "the server at " + printable(endpoint_.address()) + " sends a telnet subnegotiation that never ends (over "
                + std::to_string(TelnetWatch::limitBytes) + " bytes without its end): the connection is dropped";
     end(GE_PROTOERR);
 }
@@ -445,7 +446,7 @@ void NetworkLink::readFailed(int err)
     if (endpoint_.encrypted() && err == GE_PROTOERR && problem_.empty()
         && (logged.find("wrong version number") != std::string::npos
             || logged.find("packet length too long") != std::string::npos))
-        problem_ = "the server at " + endpoint_.address() + " is not speaking TLS";
+        problem_ = "the server at " + printable(endpoint_.address()) + " is not speaking TLS";
     if (err == GE_REMCLOSE && !establishedTold_ && endpoint_.lineControl()
         && listenForRefusal()) {
         finish();

@@ -23,7 +23,8 @@ public:
     // Something came through the telnet layer: what the socket took so far is accounted for.
     void passed();
 
-    static constexpr std::uint64_t limitBytes = 512;
+    // RFC 2217 subnegotiations are a few bytes; TLS records and tickets add a few hundred.
+    static constexpr std::uint64_t limitBytes = 1024;
 
 private:
     static void tick(gensio_timer* timer, void* self);

@@ -236,10 +236,7 @@ TEST_F(ScopeOverSer2net, AnUnreachableServerIsToldWithinTenSecondsWhileTheWindow
 TEST_F(ScopeOverSer2net, AFakeServersFaultsEndAsTold)
 {
     const std::string log = ::testing::TempDir() + "fake-server-" + std::to_string(::getpid());
-    const auto sent = [&] {
-        std::ifstream in(log, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
+    const auto sent = [&] { return std::string(std::istreambuf_iterator<char>(std::ifstream(log).rdbuf()), {}); };
     const struct { std::string mode, scheme, told; } cases[] = {
         {"agree", "rfc2217", "the server closed the connection. The device"},
         {"endless", "rfc2217", "sends a telnet subnegotiation that never ends"},

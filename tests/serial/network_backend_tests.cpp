@@ -19,6 +19,7 @@ namespace {
 using Ms = std::chrono::milliseconds;
 const std::string device = "rfc2217://127.0.0.1:7000";
 const std::string gone = "the server closed the connection";
+const std::string fifo = "/tmp/hoistwise-ca-" + std::to_string(::getpid());
 
 // Time moves only by advance(), which fires the timers due by then in order.
 class VirtualClock final : public Clock {
@@ -168,12 +169,8 @@ TEST(NetworkBackendTest, ConnectsRetriesAndGivesUpOnTime)
          },
          {"0 connect", "10 lost: " + gone, "1010 connect", "101510 all closed"}},
         {"a ca= that is a FIFO is an open error before anything connects",
-         [](Session& s) {
-             const std::string fifo = "/tmp/hoistwise-ca-" + std::to_string(::getpid());
-             ::mkfifo(fifo.c_str(), 0600);
-             s.note(s.backend.open("rfc2217s://127.0.0.1:7000?ca=" + fifo, {}).text), ::unlink(fifo.c_str());
-         },
-         {"0 cannot connect: ca=/tmp/hoistwise-ca-" + std::to_string(::getpid()) + ": is a FIFO, not a file"}},
+         [](Session& s) { ::mkfifo(fifo.c_str(), 0600), s.note(s.backend.open("rfc2217s://127.0.0.1:7000?ca=" + fifo, {}).text); },
+         {"0 cannot connect: ca=" + fifo + ": is a FIFO, not a file"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -181,4 +178,5 @@ TEST(NetworkBackendTest, ConnectsRetriesAndGivesUpOnTime)
         c.steps(s);
         EXPECT_EQ(s.log, c.told);
     }
+    ::unlink(fifo.c_str());
 }

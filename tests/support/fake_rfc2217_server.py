@@ -2,10 +2,9 @@
 # A serial server on a free loopback port, printed first. "agree": takes the com-port option,
 # answers each setting with what was asked, then reports an overrun. "endless": likewise, then
 # opens a subnegotiation it never ends. "silent": never answers the option and sends data.
-# Each sends a line before answering anything.
-# What clients send is appended to the log file as it came.
+# Each sends a line before answering anything; what clients send is appended to the log file.
 import re, socket, sys
-IAC_SB_COMPORT, SE = b'\xff\xfa\x2c', b'\xff\xf0'
+SB, SE = b'\xff\xfa\x2c', b'\xff\xf0'
 mode, log = sys.argv[1], open(sys.argv[2], 'ab', buffering=0)
 server = socket.create_server(('127.0.0.1', 0))
 print(server.getsockname()[1], flush=True)
@@ -23,21 +22,17 @@ while True:
                 continue
             if not got:
                 break
-            log.write(got)
-            if mode == 'silent':
+            if log.write(got) and mode == 'silent':
                 continue
             pending += got
             for m in re.finditer(rb'\xff\xfa\x2c([\x01-\x0c])(.*?)\xff\xf0', pending, re.S):
-                client.sendall(IAC_SB_COMPORT + bytes([m[1][0] + 100]) + m[2] + SE)
+                client.sendall(SB + bytes([m[1][0] + 100]) + m[2] + SE)
                 answered += m[1][0] <= 4
             pending = pending[pending.rfind(SE) + 2:] if SE in pending else pending
-            if answered >= 4 and answered < 100:
+            if 4 <= answered < 100:
                 answered = 100
-                if mode == 'agree':
-                    client.sendall(IAC_SB_COMPORT + b'\x6a\x02' + SE)
-                else:
-                    client.sendall(IAC_SB_COMPORT + b'\x6a')
-                    after = b'x' * 4096
+                client.sendall(SB + (b'\x6a\x02' + SE if mode == 'agree' else b'\x6a'))
+                after = b'' if mode == 'agree' else b'x' * 4096
     except OSError:
         pass
     client.close()
