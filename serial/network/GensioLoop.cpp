@@ -1,6 +1,7 @@
 #include "serial/network/GensioLoop.h"
 
 #include <gensio/gensio.h>
+#include <openssl/crypto.h>
 
 #include <cstdarg>
 #include <cstdio>
@@ -84,6 +85,8 @@ void GensioLoop::run()
     while (gensio_os_funcs_wait(os_, stop_, 1, nullptr) != 0) {
     }
     runTasks();
+    // TLS keeps state per thread, which only this call frees.
+    OPENSSL_thread_stop();
 }
 
 void GensioLoop::post(std::function<void()> task)

@@ -75,15 +75,12 @@ struct NetworkLink::Round {
     std::chrono::steady_clock::time_point asked = std::chrono::steady_clock::now();
 };
 
-namespace {
-
-struct Answer {
-    std::weak_ptr<NetworkLink> link;
-    std::shared_ptr<NetworkLink::Round> round;
+// One request awaiting the server's answer; the link keeps it until answered or let go.
+struct NetworkLink::Answer {
+    NetworkLink* link;
+    std::shared_ptr<Round> round;
     int field;
 };
-
-} // namespace
 
 NetworkLink::NetworkLink(const NetworkEndpoint& endpoint, LinkListener& listener)
     : endpoint_(endpoint)
@@ -201,21 +198,25 @@ void NetworkLink::applySettings(const SerialSettings& settings)
 void NetworkLink::askSettings(const SerialSettings& settings)
 {
     sergensio* sio = gensio_to_sergensio(io_);
+    // gensio calls back only while io_ exists, and so while the link holds itself.
     const auto done = [](sergensio*, int err, unsigned value, void* data) {
-        std::unique_ptr<Answer> answer(static_cast<Answer*>(data));
-        if (const std::shared_ptr<NetworkLink> link = answer->link.lock())
-            link->answered(*answer->round, answer->field, err, value);
+        auto* answer = static_cast<Answer*>(data);
+        NetworkLink& link = *answer->link;
+        const std::shared_ptr<Round> round = answer->round;
+        const int field = answer->field;
+        std::erase_if(link.answers_, [answer](const auto& a) { return a.get() == answer; });
+        link.answered(*round, field, err, value);
     };
     auto round = std::make_shared<Round>();
     round->answer = settings;
     round_ = round;
     queued_.reset();
     const auto ask = [&](int field, auto call, unsigned value) {
-        auto* answer = new Answer{weak_from_this(), round, field};
-        if (call(sio, value, done, answer) == 0)
+        auto answer = std::make_unique<Answer>(Answer{this, round, field});
+        if (call(sio, value, done, answer.get()) == 0) {
+            answers_.push_back(std::move(answer));
             ++round->due;
-        else
-            delete answer;
+        }
     };
     ask(Baud, sergensio_baud, static_cast<unsigned>(settings.baudRate));
     ask(DataBits, sergensio_datasize, static_cast<unsigned>(settings.dataBits));
@@ -493,6 +494,7 @@ void NetworkLink::finish()
         releaseGensio(io_, [this] {
             io_ = nullptr;
             watch_.reset();
+            answers_.clear();   // requests the server never answered
             std::shared_ptr<NetworkLink> last = std::move(keepAlive_);
         });
 }

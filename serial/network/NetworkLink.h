@@ -5,7 +5,9 @@
 #include "serial/network/Link.h"
 
 #include <mutex>
+#include <memory>
 #include <optional>
+#include <vector>
 
 struct gensio;
 
@@ -35,6 +37,7 @@ public:
     static constexpr std::size_t readHoldBytes = 1 << 20;
 
     struct Round;
+    struct Answer;
 
 private:
     NetworkLink(const NetworkEndpoint& endpoint, LinkListener& listener);
@@ -79,6 +82,7 @@ private:
     std::string serverText_;
     SerialSettings asked_;
     std::shared_ptr<Round> round_;            // the change the server is answering
+    std::vector<std::unique_ptr<Answer>> answers_;
     std::optional<SerialSettings> queued_;    // the change asked for meanwhile
 
     mutable std::mutex mutex_;   // guards what both threads touch
