@@ -229,10 +229,8 @@ TEST_F(ScopeOverSer2net, AnUnreachableServerIsToldWithinTenSecondsWhileTheWindow
     ::close(silent);
 }
 
-// A server of our own: the overrun it reports is recovered with no poll the operator did not start
-// and no reopen, and its data before answering is never quoted as its words at the loss; an
-// endless subnegotiation and a server without RFC 2217 end the open saying so; tcp:// sends no
-// telnet byte.
+// Our fake server: an overrun recovered without unasked polls or a reopen, data never quoted as the
+// server's words at a loss, each fault ended saying so, and no telnet byte on tcp://.
 TEST_F(ScopeOverSer2net, AFakeServersFaultsEndAsTold)
 {
     const std::string log = ::testing::TempDir() + "fake-server-" + std::to_string(::getpid());

@@ -1,8 +1,7 @@
 #!/usr/bin/env python3
-# A serial server on a free loopback port, printed first. "agree": takes the com-port option,
-# answers each setting with what was asked, then reports an overrun. "endless": likewise, then
-# opens a subnegotiation it never ends. "silent": never answers the option and sends data.
-# Each sends a line before answering anything; what clients send is appended to the log file.
+# A serial server on a free loopback port, printed first, logging what clients send. "agree" answers
+# the com-port option and settings, then an overrun; "endless" then a subnegotiation never ended;
+# "silent" answers nothing and sends data. Each sends a line before answering anything.
 import re, socket, sys
 SB, SE = b'\xff\xfa\x2c', b'\xff\xf0'
 mode, log = sys.argv[1], open(sys.argv[2], 'ab', buffering=0)
