@@ -1,12 +1,25 @@
 #include "serial/network/GensioLoop.h"
 
 #include <gensio/gensio.h>
+#include <openssl/crypto.h>
 
+#include <cstdarg>
+#include <cstdio>
 #include <csignal>
 #include <memory>
+#include <utility>
 #include <pthread.h>
 
 namespace serial::network {
+
+namespace {
+std::string logged;   // the loop's thread only
+} // namespace
+
+std::string GensioLoop::takeLog()
+{
+    return std::exchange(logged, {});
+}
 
 GensioLoop& GensioLoop::instance()
 {
@@ -45,6 +58,11 @@ void GensioLoop::run()
     ::pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
     int error = gensio_default_os_hnd(GENSIO_DEF_WAKE_SIG, &os_);
     if (!error) {
+        gensio_os_funcs_set_vlog(os_, [](gensio_os_funcs*, gensio_log_levels, const char* format, va_list args) {
+            char text[512];
+            std::vsnprintf(text, sizeof text, format, args);
+            logged = text;
+        });
         runner_ = gensio_os_funcs_alloc_runner(os_, [](gensio_runner*, void* self) {
             static_cast<GensioLoop*>(self)->runTasks();
         }, this);
@@ -67,6 +85,8 @@ void GensioLoop::run()
     while (gensio_os_funcs_wait(os_, stop_, 1, nullptr) != 0) {
     }
     runTasks();
+    // TLS keeps state per thread, which only this call frees.
+    OPENSSL_thread_stop();
 }
 
 void GensioLoop::post(std::function<void()> task)

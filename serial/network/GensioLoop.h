@@ -28,6 +28,9 @@ public:
     void post(std::function<void()> task);
     // Only for use on the loop's thread.
     gensio_os_funcs* os() const { return os_; }
+    // What gensio last logged, if anything since the last call (TLS says there why a handshake
+    // failed). Loop's thread only.
+    std::string takeLog();
     // Empty when the loop runs; otherwise why gensio could not be started.
     const std::string& failure() const { return failure_; }
 

@@ -45,6 +45,8 @@ public:
     virtual std::size_t available() const = 0;
     // Asks the server for these settings (RFC 2217 only; answered through settingsAnswered).
     virtual void applySettings(const SerialSettings& settings) = 0;
+    // The server has sent something (data, telnet negotiation), whether or not it answered.
+    virtual bool serverSpoke() const = 0;
     // False when the server takes no line control (tcp://, or a telnet server without RFC 2217).
     virtual bool carriesLineControl() const = 0;
 };

@@ -1,7 +1,10 @@
 #include "serial/network/NetworkBackend.h"
 
+#include "serial/network/CertificateFiles.h"
 #include "serial/network/GensioLoop.h"
 #include "serial/network/NetworkLink.h"
+
+#include "serial/OutsideText.h"
 
 #include <algorithm>
 #include <climits>
@@ -101,6 +104,9 @@ CommError NetworkBackend::open(const std::string& device, const SerialSettings& 
     NetworkEndpoint endpoint;
     if (const auto problem = NetworkEndpoint::parse(device, endpoint))
         return {errInvalidValue, *problem};
+    // TLS would open these files on the gensio thread, where a FIFO holds it for good.
+    if (const auto problem = certificateFilesProblem(endpoint))
+        return {errInvalidValue, "cannot connect: " + *problem};
     if (const std::string& failure = GensioLoop::instance().failure(); !failure.empty())
         return {errDeviceFailure, failure};
 
@@ -189,8 +195,12 @@ void NetworkBackend::connectTimedOut()
 {
     if (!link_.link || link_.up)
         return;
+    // The server spoke (negotiation, the controller's data) but never answered the com-port
+    // option: its accepter is plain telnet or raw TCP.
+    const bool notRfc2217 = endpoint_.lineControl() && link_.link->serverSpoke();
     close();
-    raise(&Events::openFailed, "cannot connect: " + timeoutText(endpoint_));
+    raise(&Events::openFailed, "cannot connect: " + (notRfc2217 ? "the server at " + printable(endpoint_.address())
+        + " does not speak RFC 2217: is its accepter `telnet(rfc2217)`?" : timeoutText(endpoint_)));
 }
 
 CommError NetworkBackend::apply(const SerialSettings& settings)

@@ -5,7 +5,9 @@
 #include "serial/network/RefusalListener.h"
 #include "serial/network/RemoteLineState.h"
 #include "serial/network/ServerWords.h"
+#include "serial/network/TelnetWatch.h"
 
+#include "serial/OutsideText.h"
 #include "serial/UiThread.h"
 
 #include <QCoreApplication>
@@ -73,15 +75,12 @@ struct NetworkLink::Round {
     std::chrono::steady_clock::time_point asked = std::chrono::steady_clock::now();
 };
 
-namespace {
-
-struct Answer {
-    std::weak_ptr<NetworkLink> link;
-    std::shared_ptr<NetworkLink::Round> round;
+// One request awaiting the server's answer; the link keeps it until answered or let go.
+struct NetworkLink::Answer {
+    NetworkLink* link;
+    std::shared_ptr<Round> round;
     int field;
 };
-
-} // namespace
 
 NetworkLink::NetworkLink(const NetworkEndpoint& endpoint, LinkListener& listener)
     : endpoint_(endpoint)
@@ -118,6 +117,7 @@ void NetworkLink::start(const SerialSettings& settings)
     if (ending_)
         return;
     GensioLoop& loop = GensioLoop::instance();
+    loop.takeLog();   // what earlier connections left
     // The name is looked up here, on the gensio thread, so a slow name server never holds the window.
     int err = str_to_gensio(endpoint_.gensioString().c_str(), loop.os(), &NetworkLink::onEvent, this, &io_);
     if (err) {
@@ -155,6 +155,17 @@ void NetworkLink::opened(int err)
         lineControlShared_ = lineControl_;
     }
     if (lineControl_) {
+        // Ended from a task of its own, never from within the watch.
+        const auto swallowing = [self = weak_from_this()] {
+            GensioLoop::instance().post([self] {
+                if (const std::shared_ptr<NetworkLink> link = self.lock())
+                    link->swallowed();
+            });
+        };
+        watch_ = std::make_unique<TelnetWatch>(io_, endpoint_.port, swallowing, [this] {
+            std::lock_guard lock(mutex_);
+            spokeShared_ = true;
+        });
         askSettings(asked_);
         // As a local device opens: no flow control. DTR and RTS stay as the server raised them on
         // opening its device; gensio 2.6 mismatches the answers of later changes if asked for them.
@@ -187,21 +198,25 @@ void NetworkLink::applySettings(const SerialSettings& settings)
 void NetworkLink::askSettings(const SerialSettings& settings)
 {
     sergensio* sio = gensio_to_sergensio(io_);
+    // gensio calls back only while io_ exists, and so while the link holds itself.
     const auto done = [](sergensio*, int err, unsigned value, void* data) {
-        std::unique_ptr<Answer> answer(static_cast<Answer*>(data));
-        if (const std::shared_ptr<NetworkLink> link = answer->link.lock())
-            link->answered(*answer->round, answer->field, err, value);
+        auto* answer = static_cast<Answer*>(data);
+        NetworkLink& link = *answer->link;
+        const std::shared_ptr<Round> round = answer->round;
+        const int field = answer->field;
+        std::erase_if(link.answers_, [answer](const auto& a) { return a.get() == answer; });
+        link.answered(*round, field, err, value);
     };
     auto round = std::make_shared<Round>();
     round->answer = settings;
     round_ = round;
     queued_.reset();
     const auto ask = [&](int field, auto call, unsigned value) {
-        auto* answer = new Answer{weak_from_this(), round, field};
-        if (call(sio, value, done, answer) == 0)
+        auto answer = std::make_unique<Answer>(Answer{this, round, field});
+        if (call(sio, value, done, answer.get()) == 0) {
+            answers_.push_back(std::move(answer));
             ++round->due;
-        else
-            delete answer;
+        }
     };
     ask(Baud, sergensio_baud, static_cast<unsigned>(settings.baudRate));
     ask(DataBits, sergensio_datasize, static_cast<unsigned>(settings.dataBits));
@@ -215,6 +230,8 @@ void NetworkLink::answered(Round& round, int field, int err, unsigned value)
 {
     if (ending_ || &round != round_.get())
         return;
+    if (watch_)
+        watch_->passed();
     SerialSettings& answer = round.answer;
     if (!err) {
         switch (field) {
@@ -261,6 +278,8 @@ int NetworkLink::onEvent(gensio*, void* data, int event, int err, unsigned char*
     case GENSIO_EVENT_SER_LINESTATE: {
         if (!buf || self->ending_)
             return 0;
+        if (self->watch_)
+            self->watch_->passed();
         const unsigned state = *reinterpret_cast<unsigned*>(buf);
         const std::vector<int> codes = event == GENSIO_EVENT_SER_MODEMSTATE ? modemStateCodes(state) : lineStateCodes(state);
         for (int code : codes)
@@ -274,8 +293,8 @@ int NetworkLink::onEvent(gensio*, void* data, int event, int err, unsigned char*
 
 void NetworkLink::received(std::string_view bytes)
 {
-    if (!establishedTold_ && serverText_.size() < serverTextLimit)
-        serverText_.append(bytes.substr(0, serverTextLimit - serverText_.size()));
+    if (watch_)
+        watch_->passed();
     bool tell = false;
     bool hold = true;
     {
@@ -298,20 +317,21 @@ void NetworkLink::received(std::string_view bytes)
 int NetworkLink::checkCertificate(int err, const char* why)
 {
     if (err) {
-        tlsProblem_ = "the server's certificate is not trusted";
+        problem_ = "the server's certificate is not trusted";
         if (why && *why)
-            tlsProblem_ += std::string(" (") + why + ")";
-        tlsProblem_ += endpoint_.ca.empty() ? " by the system's certificate store" : " by " + endpoint_.ca;
+            problem_ += " (" + printable(why) + ")";
+        problem_ += endpoint_.ca.empty() ? " by the system's certificate store" : " by " + printable(endpoint_.ca);
         return GE_NOTSUP;
     }
     char pem[16384];
     gensiods size = sizeof pem;
     if (gensio_control(io_, GENSIO_CONTROL_DEPTH_FIRST, GENSIO_CONTROL_GET, GENSIO_CONTROL_CERT, pem, &size) != 0) {
-        tlsProblem_ = "the server's certificate cannot be read";
+        problem_ = "the server's certificate cannot be read";
         return GE_AUTHREJECT;
     }
-    tlsProblem_ = certificateHostProblem(std::string_view(pem, std::min<std::size_t>(size, sizeof pem)), endpoint_.host);
-    return tlsProblem_.empty() ? GE_NOTSUP : GE_AUTHREJECT;
+    problem_ = certificateHostProblem(std::string_view(pem, std::min<std::size_t>(size, sizeof pem)), endpoint_.host);
+    tlsUp_ = problem_.empty();
+    return problem_.empty() ? GE_NOTSUP : GE_AUTHREJECT;
 }
 
 void NetworkLink::send(std::string_view bytes)
@@ -401,12 +421,34 @@ bool NetworkLink::carriesLineControl() const
     return lineControlShared_;
 }
 
+void NetworkLink::swallowed()
+{
+    if (ending_)
+        return;
+    ending_ = true;
+    problem_ = "the server at " + printable(endpoint_.address()) + " sends a telnet subnegotiation that never ends (over "
+               + std::to_string(TelnetWatch::limitBytes) + " bytes without its end): the connection is dropped";
+    end(GE_PROTOERR);
+}
+
+bool NetworkLink::serverSpoke() const
+{
+    std::lock_guard lock(mutex_);
+    return spokeShared_;
+}
+
 void NetworkLink::readFailed(int err)
 {
     if (ending_)
         return;
     ending_ = true;
-    if (err == GE_REMCLOSE && !establishedTold_ && serverText_.empty() && endpoint_.lineControl()
+    // TLS says only "protocol error"; what it logged says whether the server spoke TLS at all.
+    const std::string logged = GensioLoop::instance().takeLog();
+    if (endpoint_.encrypted() && err == GE_PROTOERR && problem_.empty()
+        && (logged.find("wrong version number") != std::string::npos
+            || logged.find("packet length too long") != std::string::npos))
+        problem_ = "the server at " + printable(endpoint_.address()) + " is not speaking TLS";
+    if (err == GE_REMCLOSE && !establishedTold_ && endpoint_.lineControl()
         && listenForRefusal()) {
         finish();
         return;
@@ -451,14 +493,16 @@ void NetworkLink::finish()
     if (io_)
         releaseGensio(io_, [this] {
             io_ = nullptr;
+            watch_.reset();
+            answers_.clear();   // requests the server never answered
             std::shared_ptr<NetworkLink> last = std::move(keepAlive_);
         });
 }
 
 std::string NetworkLink::failureText(int err) const
 {
-    if (!tlsProblem_.empty())
-        return tlsProblem_;
+    if (!problem_.empty())
+        return problem_;
     const std::string said = serverWords(serverText_);
     switch (err) {
     case GE_CONNREFUSE:
@@ -474,6 +518,9 @@ std::string NetworkLink::failureText(int err) const
     case GE_REMCLOSE:
         if (!said.empty())
             return "the server closed the connection, saying \"" + said + "\"";
+        // TLS 1.3 lets the handshake finish before the server finds no client certificate and hangs up.
+        if (!establishedTold_ && tlsUp_ && endpoint_.cert.empty())
+            return "the server asks for a client certificate (it hung up once TLS was up): give cert= and key=";
         return establishedTold_ ? "the server closed the connection"
                                 : "the server closed the connection before answering";
     default: {

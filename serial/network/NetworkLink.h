@@ -5,13 +5,16 @@
 #include "serial/network/Link.h"
 
 #include <mutex>
+#include <memory>
 #include <optional>
+#include <vector>
 
 struct gensio;
 
 namespace serial::network {
 
 class RefusalListener;
+class TelnetWatch;
 
 class NetworkLink final : public Link, public std::enable_shared_from_this<NetworkLink> {
 public:
@@ -27,12 +30,14 @@ public:
     std::size_t available() const override;
     void applySettings(const SerialSettings& settings) override;
     bool carriesLineControl() const override;
+    bool serverSpoke() const override;
 
     // Above this much unread input the link stops reading until the window catches up; the
     // server's own buffer and TCP hold the rest, so nothing is lost.
     static constexpr std::size_t readHoldBytes = 1 << 20;
 
     struct Round;
+    struct Answer;
 
 private:
     NetworkLink(const NetworkEndpoint& endpoint, LinkListener& listener);
@@ -52,6 +57,7 @@ private:
     void end(int err);
     void finish();
     void resumeReading();
+    void swallowed();
     // Runs `call` with the listener on the window's thread, unless the link was closed meanwhile.
     void toWindow(std::function<void(LinkListener&, Link&)> call);
     std::string failureText(int err) const;
@@ -63,15 +69,20 @@ private:
     gensio* io_ = nullptr;
     std::shared_ptr<NetworkLink> keepAlive_;   // held while io_ exists
     std::shared_ptr<RefusalListener> refusal_;
+    std::unique_ptr<TelnetWatch> watch_;
     bool open_ = false;
     bool ending_ = false;
     bool establishedTold_ = false;
+    bool tlsUp_ = false;   // the handshake is done and the server's certificate taken
     bool lineControl_ = false;
     bool writeWaiting_ = false;
-    std::string tlsProblem_;
-    std::string serverText_;   // the first words of the server, for a refusal
+    std::string problem_;   // what went wrong, in our words, ahead of gensio's code
+    // What the refusal listener heard; data of the connection itself is the controller's, never
+    // the server's words.
+    std::string serverText_;
     SerialSettings asked_;
     std::shared_ptr<Round> round_;            // the change the server is answering
+    std::vector<std::unique_ptr<Answer>> answers_;
     std::optional<SerialSettings> queued_;    // the change asked for meanwhile
 
     mutable std::mutex mutex_;   // guards what both threads touch
@@ -82,6 +93,7 @@ private:
     bool readHeld_ = false;
     bool flushPosted_ = false;
     bool lineControlShared_ = true;
+    bool spokeShared_ = false;
 };
 
 } // namespace serial::network

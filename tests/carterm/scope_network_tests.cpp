@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <unistd.h>
@@ -164,7 +165,8 @@ TEST_F(ScopeOverSer2net, TlsConnectsWithTheSiteCaAndRefusesAnotherCaAnotherHostO
 {
     const TestCertificates certs;
     ASSERT_TRUE(certs.made) << "openssl could not make the test certificates";
-    serve({certs.ssl("here"), certs.ssl("elsewhere"), certs.ssl("expired")});
+    serve({certs.ssl("here"), certs.ssl("elsewhere"), certs.ssl("expired"), "telnet(rfc2217)",
+           certs.ssl("here", ",clientauth,CA=" + certs.dir + "/site-ca.pem")});
     const auto tls = [&](std::size_t i, const std::string& ca) {
         return server->url("rfc2217s", i) + "?ca=" + certs.dir + "/" + ca + ".pem";
     };
@@ -181,6 +183,8 @@ TEST_F(ScopeOverSer2net, TlsConnectsWithTheSiteCaAndRefusesAnotherCaAnotherHostO
         {tls(1, "site-ca"), "the server's certificate is for mr9.example, not for 127.0.0.1"},
         {tls(2, "site-ca"), "the server's certificate is not trusted (certificate has expired) by " + certs.dir
                                 + "/site-ca.pem"},
+        {tls(3, "site-ca"), "the server at 127.0.0.1:" + std::to_string(server->port(3)) + " is not speaking TLS"},
+        {tls(4, "site-ca"), "the server asks for a client certificate (it hung up once TLS was up): give cert= and key="},
     };
     for (const auto& r : refused) {
         openWindow(r.mapping);
@@ -223,4 +227,35 @@ TEST_F(ScopeOverSer2net, AnUnreachableServerIsToldWithinTenSecondsWhileTheWindow
         EXPECT_FALSE(form->MSComm1.portOpen());
     }
     ::close(silent);
+}
+
+// Our fake server: an overrun recovered without unasked polls or a reopen, data never quoted as the
+// server's words at a loss, each fault ended saying so, and no telnet byte on tcp://.
+TEST_F(ScopeOverSer2net, AFakeServersFaultsEndAsTold)
+{
+    const std::string log = ::testing::TempDir() + "fake-server-" + std::to_string(::getpid());
+    const auto sent = [&] { return std::string(std::istreambuf_iterator<char>(std::ifstream(log).rdbuf()), {}); };
+    const struct { std::string mode, scheme, told; } cases[] = {
+        {"agree", "rfc2217", "the server closed the connection. The device"},
+        {"endless", "rfc2217", "sends a telnet subnegotiation that never ends"},
+        {"silent", "rfc2217", "does not speak RFC 2217: is its accepter `telnet(rfc2217)`?"},
+        {"silent", "tcp", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.scheme + " " + c.mode);
+        std::filesystem::remove(log);
+        sim::SimulatorProcess fake(FAKE_SERVER, {c.mode, log});
+        openWindow(c.scheme + "://127.0.0.1:" + fake.readLine());
+        if (c.mode == "agree") {
+            ASSERT_TRUE(runUntil([&] { return sent().find("install\r") != std::string::npos; }, seconds(5)));
+            fake.stop();
+        }
+        runUntil([&] { return !platform.boxes.empty(); }, seconds(c.told.empty() ? 1 : 11));
+        EXPECT_EQ(platform.boxes.empty(), c.told.empty());
+        EXPECT_NE(lastBox().find(c.told), std::string::npos) << lastBox();
+        EXPECT_EQ(lastBox().find("saying"), std::string::npos) << lastBox();
+        EXPECT_EQ(sent().find("pmi"), std::string::npos);
+        EXPECT_TRUE(c.scheme == "rfc2217" || sent().find('\xff') == std::string::npos);
+    }
+    std::filesystem::remove(log);
 }

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -16,6 +19,7 @@ namespace {
 using Ms = std::chrono::milliseconds;
 const std::string device = "rfc2217://127.0.0.1:7000";
 const std::string gone = "the server closed the connection";
+const std::string fifo = "/tmp/hoistwise-ca-" + std::to_string(::getpid());
 
 // Time moves only by advance(), which fires the timers due by then in order.
 class VirtualClock final : public Clock {
@@ -54,15 +58,15 @@ private:
     std::vector<VirtualTimer*> timers_;
 };
 
-enum class Server { Answers, Refuses, Silent };
+enum class Server { Answers, Refuses, Silent, NotRfc2217 };
 
 // One port's backend, its server and what it told, as "<ms> what".
 struct Session {
     // A connection that the server answers as `server` says when its connect is made; like a
     // real one, it tells nothing once closed.
     struct FakeLink final : Link {
-        FakeLink(Session& s, LinkListener& listener, int delayMs) : listener(listener), reply(s.clock.timer([&s, this] {
-            if (s.server != Server::Silent)
+        FakeLink(Session& s, LinkListener& listener, int delayMs) : session(s), listener(listener), reply(s.clock.timer([&s, this] {
+            if (s.server != Server::Silent && s.server != Server::NotRfc2217)
                 s.server == Server::Answers ? this->listener.established(*this) : hangUp("the connection was refused");
         }))
         {
@@ -75,11 +79,13 @@ struct Session {
         std::size_t available() const override { return 0; }
         void applySettings(const SerialSettings&) override {}
         bool carriesLineControl() const override { return true; }
+        bool serverSpoke() const override { return session.server == Server::NotRfc2217; }
         void hangUp(const std::string& why)
         {
             if (!closed)
                 listener.ended(*this, why);
         }
+        Session& session;
         LinkListener& listener;
         std::unique_ptr<Clock::Timer> reply;
         bool closed = false;
@@ -126,6 +132,10 @@ TEST(NetworkBackendTest, ConnectsRetriesAndGivesUpOnTime)
         {"a server that never answers fails the open after 10 s",
          [](Session& s) { s.server = Server::Silent, s.open(), s.clock.advance(20000); },
          {"0 connect", "10000 failed: cannot connect: no answer from 127.0.0.1:7000 within 10 s"}},
+        {"a server that speaks but never answers the com-port option is told so after 10 s",
+         [](Session& s) { s.server = Server::NotRfc2217, s.open(), s.clock.advance(20000); },
+         {"0 connect", "10000 failed: cannot connect: the server at 127.0.0.1:7000 does not speak RFC 2217: is its "
+                       "accepter `telnet(rfc2217)`?"}},
         {"after a loss the retries come 1, 2, 4, 8, 16 s apart, then every 30 s",
          [](Session& s) {
              s.open(), s.clock.advance(10), s.server = Server::Refuses, s.links.back()->hangUp(gone);
@@ -158,6 +168,9 @@ TEST(NetworkBackendTest, ConnectsRetriesAndGivesUpOnTime)
              s.note(s.links.back()->closed ? "all closed" : "a retry still open");
          },
          {"0 connect", "10 lost: " + gone, "1010 connect", "101510 all closed"}},
+        {"a ca= that is a FIFO is an open error before anything connects",
+         [](Session& s) { ::mkfifo(fifo.c_str(), 0600), s.note(s.backend.open("rfc2217s://127.0.0.1:7000?ca=" + fifo, {}).text); },
+         {"0 cannot connect: ca=" + fifo + ": is a FIFO, not a file"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -165,4 +178,5 @@ TEST(NetworkBackendTest, ConnectsRetriesAndGivesUpOnTime)
         c.steps(s);
         EXPECT_EQ(s.log, c.told);
     }
+    ::unlink(fifo.c_str());
 }

@@ -23,9 +23,10 @@ struct TestCertificates {
         made = std::system(("(" + script + ") >/dev/null 2>&1").c_str()) == 0;
     }
     ~TestCertificates() { std::filesystem::remove_all(dir); }
-    std::string ssl(const std::string& name) const
+    // `options`: more of the ssl accepter's, ",clientauth" and the like.
+    std::string ssl(const std::string& name, const std::string& options = "") const
     {
-        return "telnet(rfc2217),ssl(key=" + dir + "/" + name + ".key,cert=" + dir + "/" + name + ".pem)";
+        return "telnet(rfc2217),ssl(key=" + dir + "/" + name + ".key,cert=" + dir + "/" + name + ".pem" + options + ")";
     }
     bool made = false;
 };
