@@ -33,14 +33,8 @@ trap 'exit 130' INT TERM HUP
 mkdir "$run/bin"
 cp "$bin/carsim" "$bin/carscope" "$run/bin/"
 
-# A display of our own, so nothing else on the machine clicks into the soak.
-exec 3>"$run/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$run/xvfb.log" 2>&1 &
-xvfb=$!
-exec 3>&-
-for _ in $(seq 100); do [[ -s $run/display ]] && break; sleep 0.1; done
-[[ -s $run/display ]] || { echo "Xvfb did not start" >&2; cat "$run/xvfb.log" >&2; exit 1; }
-export DISPLAY=:$(head -1 "$run/display")
+source "$root/bench/soak/lib.sh"
+start_display
 
 "$run/bin/carsim" --link "$run/com1" --seed 1 >"$run/carsim.log" 2>&1 &
 sim=$!
@@ -49,16 +43,6 @@ for _ in $(seq 50); do [[ -e $run/com1 ]] && break; sleep 0.1; done
 
 HOISTWISE_COM1="$run/com1" "$run/bin/carscope" >"$run/carscope.log" 2>&1 &
 app=$!
-
-wait_for_window() { # title regex -> window id
-  local id
-  for _ in $(seq 150); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
-    [[ -n $id ]] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  echo "window '$1' did not appear" >&2; return 1
-}
 
 car=$(wait_for_window '^Hoistwise Car$')   # after the splash (10 s at most)
 sleep 0.5
@@ -85,20 +69,18 @@ before=$(stat -c %s "$log")
 sleep 2
 (( $(stat -c %s "$log") > before )) || { echo "polling did not start: the log stopped growing" >&2; exit 1; }
 
-rss_kb() { awk '/^VmRSS/ { print $2 }' "/proc/$app/status"; }
-ticks() { awk '{ print $14 + $15 }' "/proc/$app/stat"; }
 hz=$(getconf CLK_TCK)
 alive() { kill -0 "$app" 2>/dev/null && kill -0 "$sim" 2>/dev/null; }
 
 echo "soak: carscope (pid $app) polling carsim for $seconds s with the log open; one sample a minute"
 printf '%6s %10s %12s %12s\n' minute "RSS kB" "CPU s/min" "log kB"
 start=$(date +%s)
-t_prev=$(ticks); first_rss=; last_rss=; t_first=; minute=0
+t_prev=$(cpu_ticks "$app"); first_rss=; last_rss=; t_first=; minute=0
 while (( $(date +%s) - start < seconds )); do
   sleep $(( 60 - ( $(date +%s) - start ) % 60 ))
   alive || { echo "FAILED: carscope or carsim ended during the soak (minute $minute)" >&2; exit 1; }
   minute=$((minute + 1))
-  t=$(ticks); last_rss=$(rss_kb)
+  t=$(cpu_ticks "$app"); last_rss=$(rss_kb "$app")
   printf '%6d %10d %12.2f %12d\n' "$minute" "$last_rss" "$(awk -v t=$((t - t_prev)) -v hz="$hz" 'BEGIN { print t / hz }')" \
     $(( $(stat -c %s "$log") / 1024 ))
   t_prev=$t

@@ -14,6 +14,8 @@ namespace serial::network {
 
 namespace {
 std::string logged;   // the loop's thread only
+// gensio gives up on an unanswered request after five seconds.
+constexpr auto lingerPatience = std::chrono::seconds(6);
 } // namespace
 
 std::string GensioLoop::takeLog()
@@ -38,6 +40,9 @@ GensioLoop::~GensioLoop()
 {
     if (!thread_.joinable())
         return;
+    const auto patience = std::chrono::steady_clock::now() + lingerPatience;
+    while (lingering_ > 0 && std::chrono::steady_clock::now() < patience)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     if (os_)
         post([this] { gensio_os_funcs_wake(os_, stop_); });
     thread_.join();
@@ -113,6 +118,30 @@ void GensioLoop::runTasks()
         task();
 }
 
+LoopTimer::LoopTimer(std::function<void()> due)
+    : due_(std::move(due))
+{
+    timer_ = gensio_os_funcs_alloc_timer(GensioLoop::instance().os(), [](gensio_timer*, void* self) {
+        static_cast<LoopTimer*>(self)->due_();
+    }, this);
+}
+
+LoopTimer::~LoopTimer()
+{
+    if (!timer_)
+        return;
+    gensio_os_funcs_stop_timer(GensioLoop::instance().os(), timer_);
+    gensio_os_funcs_free_timer(GensioLoop::instance().os(), timer_);
+}
+
+void LoopTimer::start(std::chrono::milliseconds after)
+{
+    if (!timer_)
+        return;
+    gensio_time due{after.count() / 1000, static_cast<int>(after.count() % 1000) * 1'000'000};
+    gensio_os_funcs_start_timer(GensioLoop::instance().os(), timer_, &due);
+}
+
 bool releaseGensio(gensio* io, std::function<void()> released)
 {
     auto done = std::make_unique<std::function<void()>>(std::move(released));
@@ -120,6 +149,7 @@ bool releaseGensio(gensio* io, std::function<void()> released)
         const std::unique_ptr<std::function<void()>> released(static_cast<std::function<void()>*>(data));
         gensio_free(io);
         (*released)();
+        GensioLoop::instance().lingerEnds();
     }, done.get());
     if (err == GE_INUSE)
         return false;
@@ -129,6 +159,7 @@ bool releaseGensio(gensio* io, std::function<void()> released)
         return true;
     }
     done.release();   // the close callback has it now
+    GensioLoop::instance().lingerBegins();   // the process's end waits for the close
     return true;
 }
 

@@ -28,6 +28,9 @@ namespace {
 constexpr std::size_t writeChunk = 64 * 1024;
 constexpr std::size_t serverTextLimit = 200;
 constexpr auto roundPatience = std::chrono::seconds(3);
+// gensio answers an unanswered request with a time-out after five seconds.
+constexpr auto answerPatience = std::chrono::milliseconds(6000);
+constexpr auto settleTime = std::chrono::milliseconds(150);
 
 enum Field { Baud, DataBits, Parity, Stop };
 
@@ -166,7 +169,18 @@ void NetworkLink::opened(int err)
             std::lock_guard lock(mutex_);
             spokeShared_ = true;
         });
-        askSettings(asked_);
+        // A server that turns the connection away (its port in use) agrees to RFC 2217 and hangs
+        // up at once; settings asked before that would never be answered, and gensio loses what
+        // it kept for the answers. They are asked once the connection has stood a moment.
+        // What the window sends waits for them too, so that it leaves at the asked settings.
+        settle_ = std::make_unique<LoopTimer>([this] {
+            if (ending_)
+                return;
+            if (!round_)
+                askSettings(asked_);
+            flush();
+        });
+        settle_->start(settleTime);
         // As a local device opens: no flow control. DTR and RTS stay as the server raised them on
         // opening its device; gensio 2.6 mismatches the answers of later changes if asked for them.
         sergensio_flowcontrol(sio, SERGENSIO_FLOWCONTROL_NONE, nullptr, nullptr);
@@ -174,6 +188,7 @@ void NetworkLink::opened(int err)
         sergensio_linestate(sio, SERGENSIO_LINESTATE_BREAK | SERGENSIO_LINESTATE_FRAMING_ERR
                                      | SERGENSIO_LINESTATE_PARITY_ERR | SERGENSIO_LINESTATE_OVERRUN_ERR);
     } else {
+        settled_ = true;
         establishedTold_ = true;
         toWindow([](LinkListener& listener, Link& link) { listener.established(link); });
     }
@@ -197,15 +212,18 @@ void NetworkLink::applySettings(const SerialSettings& settings)
 
 void NetworkLink::askSettings(const SerialSettings& settings)
 {
+    settled_ = true;
     sergensio* sio = gensio_to_sergensio(io_);
     // gensio calls back only while io_ exists, and so while the link holds itself.
     const auto done = [](sergensio*, int err, unsigned value, void* data) {
         auto* answer = static_cast<Answer*>(data);
-        NetworkLink& link = *answer->link;
+            NetworkLink& link = *answer->link;
         const std::shared_ptr<Round> round = answer->round;
         const int field = answer->field;
         std::erase_if(link.answers_, [answer](const auto& a) { return a.get() == answer; });
         link.answered(*round, field, err, value);
+        if (link.linger_ && link.answers_.empty())
+            link.release();
     };
     auto round = std::make_shared<Round>();
     round->answer = settings;
@@ -350,7 +368,7 @@ void NetworkLink::flush()
     {
         std::lock_guard lock(mutex_);
         flushPosted_ = false;
-        if (!open_ || ending_)
+        if (!open_ || ending_ || !settled_)
             return;
         chunk = out_.substr(0, writeChunk);
     }
@@ -490,11 +508,34 @@ void NetworkLink::close()
 
 void NetworkLink::finish()
 {
+    if (!io_)
+        return;
+    // gensio drops a request still unanswered at the free without calling back, and with it the
+    // record it made for the call: the connection is let go once the answers are in or gensio has
+    // given up on them (five seconds), whichever comes first.
+    if (answers_.empty()) {
+        release();
+        return;
+    }
+    if (!linger_) {
+        GensioLoop::instance().lingerBegins();
+        linger_ = std::make_unique<LoopTimer>([this] { release(); });
+        linger_->start(answerPatience);
+    }
+}
+
+void NetworkLink::release()
+{
     if (io_)
         releaseGensio(io_, [this] {
-            io_ = nullptr;
+                    io_ = nullptr;
             watch_.reset();
-            answers_.clear();   // requests the server never answered
+            settle_.reset();
+            answers_.clear();
+            if (linger_)   // dropped after this call, which its own timer may have made
+                GensioLoop::instance().post([timer = std::shared_ptr<LoopTimer>(std::move(linger_))] {
+                    GensioLoop::instance().lingerEnds();
+                });
             std::shared_ptr<NetworkLink> last = std::move(keepAlive_);
         });
 }

@@ -14,6 +14,7 @@ struct gensio;
 namespace serial::network {
 
 class RefusalListener;
+class LoopTimer;
 class TelnetWatch;
 
 class NetworkLink final : public Link, public std::enable_shared_from_this<NetworkLink> {
@@ -56,6 +57,7 @@ private:
     // The connection ended on its own: the window hears why and the connection is let go.
     void end(int err);
     void finish();
+    void release();
     void resumeReading();
     void swallowed();
     // Runs `call` with the listener on the window's thread, unless the link was closed meanwhile.
@@ -70,11 +72,14 @@ private:
     std::shared_ptr<NetworkLink> keepAlive_;   // held while io_ exists
     std::shared_ptr<RefusalListener> refusal_;
     std::unique_ptr<TelnetWatch> watch_;
+    std::unique_ptr<LoopTimer> settle_;   // the first settings are asked when it runs out
+    std::unique_ptr<LoopTimer> linger_;   // while unanswered requests hold the release back
     bool open_ = false;
     bool ending_ = false;
     bool establishedTold_ = false;
     bool tlsUp_ = false;   // the handshake is done and the server's certificate taken
     bool lineControl_ = false;
+    bool settled_ = false;   // the first settings were asked: what the window sends may go
     bool writeWaiting_ = false;
     std::string problem_;   // what went wrong, in our words, ahead of gensio's code
     // What the refusal listener heard; data of the connection itself is the controller's, never

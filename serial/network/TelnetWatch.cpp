@@ -55,7 +55,7 @@ int findSocket(gensio* io, int serverPort)
     return found;
 }
 
-constexpr gensio_time tickTime{0, 500'000'000};
+constexpr std::chrono::milliseconds tickTime{500};
 
 } // namespace
 
@@ -66,25 +66,9 @@ TelnetWatch::TelnetWatch(gensio* io, int serverPort, std::function<void()> swall
 {
     if (socket_ < 0)
         return;
-    timer_ = gensio_os_funcs_alloc_timer(GensioLoop::instance().os(), &TelnetWatch::tick, this);
+    timer_ = std::make_unique<LoopTimer>([this] { tick(); });
     passed();
-    start();
-}
-
-TelnetWatch::~TelnetWatch()
-{
-    if (!timer_)
-        return;
-    gensio_os_funcs_stop_timer(GensioLoop::instance().os(), timer_);
-    gensio_os_funcs_free_timer(GensioLoop::instance().os(), timer_);
-}
-
-void TelnetWatch::start()
-{
-    if (timer_) {
-        gensio_time due = tickTime;
-        gensio_os_funcs_start_timer(GensioLoop::instance().os(), timer_, &due);
-    }
+    timer_->start(tickTime);
 }
 
 void TelnetWatch::passed()
@@ -102,20 +86,19 @@ std::uint64_t TelnetWatch::received() const
     return info.tcpi_bytes_received;
 }
 
-void TelnetWatch::tick(gensio_timer*, void* data)
+void TelnetWatch::tick()
 {
-    auto* self = static_cast<TelnetWatch*>(data);
-    if (self->spoke_ && self->received() > 0)
-        std::exchange(self->spoke_, {})();
-    if (self->received() - self->seen_ <= limitBytes)
-        self->strikes_ = 0;
-    else if (++self->strikes_ >= 2) {
+    if (spoke_ && received() > 0)
+        std::exchange(spoke_, {})();
+    if (received() - seen_ <= limitBytes)
+        strikes_ = 0;
+    else if (++strikes_ >= 2) {
         // Told once; this watch may be gone when the call returns.
-        if (auto swallowing = std::move(self->swallowing_))
+        if (auto swallowing = std::move(swallowing_))
             swallowing();
         return;
     }
-    self->start();
+    timer_->start(tickTime);
 }
 
 } // namespace serial::network

@@ -2,11 +2,13 @@
 // gensio's telnet layer keeps every byte of a subnegotiation the server never ends, and so
 // everything after it, telling nothing. The layer cannot be asked; the socket under it can: its
 // count of received bytes keeps growing while nothing reaches the link. Lives on the gensio thread.
+#include "serial/network/GensioLoop.h"
+
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 struct gensio;
-struct gensio_timer;
 
 namespace serial::network {
 
@@ -17,7 +19,6 @@ public:
     // `spoke` once when the server has sent anything at all, answer or not. Does nothing when the
     // socket cannot be found.
     TelnetWatch(gensio* io, int serverPort, std::function<void()> swallowing, std::function<void()> spoke);
-    ~TelnetWatch();
     TelnetWatch(const TelnetWatch&) = delete;
     TelnetWatch& operator=(const TelnetWatch&) = delete;
     // Something came through the telnet layer: what the socket took so far is accounted for.
@@ -27,12 +28,11 @@ public:
     static constexpr std::uint64_t limitBytes = 1024;
 
 private:
-    static void tick(gensio_timer* timer, void* self);
-    void start();
+    void tick();
     std::uint64_t received() const;
 
     int socket_ = -1;
-    gensio_timer* timer_ = nullptr;
+    std::unique_ptr<LoopTimer> timer_;
     std::uint64_t seen_ = 0;
     int strikes_ = 0;
     std::function<void()> swallowing_;
