@@ -38,7 +38,7 @@ CommControl::CommControl(std::unique_ptr<SerialBackend> backend)
         .deviceLost = [this](const std::string& systemText) {
             if (capture_)
                 capture_->lost(systemText);
-            neverOpened_ = false;
+            lostOpen_ = true;
             failureTold_.clear();
             backend_->watchForReturn(openDevice_);
             if (auto changed = onOpenChanged)
@@ -188,6 +188,7 @@ CommError CommControl::setPortOpen(bool open)
         if (capture_ && !connecting_)
             capture_->closed();
         connecting_ = false;
+        lostOpen_ = false;
         sentWhileConnecting_.clear();
         // Line events belong to the session just ended; received data and a loss report stay.
         std::erase_if(pending_, [](const Pending& p) { return p.code != comEvReceive && p.code != portLost; });
@@ -217,6 +218,7 @@ CommError CommControl::setPortOpen(bool open)
 
 void CommControl::connected()
 {
+    lostOpen_ = false;
     readBackSettings();
     if (capture_) {
         capture_->opened(portName(port_), openDevice_, settings_.text());
@@ -238,7 +240,6 @@ void CommControl::failed(const std::string& device, const std::string& why)
 void CommControl::waitFor(const std::string& device)
 {
     openDevice_ = device;
-    neverOpened_ = true;
     backend_->watchForReturn(device);
 }
 
@@ -265,14 +266,15 @@ void CommControl::reopenReturnedDevice()
     if (auto changed = onOpenChanged)
         changed();
     const std::string port = portName(port_);
-    if (neverOpened_) {
+    if (!std::exchange(lostOpen_, false)) {
         connected();
-    } else {
-        readBackSettings();
-        if (capture_)
-            capture_->reconnected(port + " " + openDevice_);
+        post(portBack, port + " connected");
+        return;
     }
-    post(portBack, port + (std::exchange(neverOpened_, false) ? " connected" : " reconnected"));
+    readBackSettings();
+    if (capture_)
+        capture_->reconnected(port + " " + openDevice_);
+    post(portBack, port + " reconnected");
 }
 
 CommError CommControl::output(std::string_view bytes)

@@ -135,7 +135,7 @@ private:
     bool connecting_ = false;          // open, the far end not yet answered: not yet recorded as open
     std::string sentWhileConnecting_;
     bool waitForPort_ = false;
-    bool neverOpened_ = false;         // the wait under way is for a port that failed to open
+    bool lostOpen_ = false;            // lost, not closed: its return is a reconnection
     std::string failureTold_;          // the last failure recorded during this wait
     int inBufferSize_ = 1024;
     int outBufferSize_ = 512;
