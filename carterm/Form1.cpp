@@ -10,10 +10,23 @@
 #include "carterm/TerminalAppend.h"
 
 #include <cmath>
+#include <cstdio>
+#include <utility>
 
 namespace carterm {
 
 using namespace toolkit;
+
+namespace {
+// "03:12:44", a time of day as the status line and the boxes give it.
+std::string clockText(double secondsOfDay)
+{
+    const long s = static_cast<long>(std::floor(secondsOfDay)) % 86400;
+    char text[16];
+    std::snprintf(text, sizeof text, "%02ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
+    return text;
+}
+}
 
 Form1::Form1(std::unique_ptr<serial::SerialBackend> serialBackend, bool withReplayItem)
     : Window("Form1"),
@@ -59,6 +72,9 @@ Form1::Form1(std::unique_ptr<serial::SerialBackend> serialBackend, bool withRepl
     MSComm1.onOpenChanged = [this] { showPortState(); };
     MSComm1.onNotice = [this](const std::string& text) { Label1.setCaption(text); };
     MSComm1.onCaptureStopped = [this](const std::string& text) { Label1.setCaption(text); };
+    // A port missing at start or at "Port &Open" comes by itself once it can.
+    MSComm1.setWaitForPort(true);
+    waitLine_.onTimer = [this] { showWaiting(); };
 
     // The pane takes a fast line: its widget follows at most once per frame.
     Term.setHighRate(true);
@@ -155,17 +171,40 @@ void Form1::openPortAtLoad()
         Label1.setCaption(replayNote);
     if (MSComm1.portOpen())
         send("\r");
+    // A port that comes later is greeted when it comes, as if it had opened now.
+    greetOnArrival_ = true;
+    showWaiting();
 }
 
 void Form1::showPortState() { MOpen.setChecked(MSComm1.portOpen()); }
 
 void Form1::MOpen_Click()
 {
+    // While the port is waited for this is a try now; closing an open or connecting port ends
+    // any wait.
+    greetOnArrival_ = false;
     if (const serial::CommError err = MSComm1.setPortOpen(!MSComm1.portOpen()))
         showWarning(err.text);
     showPortState();
-    if (!MSComm1.portOpen())
+    if (MSComm1.portOpen())
+        valuesFrom_ = -1;
+    else
         portClosedByToggle();
+    showWaiting();
+}
+
+void Form1::showWaiting()
+{
+    const std::string waiting = MSComm1.waitingText();
+    if (waiting.empty()) {
+        // The wait ended some other way (another port number): its line would be stale.
+        if (waitLine_.enabled() && !MSComm1.portOpen())
+            Label1.setCaption("");
+        waitLine_.setEnabled(false);
+        return;
+    }
+    waitLine_.setEnabled(true);
+    Label1.setCaption(waiting + (valuesFrom_ >= 0 ? "; values shown are from " + clockText(valuesFrom_) : ""));
 }
 
 void Form1::MSComm1_OnComm()
@@ -173,6 +212,7 @@ void Form1::MSComm1_OnComm()
     const int code = MSComm1.commEvent();
     switch (lookUpCommEvent(code, eventMessage, errorMessage)) {
     case CommAction::Receive: {
+        lastReceived_ = platform().timeOfDay();
         beforeReceive();
         std::string data = MSComm1.input();
         AppendToTerminal(Term, data);
@@ -222,15 +262,27 @@ void Form1::portLost(const std::string& text)
     showPortState();
     // One box per port however often the device goes and comes back; it does not wait for OK,
     // so the return is shown as soon as it happens.
+    lossText_ = text;
     platform().showNotice("lost " + serial::portName(MSComm1.commPort()), text);
+    if (lastReceived_ >= 0 && valuesFrom_ < 0)
+        valuesFrom_ = lastReceived_;
+    showWaiting();
 }
 
-// The lost device came back and the control reopened it: the controls show it open, as after
-// "Port &Open"; the timers kept running, so live polling goes on by itself.
+// The lost device came back (or a port waited for came) and the control opened it: the controls
+// show it open, as after "Port &Open"; the timers kept running, so live polling goes on by
+// itself. A loss box still up says so instead of the loss.
 void Form1::portReconnected(const std::string& text)
 {
+    valuesFrom_ = -1;
     Label1.setCaption(text);
+    showWaiting();
     showPortState();
+    platform().settleNotice("lost " + serial::portName(MSComm1.commPort()),
+                            text + " at " + clockText(platform().timeOfDay()) + "."
+                                + (lossText_.empty() ? "" : "\n\nBefore that: " + lossText_));
+    if (std::exchange(greetOnArrival_, false) && text == serial::portName(MSComm1.commPort()) + " connected")
+        send("\r");
 }
 
 void Form1::AppendToTerminal(TextBox& pane, std::string& data)

@@ -144,12 +144,20 @@ protected:
     void portLost(const std::string& text);
     void portReconnected(const std::string& text);
     void writeToLog(const std::string& data);
+    // While the port is waited for, the status line says for what, when the next try comes and
+    // how old the values shown are; it stays so, counted down every second, until the port opens.
+    void showWaiting();
 
 private:
     toolkit::MenuItem& addFileMenuTail(bool withReplayItem);
     void buildLayout();
     bool loaded_ = false;
     int exitScratch_ = 0;
+    toolkit::Timer waitLine_{"waitLine", 1000};   // counts the status line's next try down
+    double lastReceived_ = -1;   // time of day the last bytes came
+    double valuesFrom_ = -1;     // the port went down: the values shown are from then
+    std::string lossText_;       // what the loss box said, kept when it tells the return
+    bool greetOnArrival_ = false;   // the port waited for since the window loaded
 };
 
 // What each control of the car window without a caption is, for assistive technology. The

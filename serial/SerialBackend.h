@@ -58,21 +58,34 @@ public:
     virtual void watchForReturn(const std::string& device) = 0;
     virtual void stopWatching() = 0;
     virtual bool watching() const = 0;
+    // While watching: milliseconds until the next try, 0 while one is under way; -1 otherwise.
+    virtual int nextTryMs() const { return -1; }
+
+    // Open, but the far end has not answered yet (a network port connecting in the background):
+    // the connection is told by `connected` or `openFailed`. Bytes written meanwhile wait for it.
+    virtual bool connecting() const { return false; }
+    // The settings in force are told through `settingsInForce` as the far end answers, never
+    // read back (settingsInForce() then says nothing).
+    virtual bool answersSettings() const { return false; }
 
     // What a backend tells its owner. readyRead: new bytes are waiting. lineEvent: a line event
     // or error code (3..7, 1001..). deviceLost: the device vanished; the backend has already
     // closed. deviceBack: the watched device is back; the control tries to reopen it.
     // openFailed: a port that connects in the background (a network port) could not be reached
     // after open() had taken it; the backend has already closed, the text says why without
-    // naming the port. settingsInForce: what the far end really runs with, as it answered an
-    // open or a change. notice: something the operator should know about the link, for the
-    // status line (without the port).
+    // naming the port. connected: that port's far end answered. tryFailed: a try while watching
+    // failed (the text says why, without the port); the watch goes on.
+    // settingsInForce: what the far end really runs with, as it answered an open or a change.
+    // notice: something the operator should know about the link, for the status line (without
+    // the port).
     struct Events {
         std::function<void()> readyRead;
         std::function<void(int code)> lineEvent;
         std::function<void(const std::string& systemText)> deviceLost;
         std::function<void()> deviceBack;
         std::function<void(const std::string& text)> openFailed;
+        std::function<void()> connected;
+        std::function<void(const std::string& text)> tryFailed;
         std::function<void(const SerialSettings& inForce)> settingsInForce;
         std::function<void(const std::string& text)> notice;
     };

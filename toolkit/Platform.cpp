@@ -17,6 +17,8 @@ Platform& platform()
 
 void setPlatform(Platform* p) { current = p; }
 
+void Platform::settleNotice(const std::string&, std::string_view) {}
+
 void Platform::showNotice(const std::string&, std::string_view text)
 {
     messageBox(text, MsgButtons::OK, MsgIcon::Exclamation, {});

@@ -42,6 +42,9 @@ public:
     // once. While the notice of the same `key` is still up, a new one updates it instead of
     // stacking a second box. The base shows an ordinary warning box.
     virtual void showNotice(const std::string& key, std::string_view text);
+    // What the notice of `key` warned of is over (a lost port is back): while its box is up it
+    // says `text` instead, as information. The base has nothing up to change.
+    virtual void settleNotice(const std::string& key, std::string_view text);
     // The open-file form of the file dialog. `filter` is "Description|pattern|Description|pattern".
     // Returns false when the operator cancelled; `fileName` is the chosen path otherwise.
     virtual bool openFileDialog(const std::string& title, const std::string& filter,

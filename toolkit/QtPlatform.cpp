@@ -139,6 +139,7 @@ void QtPlatform::showNotice(const std::string& key, std::string_view text)
     Notice& notice = notices_[key];
     if (notice.box) {
         ++notice.times;
+        notice.box->setIcon(QMessageBox::Warning);   // it may have been settled meanwhile
         notice.box->setText(toQt(text) + QStringLiteral("\n\n(This has happened %1 times since this message first "
                                                         "appeared.)").arg(notice.times));
         return;
@@ -149,6 +150,17 @@ void QtPlatform::showNotice(const std::string& key, std::string_view text)
     notice.box->setAttribute(Qt::WA_DeleteOnClose);
     notice.box->setWindowModality(Qt::NonModal);
     notice.box->show();
+}
+
+void QtPlatform::settleNotice(const std::string& key, std::string_view text)
+{
+    const auto found = notices_.find(key);
+    if (found == notices_.end() || !found->second.box)
+        return;
+    const Notice& notice = found->second;
+    notice.box->setIcon(QMessageBox::Information);
+    notice.box->setText(toQt(text) + (notice.times > 1 ? QStringLiteral("\n\n(This has happened %1 times since this message "
+                                                                        "first appeared.)").arg(notice.times) : QString()));
 }
 
 void QtPlatform::endOnSignal(int signalNumber) { endSignal_ = signalNumber; }

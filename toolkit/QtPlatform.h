@@ -18,6 +18,7 @@ public:
     void doEvents() override;
     MsgResult messageBox(std::string_view text, MsgButtons buttons, MsgIcon icon, std::string_view title) override;
     void showNotice(const std::string& key, std::string_view text) override;
+    void settleNotice(const std::string& key, std::string_view text) override;
     bool openFileDialog(const std::string& title, const std::string& filter, std::string& fileName) override;
     void beep() override;
     void endProgram() override;

@@ -42,6 +42,9 @@ public:
     int doEventsStepMs = 10;
 
     std::vector<Box> boxes;
+    // What settleNotice said, in order.
+    std::vector<std::string> settled;
+    void settleNotice(const std::string&, std::string_view text) override { settled.emplace_back(text); }
     std::vector<FileRequest> fileRequests;
     int beeps = 0;
     bool ended = false;

@@ -21,9 +21,12 @@ inline constexpr char kEvent = 'S';
 inline constexpr std::string_view kTimingSuffix = ".timing";
 inline constexpr std::string_view kDataSuffix = ".data";
 
-// Event names of the line, beside the line-event codes (OPEN, CLOSE, LOST, RECONNECT,
+// Event names of the line, beside the line-event codes (OPEN, FAILED, CLOSE, LOST, RECONNECT,
 // SETTINGS and STOPPED have no code).
 inline constexpr std::string_view kOpen = "OPEN";
+// An attempt to open that did not: "<port> <device or endpoint>: <why>". Never followed by what
+// the window tried to send into the port.
+inline constexpr std::string_view kFailed = "FAILED";
 inline constexpr std::string_view kClose = "CLOSE";
 inline constexpr std::string_view kLost = "LOST";
 inline constexpr std::string_view kReconnect = "RECONNECT";

@@ -23,7 +23,7 @@ SessionCapture::~SessionCapture()
     writer_.reset();
 }
 
-void SessionCapture::opened(const std::string& port, const std::string& device, const std::string& settings)
+void SessionCapture::session(const std::string& port, const std::string& device, const std::string& settings)
 {
     if (port != port_) {
         writer_.reset();
@@ -33,7 +33,19 @@ void SessionCapture::opened(const std::string& port, const std::string& device, 
     }
     if (!writer_ && !refused_)
         start(port, device, settings);
+}
+
+void SessionCapture::opened(const std::string& port, const std::string& device, const std::string& settings)
+{
+    session(port, device, settings);
     named(kEvent, kOpen, port + " " + device + " " + settings);
+}
+
+void SessionCapture::failed(const std::string& port, const std::string& device, const std::string& settings,
+                            const std::string& why)
+{
+    session(port, device, settings);
+    named(kEvent, kFailed, port + " " + device + ": " + why);
 }
 
 void SessionCapture::start(const std::string& port, const std::string& device, const std::string& settings)

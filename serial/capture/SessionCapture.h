@@ -27,6 +27,10 @@ public:
     SessionCapture& operator=(const SessionCapture&) = delete;
 
     void opened(const std::string& port, const std::string& device, const std::string& settings);
+    // An open, or a connection made in the background, that failed; a session that has not
+    // started yet starts with it, so a port that never opened still leaves its reasons.
+    void failed(const std::string& port, const std::string& device, const std::string& settings,
+                const std::string& why);
     void closed();
     // `arrivedAt`: when the bytes reached the backend, not when the window read them.
     void received(std::string_view bytes, std::chrono::steady_clock::time_point arrivedAt);
@@ -43,6 +47,7 @@ public:
 
 private:
     void start(const std::string& port, const std::string& device, const std::string& settings);
+    void session(const std::string& port, const std::string& device, const std::string& settings);
     void named(char kind, std::string_view name, std::string_view value);
     void bytes(char kind, std::string_view data,
                std::chrono::steady_clock::time_point at = std::chrono::steady_clock::now());

@@ -7,6 +7,7 @@
 #include "serial/SettingsInForce.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace serial::control {
 
@@ -37,6 +38,8 @@ CommControl::CommControl(std::unique_ptr<SerialBackend> backend)
         .deviceLost = [this](const std::string& systemText) {
             if (capture_)
                 capture_->lost(systemText);
+            lostOpen_ = true;
+            failureTold_.clear();
             backend_->watchForReturn(openDevice_);
             if (auto changed = onOpenChanged)
                 changed();
@@ -44,14 +47,35 @@ CommControl::CommControl(std::unique_ptr<SerialBackend> backend)
                                     printable(openDevice_)));
         },
         .deviceBack = [this] { reopenReturnedDevice(); },
-        // A network port that could not be reached is told like a port that failed to open, and
-        // the port is closed: nothing is watched, the operator opens it again.
-        .openFailed = [this](const std::string& text) { post(portLost, describe(text, openDevice_)); },
+        // A network port that could not be reached is told like a port that failed to open; the
+        // port is closed, and watched for if the window asked for that.
+        .openFailed = [this](const std::string& text) {
+            connecting_ = false;
+            sentWhileConnecting_.clear();
+            failed(openDevice_, text);
+            if (waitForPort_)
+                waitFor(openDevice_);
+            if (auto changed = onOpenChanged)
+                changed();
+            post(portLost, describe(text, openDevice_));
+        },
+        .connected = [this] {
+            if (!std::exchange(connecting_, false))
+                return;
+            connected();
+            if (auto changed = onOpenChanged)
+                changed();
+        },
+        .tryFailed = [this](const std::string& text) { failed(openDevice_, text); },
         .settingsInForce = [this](const SerialSettings& inForce) {
             const std::string notice = settingsInForceNotice(portLabel(), settings_, inForce);
             settings_ = inForce;
-            if (!notice.empty())
+            if (!notice.empty()) {
+                settingsChangeTold_ = true;
                 post(portNotice, notice);
+            } else {
+                confirmSettings(inForce);
+            }
         },
         .notice = [this](const std::string& text) { post(portNotice, describe(text, openDevice_)); },
     });
@@ -62,7 +86,7 @@ CommControl::~CommControl()
     *alive_ = false;
     backend_->setEvents({});
     backend_->stopWatching();
-    if (capture_ && backend_->isOpen())
+    if (capture_ && backend_->isOpen() && !connecting_)
         capture_->closed();
     backend_->close();
 }
@@ -109,23 +133,42 @@ CommError CommControl::setSettings(std::string_view s)
         if (CommError error = backend_->apply(parsed))
             return {error.number, describe(error.text + "; \"" + settings_.text() + "\" stays in force")};
     }
+    // The settings the window starts with are no change to confirm; later ones are, open or not.
+    if (parsed != settings_ && (backend_->isOpen() || !openDevice_.empty()))
+        settingsChangeTold_ = false;
     settings_ = parsed;
-    if (backend_->isOpen())
+    if (backend_->isOpen() && !connecting_) {
         readBackSettings();
-    if (capture_ && backend_->isOpen())
-        capture_->settingsChanged(settings_.text());
+        if (capture_)
+            capture_->settingsChanged(settings_.text());
+    }
     return {};
 }
 
+// A network port's far end answers a change itself (settingsInForce); a local device is read
+// back, or taken at its word when it cannot say.
 void CommControl::readBackSettings()
 {
+    if (backend_->answersSettings())
+        return;
     const std::optional<SerialSettings> inForce = backend_->settingsInForce();
     const std::string text = inForce ? settingsInForceNotice(portLabel(), settings_, *inForce) : std::string();
-    if (text == settingsInForceTold_)
+    if (text != settingsInForceTold_) {
+        settingsInForceTold_ = text;
+        if (!text.empty()) {
+            settingsChangeTold_ = true;
+            post(portNotice, text);
+            return;
+        }
+    }
+    confirmSettings(inForce.value_or(settings_));
+}
+
+void CommControl::confirmSettings(const SerialSettings& inForce)
+{
+    if (std::exchange(settingsChangeTold_, true))
         return;
-    settingsInForceTold_ = text;
-    if (!text.empty())
-        post(portNotice, text);
+    post(portNotice, portName(port_) + " runs at " + inForce.text());
 }
 
 bool CommControl::portOpen() const
@@ -141,8 +184,12 @@ CommError CommControl::setPortOpen(bool open)
         return {};
     if (!open) {
         backend_->close();
-        if (capture_)
+        // A connection never made was no session: nothing to close in the capture.
+        if (capture_ && !connecting_)
             capture_->closed();
+        connecting_ = false;
+        lostOpen_ = false;
+        sentWhileConnecting_.clear();
         // Line events belong to the session just ended; received data and a loss report stay.
         std::erase_if(pending_, [](const Pending& p) { return p.code != comEvReceive && p.code != portLost; });
         return {};
@@ -150,31 +197,84 @@ CommError CommControl::setPortOpen(bool open)
     const PortMapping mapping = mappingOf(*backend_, port_);
     // Where the device came from tells the technician which setting to mend.
     const std::string named = printable(mapping.device) + (mapping.origin.empty() ? "" : ", from " + mapping.origin);
-    if (!mapping.refusal.empty())
+    if (!mapping.refusal.empty()) {
+        failed(mapping.device, mapping.refusal);
         return {errDeviceFailure, describe(mapping.refusal, named)};
-    if (CommError error = backend_->open(mapping.device, settings_))
-        return {error.number, describe(error.text, named)};
-    backend_->stopWatching();
+    }
     openDevice_ = mapping.device;
-    readBackSettings();
-    if (capture_)
-        capture_->opened(portName(port_), openDevice_, settings_.text());
+    if (CommError error = backend_->open(mapping.device, settings_)) {
+        failed(mapping.device, error.text);
+        // Only a device that is not there yet may come by itself; one in use or refusing stays so.
+        if (waitForPort_ && error.number == errNoSuchPort)
+            waitFor(mapping.device);
+        return {error.number, describe(error.text, named)};
+    }
+    backend_->stopWatching();
+    connecting_ = backend_->connecting();
+    if (!connecting_)
+        connected();
     return {};
 }
 
+void CommControl::connected()
+{
+    lostOpen_ = false;
+    readBackSettings();
+    if (capture_) {
+        capture_->opened(portName(port_), openDevice_, settings_.text());
+        capture_->sent(sentWhileConnecting_);
+    }
+    sentWhileConnecting_.clear();
+}
+
+void CommControl::failed(const std::string& device, const std::string& why)
+{
+    // A wait records a reason once, and again only when it changes.
+    if (backend_->watching() && why == failureTold_)
+        return;
+    failureTold_ = why;
+    if (capture_)
+        capture_->failed(portName(port_), device, settings_.text(), why);
+}
+
+void CommControl::waitFor(const std::string& device)
+{
+    openDevice_ = device;
+    backend_->watchForReturn(device);
+}
+
+std::string CommControl::waitingText() const
+{
+    if (!backend_->watching())
+        return {};
+    const int ms = backend_->nextTryMs();
+    const std::string when = ms == 0 ? "trying now" : "next try in " + std::to_string(std::max(1, (ms + 999) / 1000)) + " s";
+    return portName(port_) + ": waiting for " + printable(openDevice_) + " (" + when + ")";
+}
+
 // Quietly leaves the port closed (and the watch on) when the device that came back cannot be
-// opened: not a terminal, still in use, or refusing the settings.
+// opened: not a terminal, still in use, or refusing the settings; the capture keeps why.
 void CommControl::reopenReturnedDevice()
 {
-    if (backend_->isOpen() || backend_->open(openDevice_, settings_))
+    if (backend_->isOpen())
         return;
+    if (const CommError error = backend_->open(openDevice_, settings_)) {
+        failed(openDevice_, error.text);
+        return;
+    }
     backend_->stopWatching();
-    readBackSettings();
     if (auto changed = onOpenChanged)
         changed();
+    const std::string port = portName(port_);
+    if (!std::exchange(lostOpen_, false)) {
+        connected();
+        post(portBack, port + " connected");
+        return;
+    }
+    readBackSettings();
     if (capture_)
-        capture_->reconnected(portName(port_) + " " + openDevice_);
-    post(portBack, portName(port_) + " reconnected");
+        capture_->reconnected(port + " " + openDevice_);
+    post(portBack, port + " reconnected");
 }
 
 CommError CommControl::output(std::string_view bytes)
@@ -183,7 +283,10 @@ CommError CommControl::output(std::string_view bytes)
         return {errPortNotOpen, describe("is not open: nothing was sent")};
     if (CommError error = backend_->write(bytes))
         return {error.number, describe(error.text)};
-    if (capture_)
+    // Bytes waiting for a connection count as sent only once it is made.
+    if (connecting_)
+        sentWhileConnecting_ += bytes;
+    else if (capture_)
         capture_->sent(bytes);
     return {};
 }
@@ -276,7 +379,7 @@ void CommControl::record(const capture::CaptureSettings& settings)
         if (auto handler = onCaptureStopped)
             handler(text);
     };
-    if (backend_->isOpen())
+    if (backend_->isOpen() && !connecting_)
         capture_->opened(portName(port_), openDevice_, settings_.text());
 }
 

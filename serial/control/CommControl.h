@@ -75,6 +75,13 @@ public:
     // port or choosing another port number ends the wait.
     std::function<void(const std::string& text)> onPortReconnected;
     bool awaitingReconnect() const { return backend_->watching(); }
+
+    // With this on, a port that cannot open because its device is not there, or whose server
+    // cannot be reached, is watched for as after a loss, and opens by itself when it can:
+    // onPortReconnected then says "COM<n> connected". Closing the port ends the wait.
+    void setWaitForPort(bool wait) { waitForPort_ = wait; }
+    // While waiting: "COM1: waiting for rfc2217://mr3:3001 (next try in 8 s)"; empty otherwise.
+    std::string waitingText() const;
     // The port closed by a loss or reopened after one. Runs at once, not in turn with the events
     // above, so that a control showing the port's state is right even while a handler's box is up.
     std::function<void()> onOpenChanged;
@@ -109,6 +116,12 @@ private:
     void deliver();
     void reopenReturnedDevice();
     void readBackSettings();
+    void confirmSettings(const SerialSettings& inForce);
+    // The port is open and its far end answered: the session records it, with what was sent
+    // while it connected.
+    void connected();
+    void failed(const std::string& device, const std::string& why);
+    void waitFor(const std::string& device);
     // Prefixes `what` with the port label; `device` (already made printable) overrides the
     // device named in it.
     std::string describe(const std::string& what, const std::string& device = {}) const;
@@ -118,6 +131,12 @@ private:
     SerialSettings settings_;
     std::string openDevice_;
     std::string settingsInForceTold_;
+    bool settingsChangeTold_ = true;   // the last change of settings has been confirmed
+    bool connecting_ = false;          // open, the far end not yet answered: not yet recorded as open
+    std::string sentWhileConnecting_;
+    bool waitForPort_ = false;
+    bool lostOpen_ = false;            // lost, not closed: its return is a reconnection
+    std::string failureTold_;          // the last failure recorded during this wait
     int inBufferSize_ = 1024;
     int outBufferSize_ = 512;
     int commEvent_ = 0;

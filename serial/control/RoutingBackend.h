@@ -26,6 +26,9 @@ public:
     void watchForReturn(const std::string& device) override { active_->watchForReturn(device); }
     void stopWatching() override;
     bool watching() const override { return active_->watching(); }
+    int nextTryMs() const override { return active_->nextTryMs(); }
+    bool connecting() const override { return active_->connecting(); }
+    bool answersSettings() const override { return active_->answersSettings(); }
     // The inner backends report straight to the owner: they get the same events.
     void setEvents(Events events) override;
 

@@ -22,6 +22,8 @@ public:
     void start(const std::string& path, std::function<void()> back);
     void stop();
     bool active() const { return timer_.isActive(); }
+    // Until the next look; -1 when not watching.
+    int remainingMs() const { return timer_.isActive() ? timer_.remainingTime() : -1; }
 
 private:
     struct Node {

@@ -31,6 +31,7 @@ public:
     void watchForReturn(const std::string& device) override;
     void stopWatching() override;
     bool watching() const override;
+    int nextTryMs() const override { return watch_.remainingMs(); }
 
     // How often the driver's line counters are read while the port is open.
     static constexpr int linePollMs = 50;

@@ -37,8 +37,10 @@ NetworkBackend::NetworkBackend(Connector connector, Clock& clock)
     , clock_(clock)
     , connectTimer_(clock.timer([this] { connectTimedOut(); }))
     , probeTimer_(clock.timer([this] {
+        const std::string why = "cannot connect: " + timeoutText(endpoint_);
         dropProbe();
         retryLater();
+        raise(&Events::tryFailed, why);
     }))
     , retryTimer_(clock.timer([this] { tryReturn(); }))
     , stallTimer_(clock.timer([this] {
@@ -120,9 +122,15 @@ CommError NetworkBackend::open(const std::string& device, const SerialSettings& 
         // Whatever came while the attempt was still only an attempt is told next.
         if (link_.link->available() > 0)
             takenOverTimer_->start(0);
+        tellAbout(*link_.link);
         return {};
     }
 
+    // A raw TCP port cannot take the change the settings dialog makes by reopening the port.
+    if (!endpoint.lineControl() && device == device_ && lastOpened_ && settings != *lastOpened_)
+        notice(noLineControlTold_, "cannot carry settings (a tcp:// port has no line control): \"" + settings.text()
+                                       + "\" is kept here and the server's port runs as it is set up there");
+    lastOpened_ = settings;
     endpoint_ = endpoint;
     device_ = device;
     settings_ = settings;
@@ -161,6 +169,12 @@ void NetworkBackend::established(Link& link)
     connectTimer_->stop();
     stallTimer_->stop();
     link_.up = true;
+    tellAbout(link);
+    raise(&Events::connected);
+}
+
+void NetworkBackend::tellAbout(const Link& link)
+{
     if (!endpoint_.encrypted())
         notice(clearTold_, "is not encrypted: commands and replies travel in clear");
     if (endpoint_.lineControl() && !link.carriesLineControl())
@@ -172,6 +186,7 @@ void NetworkBackend::ended(Link& link, const std::string& why)
     if (probe_.is(link)) {
         dropProbe();
         retryLater();
+        raise(&Events::tryFailed, "cannot connect: " + why);
         return;
     }
     if (!link_.is(link))
@@ -252,6 +267,17 @@ void NetworkBackend::watchForReturn(const std::string& device)
     watching_ = true;
     retryMs_ = firstRetryMs;
     retryTimer_->start(retryMs_);
+    nextTryAt_ = clock_.now() + std::chrono::milliseconds(retryMs_);
+}
+
+int NetworkBackend::nextTryMs() const
+{
+    if (!watching_)
+        return -1;
+    if (probe_.link)
+        return 0;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(nextTryAt_ - clock_.now()).count();
+    return static_cast<int>(std::max<long long>(0, left));
 }
 
 void NetworkBackend::stopWatching()
@@ -278,6 +304,7 @@ void NetworkBackend::retryLater()
         return;
     retryMs_ = std::min(retryMs_ * 2, lastRetryMs);
     retryTimer_->start(retryMs_);
+    nextTryAt_ = clock_.now() + std::chrono::milliseconds(retryMs_);
 }
 
 void NetworkBackend::dropProbe()

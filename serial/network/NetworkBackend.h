@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace serial::network {
@@ -34,6 +35,9 @@ public:
     void watchForReturn(const std::string& device) override;
     void stopWatching() override;
     bool watching() const override { return watching_; }
+    int nextTryMs() const override;
+    bool connecting() const override { return link_.link && !link_.up; }
+    bool answersSettings() const override { return true; }
 
     static constexpr int connectTimeoutMs = 10000;
     static constexpr int firstRetryMs = 1000;
@@ -63,6 +67,7 @@ private:
     // Takes what the link received into kept_, with the time it came.
     void keep(Link& link);
     void notice(bool& told, const std::string& text);
+    void tellAbout(const Link& link);
 
     Connector connector_;
     Clock& clock_;
@@ -75,12 +80,14 @@ private:
     std::string watchedDevice_;
     bool watching_ = false;
     int retryMs_ = firstRetryMs;
+    std::chrono::steady_clock::time_point nextTryAt_;
     std::unique_ptr<Clock::Timer> connectTimer_;
     std::unique_ptr<Clock::Timer> probeTimer_;
     std::unique_ptr<Clock::Timer> retryTimer_;
     std::unique_ptr<Clock::Timer> stallTimer_;   // a reopen the server has taken but not answered is made again
     std::unique_ptr<Clock::Timer> takenOverTimer_;   // tells what came while a taken-over attempt was one
     SerialSettings settings_;
+    std::optional<SerialSettings> lastOpened_;   // what the port was last opened with, for a change made by reopening
     std::string kept_;   // received before the port closed, still to be read
     bool clearTold_ = false;
     bool noLineControlTold_ = false;

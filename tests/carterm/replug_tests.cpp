@@ -82,8 +82,28 @@ TEST(Replug, TwentyReplugsShowOneBoxAndPortOpenFollowsEveryReturn)
         EXPECT_TRUE(form.MSComm1.portOpen());
     }
     ASSERT_EQ(mostBoxes, 1u);
+    EXPECT_TRUE(boxesOnScreen().front()->text().startsWith("COM1 reconnected at "));   // no stale loss
     EXPECT_TRUE(boxesOnScreen().front()->text().contains("This has happened 20 times"));
     EXPECT_EQ(openDescriptors(), descriptors);
     EXPECT_TRUE(platform.waited.empty()) << platform.waited.front();
+    ::unsetenv("HOISTWISE_COM1");
+}
+
+TEST(Replug, ADevicePluggedInAfterTheStartOpensByItself)
+{
+    NoWaitingBoxes platform;
+    const std::string link = "/tmp/hoistwise-late-" + std::to_string(::getpid());
+    ::setenv("HOISTWISE_COM1", link.c_str(), 1);
+    carterm::ScopeForm1 form;
+    form.load();
+    ASSERT_EQ(platform.waited.size(), 1u);   // the failed open's own message
+    EXPECT_EQ(form.Label1.caption(), "COM1: waiting for " + link + " (next try in 1 s)");
+    sim::PseudoTerminal device;
+    device.linkTo(link);
+    QElapsedTimer clock;
+    for (clock.start(); !form.MOpen.checked() && clock.elapsed() < 3000;)
+        platform.doEvents();
+    EXPECT_TRUE(form.MSComm1.portOpen());
+    EXPECT_EQ(form.Label1.caption(), "COM1 connected");
     ::unsetenv("HOISTWISE_COM1");
 }

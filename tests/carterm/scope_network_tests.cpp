@@ -6,10 +6,13 @@
 #include "sim/common/testing/SimulatorProcess.h"
 #include "carscope/ScopeForm1.h"
 #include "carterm/ConfigScrn.h"
+#include "serial/capture/CaptureSettings.h"
+#include "serial/capture/SessionCapture.h"
 #include "tests/support/RealTime.h"
 #include "toolkit/TestPlatform.h"
 
 #include <QCoreApplication>
+#include <QTemporaryDir>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -34,6 +37,8 @@ struct ScopeOverSer2net : ::testing::Test {
     std::unique_ptr<Ser2netProcess> server;
     std::unique_ptr<carterm::ScopeForm1> form;
     milliseconds longestStep{0};
+    QTemporaryDir captures;
+    std::string stem;
 
     void serve(std::vector<std::string> stacks)
     {
@@ -51,8 +56,17 @@ struct ScopeOverSer2net : ::testing::Test {
         platform.boxes.clear();
         ::setenv("HOISTWISE_COM1", mapping.c_str(), 1);
         form = std::make_unique<carterm::ScopeForm1>();
+        form->MSComm1.record({.enabled = true, .folder = captures.path().toStdString()});
         form->load();
         form->show();
+    }
+    // The timing records of the window's session, once its recorder has let go of them.
+    std::string records()
+    {
+        if (auto* capture = form->MSComm1.capture())
+            stem = capture->currentStem();
+        form.reset();
+        return std::string(std::istreambuf_iterator<char>(std::ifstream(stem + ".timing").rdbuf()), {});
     }
     void TearDown() override
     {
@@ -81,6 +95,14 @@ struct ScopeOverSer2net : ::testing::Test {
         const int before = count(form->Term.text(), "> PMII");
         return runUntil([&] { return count(form->Term.text(), "> PMII") >= before + replies && form->txtpos.text() == "1"; },
                         seconds(5));
+    }
+    // A failed connection leaves its reason and neither an OPEN nor the greeting it never sent.
+    void expectFailureRecorded(const std::string& mapping, const std::string& reason)
+    {
+        const std::string told = records();
+        EXPECT_NE(told.find(" FAILED COM1 " + mapping + ": cannot connect: " + reason), std::string::npos) << told;
+        EXPECT_EQ(told.find(" OPEN "), std::string::npos) << told;
+        EXPECT_EQ(told.find("\nI "), std::string::npos) << told;
     }
     std::string lastBox() const { return platform.boxes.empty() ? "" : platform.boxes.back().text; }
     std::string farSpeed() const
@@ -114,6 +136,7 @@ TEST_F(ScopeOverSer2net, Pmi1GivesTheLiveDisplayAndASettingsChangeReachesTheFarL
     dialog.Text2.setText("9600,n,8,1");
     dialog.OKButton.click();   // closes the port, applies, opens it again
     EXPECT_TRUE(runUntil([&] { return farSpeed() == "9600"; }, seconds(3))) << farSpeed();
+    EXPECT_TRUE(runUntil([&] { return f.Label1.caption() == "COM1 runs at 9600,n,8,1"; }, seconds(3))) << f.Label1.caption();
     EXPECT_TRUE(polling());
     EXPECT_TRUE(platform.boxes.empty()) << lastBox();
 }
@@ -124,7 +147,9 @@ TEST_F(ScopeOverSer2net, ATcpPortCarriesTheBytesAndSaysOnceThatItCannotCarrySett
     openWindow(server->url("tcp"));
     auto& f = *form;
     ASSERT_TRUE(polling()) << lastBox();
-    ASSERT_FALSE(f.MSComm1.setSettings("9600,n,8,1"));
+    f.MSettings.click();   // the dialog's change closes and reopens the port
+    static_cast<carterm::ConfigScrn&>(*f.settingsDialog).Text2.setText("9600,n,8,1");
+    static_cast<carterm::ConfigScrn&>(*f.settingsDialog).OKButton.click();
     EXPECT_TRUE(runUntil([&] { return f.Label1.caption().find(") cannot carry settings") != std::string::npos; }, seconds(1)));
     f.Label1.setCaption("");
     ASSERT_FALSE(f.MSComm1.setSettings("19200,n,8,1"));
@@ -153,12 +178,31 @@ TEST_F(ScopeOverSer2net, AServerRestartIsTheLossOfTheDeviceThenReconnectedAndLiv
     EXPECT_NE(lastBox().find("the server closed the connection"), std::string::npos) << lastBox();
     EXPECT_FALSE(f.MOpen.checked());
     runUntil({}, milliseconds(1500));   // a try or two meet nobody and stay silent
+    EXPECT_EQ(f.Label1.caption().rfind("COM1: waiting for " + server->url("rfc2217") + " (", 0), 0u) << f.Label1.caption();
+    EXPECT_NE(f.Label1.caption().find("); values shown are from 10:00:0"), std::string::npos) << f.Label1.caption();
     ASSERT_TRUE(server->start());
     ASSERT_TRUE(runUntil([&] { return f.Label1.caption() == "COM1 reconnected"; }, seconds(6))) << f.Label1.caption();
     EXPECT_TRUE(f.MOpen.checked());
     f.Term.setText("");
     EXPECT_TRUE(runUntil([&] { return count(f.Term.text(), "> PMII") >= 2; }, seconds(3)));
-    EXPECT_EQ(platform.boxes.size(), 1u);   // the loss, told once
+    EXPECT_EQ(platform.boxes.size(), 1u);   // the loss, told once, then settled
+    EXPECT_EQ(platform.settled.at(0).rfind("COM1 reconnected at ", 0), 0u);
+}
+
+TEST_F(ScopeOverSer2net, AServerStartedAfterTheWindowIsConnectedToWithinTheBackOff)
+{
+    serve({"telnet(rfc2217)"});
+    server->stop();
+    openWindow(server->url("rfc2217"));
+    ASSERT_TRUE(runUntil([&] { return !platform.boxes.empty(); }, seconds(3)));
+    EXPECT_NE(lastBox().find("the connection was refused"), std::string::npos);
+    EXPECT_TRUE(runUntil([&] { return form->Label1.caption().find("(next try in 2 s)") != std::string::npos; }, seconds(3)));
+    ASSERT_TRUE(server->start());
+    ASSERT_TRUE(runUntil([&] { return form->Label1.caption() == "COM1 connected"; }, seconds(10))) << form->Label1.caption();
+    EXPECT_TRUE(form->MOpen.checked());
+    EXPECT_TRUE(polling());
+    const std::string told = records();
+    EXPECT_LT(told.find(" FAILED COM1 "), told.find(" OPEN COM1 "));
 }
 
 TEST_F(ScopeOverSer2net, TlsConnectsWithTheSiteCaAndRefusesAnotherCaAnotherHostOrAnExpiredCertificateSayingWhy)
@@ -192,6 +236,7 @@ TEST_F(ScopeOverSer2net, TlsConnectsWithTheSiteCaAndRefusesAnotherCaAnotherHostO
         EXPECT_EQ(lastBox(), "COM1 (" + r.mapping + ") cannot connect: " + r.reason);
         EXPECT_FALSE(form->MSComm1.portOpen());
         EXPECT_FALSE(form->MOpen.checked());
+        expectFailureRecorded(r.mapping, r.reason);
     }
 }
 
@@ -225,6 +270,7 @@ TEST_F(ScopeOverSer2net, AnUnreachableServerIsToldWithinTenSecondsWhileTheWindow
         EXPECT_LT(longestStep, milliseconds(250)) << fault.mapping;
         EXPECT_EQ(lastBox().rfind("COM1 (" + fault.mapping + ") cannot connect: " + fault.reason, 0), 0u) << lastBox();
         EXPECT_FALSE(form->MSComm1.portOpen());
+        expectFailureRecorded(fault.mapping, fault.reason);
     }
     ::close(silent);
 }

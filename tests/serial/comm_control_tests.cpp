@@ -283,8 +283,8 @@ TEST_F(CommControlTest, AServersOwnSettingsTakeOverAndAreToldOnceWithPortAndValu
     fake->raise(&serial::SerialBackend::Events::settingsInForce, answered);
     fake->raise(&serial::SerialBackend::Events::settingsInForce, answered);   // the same answer again is nothing new
     EXPECT_EQ(control->settings(), "9600,n,8,1");
-    EXPECT_EQ(notices, std::vector<std::string>{"COM1 (/dev/ttyS0) runs at 9600 baud, not 115200 and with parity n, "
-                                                "not e (settings in force: 9600,n,8,1)"});
+    EXPECT_EQ(notices, (std::vector<std::string>{"COM1 runs at 115200,e,8,1", "COM1 (/dev/ttyS0) runs at 9600 baud, not "
+                                                 "115200 and with parity n, not e (settings in force: 9600,n,8,1)"}));
     // A connect that fails after the open took the port is told like a failed open.
     std::string lost;
     control->onPortLost = [&](const std::string& text) { lost = text; };

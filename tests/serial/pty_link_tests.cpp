@@ -339,5 +339,6 @@ TEST_F(PtyLinkTest, SettingsThePtyDoesNotTakeAreToldOnceWithTheValuesInForce)
                         port + "with parity n, not m (settings in force: 9600,n,8,1)",
                         port + "with 8 data bits, not 5 (settings in force: 9600,n,8,1)",
                         port + "with 8 data bits, not 7 and with parity n, not e (settings in force: 115200,n,8,2)",
+                        "COM7 runs at 115200,n,8,2",   // taken as asked: a change confirmed
                     }));
 }
