@@ -132,7 +132,8 @@ void CaptureReader::resume(const Mark& mark)
     partial_ = mark.partial;
     lineNumber_ = mark.lineNumber;
     time_ = mark.time;
-    dataNext_ = mark.dataNext;
+    // A mark from before the data file's first line was found reads from its end.
+    dataNext_ = std::max(mark.dataNext, dataStart_);
 }
 
 bool CaptureReader::parseLine(std::string_view line, std::vector<Record>& out)

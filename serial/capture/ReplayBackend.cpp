@@ -113,7 +113,8 @@ void ReplayBackend::setPlaying(bool playing)
 void ReplayBackend::seek(long long time)
 {
     time = std::clamp(time, 0LL, duration_);
-    const long long now = position();
+    // Where the window stands: a first pass may have played beyond the playback's position.
+    const long long now = std::max(position(), lastTime_);
     const auto after = std::upper_bound(checkpoints_.begin(), checkpoints_.end(), time,
                                         [](long long t, const Checkpoint& c) { return t < c.time; });
     if (follower_)
