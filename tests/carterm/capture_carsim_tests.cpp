@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -189,6 +190,16 @@ TEST_F(CaptureWithCarsim, TheCaptureGivesBackTheBytesTheDisplayAndOneCsvRowPerRe
         if (expected)
             EXPECT_EQ(display(*replayed), *expected) << "after a seek to " << to << " of " << end;
     }
+    // "Next fault" walks the faults the session saw, then says on the status line there is none left.
+    QPushButton* next = nullptr;
+    for (auto* b : bar.findChildren<QPushButton*>())
+        if (b->text() == "&Next fault")
+            next = b;
+    ASSERT_NE(next, nullptr);
+    replay.seek(0);
+    for (int n = 0; n < 10 && replayed->Label1.caption().rfind("No fault after", 0) != 0; ++n)
+        next->click();
+    EXPECT_EQ(replayed->Label1.caption().rfind("No fault after", 0), 0u) << replayed->Label1.caption();
     EXPECT_GT(replay.dropped(), 0);   // the greeting and the follow-up requests went nowhere
     EXPECT_TRUE(platform.boxes.empty());
 }
