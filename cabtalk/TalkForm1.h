@@ -39,6 +39,7 @@ public:
     void Timer3_Timer() override;
     void Timer4_Timer();
     void Timer5_Timer();
+    std::vector<toolkit::Timer*> timers() override { return {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5}; }
     void Command1_Click() override;
     void Command2_Click() override;
     void Command6_Click() override;

@@ -5,6 +5,7 @@
 #include "carterm/reply/ScopeReply.h"
 #include "carterm/reply/SignalNames.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -111,5 +112,69 @@ void ScopeForm1::Timer1_Timer()
 }
 
 void ScopeForm1::txtbbt_Change() { send("flt0\r"); }
+
+namespace {
+
+struct ScopeMoment : Form1::Moment {
+    std::vector<std::string> signalCells, faultCells;
+    int positionValues[4] = {};
+    std::string trackedBuffer, shownVelocity;
+    long long bufferStart = 0, shownVelocityAt = -1;
+};
+
+std::vector<std::string> cells(const toolkit::Grid& grid)
+{
+    std::vector<std::string> all;
+    for (int r = 0; r < grid.rows(); ++r)
+        for (int c = 0; c < grid.cols(); ++c)
+            all.push_back(grid.cell(r, c));
+    return all;
+}
+
+void putBackCells(toolkit::Grid& grid, const std::vector<std::string>& all)
+{
+    const int row = grid.row(), col = grid.col();
+    for (int r = 0; r < grid.rows(); ++r)
+        for (int c = 0; c < grid.cols(); ++c) {
+            grid.setRow(r);
+            grid.setCol(c);
+            grid.setText(all[static_cast<size_t>(r * grid.cols() + c)]);
+        }
+    grid.setRow(row);
+    grid.setCol(col);
+}
+
+} // namespace
+
+std::shared_ptr<Form1::Moment> ScopeForm1::keepMoment() const
+{
+    auto moment = std::make_shared<ScopeMoment>();
+    keepMomentInto(*moment);
+    moment->signalCells = cells(Grid1);
+    moment->faultCells = cells(Grid2);
+    const int values[] = {popValue, r1Value, r2Value, r4Value};
+    std::copy(std::begin(values), std::end(values), moment->positionValues);
+    moment->trackedBuffer = trackedBuffer_;
+    moment->bufferStart = bufferStart_;
+    moment->shownVelocityAt = shownVelocityAt_;
+    moment->shownVelocity = shownVelocity_;
+    return moment;
+}
+
+void ScopeForm1::putBack(const Moment& kept)
+{
+    Form1::putBack(kept);
+    const auto& moment = static_cast<const ScopeMoment&>(kept);
+    putBackCells(Grid1, moment.signalCells);
+    putBackCells(Grid2, moment.faultCells);
+    popValue = moment.positionValues[0];
+    r1Value = moment.positionValues[1];
+    r2Value = moment.positionValues[2];
+    r4Value = moment.positionValues[3];
+    trackedBuffer_ = moment.trackedBuffer;
+    bufferStart_ = moment.bufferStart;
+    shownVelocityAt_ = moment.shownVelocityAt;
+    shownVelocity_ = moment.shownVelocity;
+}
 
 } // namespace carterm

@@ -26,6 +26,9 @@ public:
     void txtbbt_Change() override;
     void Grid1_RowColChange() {}
 
+    std::shared_ptr<Moment> keepMoment() const override;
+    void putBack(const Moment& moment) override;
+
 protected:
     void loadDisplay() override;
     void showPortState() override;

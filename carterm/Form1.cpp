@@ -294,6 +294,49 @@ void Form1::AppendToTerminal(TextBox& pane, std::string& data)
         writeToLog(data);
 }
 
+namespace {
+void putQuietly(TextBox& box, const std::string& text)
+{
+    auto handler = std::exchange(box.onChange, nullptr);
+    box.setText(text);
+    box.onChange = std::move(handler);
+}
+} // namespace
+
+void Form1::keepMomentInto(Moment& moment) const
+{
+    moment.term = Term.text();
+    moment.text1 = Text1.text();
+    moment.vel = txtvel.text();
+    moment.bbt = txtbbt.text();
+    moment.pos = txtpos.text();
+    moment.stops = Text2.text();
+    moment.termSize = termSize;
+    moment.zeroVelCount = zeroVelCount;
+    moment.displayDue = Timer1.enabled();
+}
+
+std::shared_ptr<Form1::Moment> Form1::keepMoment() const
+{
+    auto moment = std::make_shared<Moment>();
+    keepMomentInto(*moment);
+    return moment;
+}
+
+void Form1::putBack(const Moment& moment)
+{
+    putQuietly(Term, moment.term);
+    Term.setSelStart(static_cast<long>(moment.term.size()));   // the caret at the end, as after an append
+    putQuietly(Text1, moment.text1);
+    putQuietly(txtvel, moment.vel);
+    putQuietly(txtbbt, moment.bbt);
+    putQuietly(txtpos, moment.pos);
+    putQuietly(Text2, moment.stops);
+    termSize = moment.termSize;
+    zeroVelCount = moment.zeroVelCount;
+    Timer1.setEnabled(moment.displayDue);
+}
+
 void Form1::Term_KeyPress(int& ascii)
 {
     if (!MSComm1.portOpen())

@@ -13,6 +13,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace carterm {
 
@@ -59,6 +60,21 @@ public:
     void applyFocusRule();
     // Brings the port-dependent controls in line with the port, for dialogs that open or close it.
     void refreshPortState() { showPortState(); }
+
+    // The window at a moment of a replay, as the received text and the display timer left it
+    // (pane, reply buffer, boxes, stop count), not what the operator set: a seek puts it back.
+    struct Moment {
+        virtual ~Moment() = default;
+        std::string term, text1, vel, bbt, pos, stops;
+        long termSize = 0;
+        long zeroVelCount = 0;
+        bool displayDue = false;   // Timer1 enabled
+    };
+    virtual std::shared_ptr<Moment> keepMoment() const;
+    // Puts the moment back without running a change handler: nothing is sent or counted again.
+    virtual void putBack(const Moment& moment);
+    // The timers a replay runs on the recording's clock.
+    virtual std::vector<toolkit::Timer*> timers() { return {&Timer1, &Timer2, &Timer3}; }
 
     // Controls keep the names the window was designed with; each says its caption or role.
     serial::control::CommControl MSComm1;    // the serial link to the car controller
@@ -147,6 +163,7 @@ protected:
     // While the port is waited for, the status line says for what, when the next try comes and
     // how old the values shown are; it stays so, counted down every second, until the port opens.
     void showWaiting();
+    void keepMomentInto(Moment& moment) const;
 
 private:
     toolkit::MenuItem& addFileMenuTail(bool withReplayItem);

@@ -1,6 +1,7 @@
 #include "carterm/ReplayBar.h"
 
 #include "carterm/Form1.h"
+#include "carterm/ReplayClock.h"
 #include "serial/capture/CaptureWalk.h"
 #include "serial/capture/ReplayBackend.h"
 
@@ -8,6 +9,7 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QSlider>
 #include <QTimer>
@@ -26,6 +28,24 @@ QString replayClock(long long micros)
     const long long s = micros / 1000000;
     return s >= 3600 ? QString::asprintf("%lld:%02lld:%02lld", s / 3600, s / 60 % 60, s % 60)
                      : QString::asprintf("%lld:%02lld", s / 60, s % 60);
+}
+
+// A click in the groove moves the handle to that point, not a page towards it: the technician
+// points at a moment.
+class JumpingSliderStyle final : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override
+    {
+        if (hint == SH_Slider_AbsoluteSetButtons)
+            return Qt::LeftButton;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
+
+QString faultCount(std::size_t n)
+{
+    return n == 1 ? QString("1 fault") : QString("%1 faults").arg(n);
 }
 
 } // namespace
@@ -63,6 +83,7 @@ std::unique_ptr<ReplayBar> startReplay(Form1& window, serial::capture::ReplayBac
     window.replayNote = "Replay of " + replay->paths().stem.substr(replay->paths().stem.rfind('/') + 1) +
                         ": nothing sent goes anywhere";
     auto bar = std::make_unique<ReplayBar>(*replay);
+    bar->drive(window);
     bar->stayBelow(window.host()->window());
     return bar;
 }
@@ -81,8 +102,11 @@ ReplayBar::ReplayBar(serial::capture::ReplayBackend& replay, QWidget* parent)
     speed_->setAccessibleName("Replay speed");
     slider_->setAccessibleName("Replay position");
     slider_->setRange(0, static_cast<int>(replay.duration() / kSliderStep));
+    auto* jumping = new JumpingSliderStyle;
+    jumping->setParent(slider_);
+    slider_->setStyle(jumping);
     nextFault_->setEnabled(faults_.size() > 0);
-    nextFault_->setToolTip(QString("%1 faults in this recording").arg(faults_.size()));
+    nextFault_->setToolTip(faultCount(faults_.size()) + " in this recording");
 
     auto* row = new QHBoxLayout(this);
     row->addWidget(play_);
@@ -105,12 +129,29 @@ ReplayBar::ReplayBar(serial::capture::ReplayBackend& replay, QWidget* parent)
 
 ReplayBar::~ReplayBar() { replay_.onProgress = nullptr; }
 
+void ReplayBar::drive(Form1& window)
+{
+    window_ = &window;
+    clock_ = std::make_unique<ReplayClock>(window, replay_);
+}
+
+void ReplayBar::tell(const std::string& text)
+{
+    if (window_)
+        window_->Label1.setCaption(text);
+}
+
 void ReplayBar::stayBelow(QWidget* car)
 {
     car_ = car;
     car_->installEventFilter(this);
-    if (car_->isVisible())
+    if (car_->isVisible()) {
         place();
+    } else if (replay_.playing()) {
+        // Nothing plays behind the splash.
+        replay_.setPlaying(false);
+        waitingForCar_ = true;
+    }
 }
 
 bool ReplayBar::eventFilter(QObject* watched, QEvent* event)
@@ -118,6 +159,10 @@ bool ReplayBar::eventFilter(QObject* watched, QEvent* event)
     if (watched == car_ && (event->type() == QEvent::Show || event->type() == QEvent::Move
                             || event->type() == QEvent::Resize))
         place();
+    if (watched == car_ && event->type() == QEvent::Show && waitingForCar_) {
+        waitingForCar_ = false;
+        replay_.setPlaying(true);
+    }
     return false;
 }
 
@@ -132,8 +177,16 @@ void ReplayBar::place()
 
 void ReplayBar::nextFault()
 {
-    if (const auto fault = faults_.after(replay_.position()))
-        replay_.seek(*fault);
+    const long long at = replay_.position();
+    const auto fault = faults_.after(at);
+    if (!fault) {
+        tell(("No fault after " + replayClock(at) + " (" + faultCount(faults_.size()) + " in this recording)")
+                 .toStdString());
+        return;
+    }
+    replay_.seek(*fault);
+    tell(QString("Fault %1 of %2, at %3").arg(faults_.upTo(*fault)).arg(faults_.size()).arg(replayClock(*fault))
+             .toStdString());
 }
 
 void ReplayBar::refresh()

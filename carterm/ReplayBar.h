@@ -23,13 +23,18 @@ class ReplayBackend;
 namespace carterm {
 
 class Form1;
+class ReplayClock;
 
 class ReplayBar : public QWidget {
 public:
     explicit ReplayBar(serial::capture::ReplayBackend& replay, QWidget* parent = nullptr);
     ~ReplayBar() override;
 
-    // Keeps the bar just below `car` (the car window), shown whenever it is.
+    // Plays into `window`: its timers go on the recording's clock, so a seek shows what the
+    // live window showed then; what the bar has to tell goes to its status line.
+    void drive(Form1& window);
+    // Keeps the bar just below `car` (the car window), shown whenever it is. The playback waits
+    // for the car window to show.
     void stayBelow(QWidget* car);
 
 protected:
@@ -40,7 +45,11 @@ private:
     void nextFault();
     // Shows where the playback stands; the replay calls it whenever that changes.
     void refresh();
+    void tell(const std::string& text);
     QWidget* car_ = nullptr;
+    Form1* window_ = nullptr;
+    std::unique_ptr<ReplayClock> clock_;
+    bool waitingForCar_ = false;
     serial::capture::ReplayBackend& replay_;
     reply::FaultIndex faults_;
     QPushButton* play_;

@@ -5,13 +5,22 @@
 namespace toolkit {
 
 Timer::Timer(std::string name, int intervalMs, bool enabled)
-    : name_(std::move(name)), backend_(platform().createTimer()), interval_(intervalMs)
+    : name_(std::move(name)), interval_(intervalMs)
 {
+    runOn(platform().createTimer());
+    setEnabled(enabled);
+}
+
+void Timer::runOn(std::unique_ptr<TimerBackend> backend)
+{
+    if (backend_)
+        backend_->stop();
+    backend_ = std::move(backend);
     backend_->onTick = [this] {
         if (enabled_)
             dispatch(onTimer);
     };
-    setEnabled(enabled);
+    rearm();
 }
 
 Timer::~Timer() { backend_->stop(); }

@@ -19,6 +19,9 @@ public:
     int interval() const { return interval_; }
     // A new interval restarts a running countdown; 0 stops ticking until a positive one is set.
     void setInterval(int ms);
+    // Ticks from now on come from `backend` (a replay runs the window's timers on the recording's
+    // clock); a running countdown starts again there.
+    void runOn(std::unique_ptr<TimerBackend> backend);
     std::function<void()> onTimer;
 
 private:

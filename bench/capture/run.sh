@@ -5,7 +5,9 @@
 #   cartrace  one-hour and 24-hour captures of carscope polling carsim every 250 ms (written by
 #             capture_synth, not waited for): opening, CSV, rendering, peak memory, and the
 #             redraw after a zoom or pan (cartrace_bench)
-#   bench/capture/run.sh [flood [MB]] [cartrace]      (default: both, 20 MB)
+#   seek      the replay of the 24-hour capture in carscope's window: the first pass, then ten
+#             seeks back and forth (replay_seek_bench), median and worst
+#   bench/capture/run.sh [flood [MB]] [cartrace] [seek]      (default: all, 20 MB)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 what=${1:-all}
@@ -61,4 +63,9 @@ if [[ $what == all || $what == cartrace ]]; then
     /usr/bin/time -f "open + PNG render: %e s, peak %M KB" build/bin/cartrace "$run/h$hours.timing" --render "$run/h$hours.png"
   done
   CAPTURE="$run/h1.timing" build/bin/cartrace_bench
+fi
+
+if [[ $what == all || $what == seek ]]; then
+  [[ -f "$run/h24.timing" ]] || build/bin/capture_synth "$run/h24" 24
+  build/bin/replay_seek_bench "$run/h24.timing"
 fi

@@ -19,6 +19,11 @@ std::optional<long long> FaultIndex::after(long long time) const
     return it == times_.end() ? std::nullopt : std::optional<long long>(*it);
 }
 
+std::size_t FaultIndex::upTo(long long time) const
+{
+    return static_cast<std::size_t>(std::upper_bound(times_.begin(), times_.end(), time) - times_.begin());
+}
+
 std::optional<long long> FaultIndex::before(long long time) const
 {
     const auto it = std::lower_bound(times_.begin(), times_.end(), time);

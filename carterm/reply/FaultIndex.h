@@ -17,6 +17,8 @@ public:
     std::optional<long long> after(long long time) const;
     std::optional<long long> before(long long time) const;
     std::size_t size() const { return times_.size(); }
+    // How many come at or before `time`.
+    std::size_t upTo(long long time) const;
 
 private:
     std::vector<long long> times_;

@@ -12,7 +12,7 @@
 namespace serial::capture {
 
 namespace {
-constexpr std::size_t kReadChunk = 1 << 20;
+constexpr std::size_t kReadChunk = 1 << 16;
 // Far longer than any timing record (a header's value is a line of settings or a path); a
 // longer line is not a capture, and is not kept whole.
 constexpr std::size_t kLongestLine = 1 << 16;
@@ -93,13 +93,14 @@ bool CaptureReader::readMore(std::vector<Record>& out, std::size_t enough)
         return true;
     std::string chunk(kReadChunk, '\0');
     for (;;) {
-        const ssize_t n = ::read(timingFd_, chunk.data(), chunk.size());
+        const ssize_t n = ::pread(timingFd_, chunk.data(), chunk.size(), timingAt_);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
             return fail(serial::printable(paths_.timing) + ": " + std::strerror(errno));
         if (n == 0)
             return true;
+        timingAt_ += n;
         std::string_view text(chunk.data(), static_cast<std::size_t>(n));
         std::size_t from = 0;
         for (std::size_t nl = text.find('\n'); nl != std::string_view::npos; nl = text.find('\n', from)) {
@@ -123,6 +124,16 @@ bool CaptureReader::readMore(std::vector<Record>& out, std::size_t enough)
         if (out.size() >= enough)
             return true;
     }
+}
+
+void CaptureReader::resume(const Mark& mark)
+{
+    timingAt_ = mark.timingAt;
+    partial_ = mark.partial;
+    lineNumber_ = mark.lineNumber;
+    time_ = mark.time;
+    // A mark from before the data file's first line was found reads from its end.
+    dataNext_ = std::max(mark.dataNext, dataStart_);
 }
 
 bool CaptureReader::parseLine(std::string_view line, std::vector<Record>& out)

@@ -38,6 +38,18 @@ public:
     bool readMore(std::vector<Record>& out, std::size_t enough = SIZE_MAX);
     const std::string& error() const { return error_; }
 
+    // Where the reader stands between two readMore() calls; resume() reads on from there again
+    // (a replay's seek goes back to a piece it read before without reading the capture again).
+    struct Mark {
+        long long timingAt = 0;
+        std::string partial;
+        long long lineNumber = 0;
+        long long time = 0;
+        long long dataNext = 0;
+    };
+    Mark mark() const { return {timingAt_, partial_, lineNumber_, time_, dataNext_}; }
+    void resume(const Mark& mark);
+
     const CapturePaths& paths() const { return paths_; }
     // The header records seen so far, by name (PROGRAM, PORT, DEVICE, SETTINGS, START_TIME, ...).
     const std::map<std::string, std::string>& headers() const { return headers_; }
@@ -64,6 +76,7 @@ private:
 
     CapturePaths paths_;
     int timingFd_ = -1;
+    long long timingAt_ = 0;    // how much of the timing file has been read
     int dataFd_ = -1;
     std::string partial_;
     long long lineNumber_ = 0;

@@ -4,6 +4,12 @@
 // faster), the recorded line events are raised again, a recorded loss closes the port as the
 // loss did and a recorded reconnection brings it back, and what the program sends goes nowhere.
 // Play, pause, speed and position are for the replay bar.
+//
+// With a follower (the car window, through carterm's ReplayClock) the window's timers run on the
+// recording's clock, so what the window shows at a moment depends only on the capture. A seek
+// puts the window back at the last checkpoint before the moment (one kept every so often on the
+// way) and plays on from there at once, drawing nothing until the moment; the first open plays
+// the whole capture that way to keep them all, so no seek has far to go.
 #include "serial/capture/CaptureWalk.h"
 #include "serial/SerialBackend.h"
 
@@ -12,9 +18,25 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace serial::capture {
+
+// The window a replay plays into, kept in step with the recording.
+class ReplayFollower {
+public:
+    virtual ~ReplayFollower() = default;
+    // The recording's clock reached `time` (microseconds): what the window has due by then runs.
+    virtual void clockAt(long long time) = 0;
+    // When the window next has something due on that clock, if it has.
+    virtual std::optional<long long> nextDue() const = 0;
+    // The window as it stands, and put back as it stood then.
+    virtual std::shared_ptr<const void> keep() = 0;
+    virtual void putBack(const std::shared_ptr<const void>& kept) = 0;
+    // A catch-up begins (true) and ends: what it plays through is not to be shown.
+    virtual void passing(bool) {}
+};
 
 class ReplayBackend final : public SerialBackend {
 public:
@@ -49,11 +71,16 @@ public:
     // Microseconds from the capture's start: where the playback stands, and where it ends.
     long long position() const;
     long long duration() const { return duration_; }
-    // Moves to `time`. Forward, everything received in between arrives at once; back, the
-    // playback starts over and catches up to `time` the same way.
+    // Moves to `time`: everything received up to it arrives at once, from where the playback
+    // stands or, back or far ahead, from the last checkpoint before `time` (without a follower,
+    // back starts over from the beginning into the window as it stands).
     void seek(long long time);
     bool finished() const { return next_ >= ahead_.size(); }
     long long dropped() const { return dropped_; }
+
+    // The window kept in step; nullptr lets go of it.
+    void follow(ReplayFollower* follower);
+    std::size_t checkpoints() const { return checkpoints_.size(); }
 
     // The position moved or the playback stopped or started (for the bar).
     std::function<void()> onProgress;
@@ -62,17 +89,28 @@ private:
     void schedule();
     void playFrom(long long time);
     void deliverDue();
-    // Delivers every record up to `time`.
+    // Delivers every record up to `time`, the follower's clock going with them.
     void deliverUntil(long long time);
+    // The upcoming record, after what the follower has due before it.
+    void playNext();
+    void clockAt(long long time);
     void deliver(const Record& record);
     // The playback's next record, read ahead in pieces; from the start again after a rewind.
     void rewind();
     void advance();
+    void readAhead();
     const Record& upcoming() const { return ahead_[next_]; }
+    // Plays the whole capture once, keeping every checkpoint, and goes back to the start.
+    void prepare();
+    // Keeps a checkpoint at the last multiple of the interval at or before `time`, once.
+    void keepCheckpoint(long long time);
+    struct Checkpoint;
+    void putBack(const Checkpoint& checkpoint);
 
     CaptureWalk capture_;
     std::unique_ptr<CaptureReader> playback_;
     std::vector<Record> ahead_;
+    CaptureReader::Mark aheadFrom_;   // where the reader stood before it read ahead_
     std::size_t next_ = 0;
     long long lastTime_ = 0;   // of the last record played
     long long duration_ = 0;
@@ -88,6 +126,18 @@ private:
     long long startedFrom_ = 0;
     long long pausedAt_ = 0;
     QTimer timer_;
+
+    ReplayFollower* follower_ = nullptr;
+    struct Checkpoint {
+        long long time;                // everything before it played, nothing from it on
+        CaptureReader::Mark aheadFrom;
+        std::size_t next;
+        long long lastTime;
+        std::shared_ptr<const void> window;
+    };
+    std::vector<Checkpoint> checkpoints_;   // in time order
+    long long checkpointEvery_ = 0;
+    bool prepared_ = false;
 };
 
 } // namespace serial::capture

@@ -1,7 +1,9 @@
 // carscope polling the real carsim with the recorder on, then what the capture gives back:
 // scriptreplay's received and sent streams, the session log untouched, cartrace's CSV, and the
-// capture replayed into a second car window as fast as it goes.
+// capture replayed into a second car window with seeks back and forth.
 #include "carscope/ScopeForm1.h"
+#include "carterm/ReplayBar.h"
+#include "serial/capture/CaptureReader.h"
 #include "sim/common/testing/SimulatorProcess.h"
 #include "tests/support/RealTime.h"
 #include "toolkit/TestPlatform.h"
@@ -12,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -67,7 +70,7 @@ struct CaptureWithCarsim : ::testing::Test {
 // What the windows show at the end, to compare the live session with its replay.
 std::vector<std::string> display(carterm::ScopeForm1& f)
 {
-    std::vector<std::string> shown{f.txtpos.text(), f.txtvel.text(), f.txtbbt.text()};
+    std::vector<std::string> shown{f.txtpos.text(), f.txtvel.text(), f.txtbbt.text(), f.Text2.text()};
     for (int r = 0; r < 4; ++r)
         for (int c = 1; c <= 2; ++c)
             shown.push_back(f.Grid2.cell(r, c));
@@ -98,6 +101,12 @@ TEST_F(CaptureWithCarsim, TheCaptureGivesBackTheBytesTheDisplayAndOneCsvRowPerRe
     // faults are asked for.
     live->Command3.click();
     ASSERT_TRUE(runUntil([&] { return live->txtpos.text() == "2" && live->txtvel.text() == "  0"; }, seconds(15)));
+    // A moment at rest on floor 2, well inside the rest, for the replay to seek to.
+    runUntil({}, milliseconds(1500));
+    const long long atRest =
+        duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
+    const std::vector<std::string> restDisplay = display(*live);
+    runUntil({}, milliseconds(1000));
     live->Command3.click();
     ASSERT_TRUE(runUntil([&] { return live->txtpos.text() == "3" && live->Grid2.cell(3, 2) != ""; }, seconds(20)));
     runUntil({}, milliseconds(2000));   // at rest: the last replies are tables only
@@ -145,7 +154,7 @@ TEST_F(CaptureWithCarsim, TheCaptureGivesBackTheBytesTheDisplayAndOneCsvRowPerRe
         return text;
     };
     const std::string ending = ",3," + std::to_string(std::atoi(liveDisplay[1].c_str())) + "," +
-                               trimmed(liveDisplay[2]) + "," + std::to_string(std::atoi(liveDisplay[3].c_str())) + ",";
+                               trimmed(liveDisplay[2]) + "," + std::to_string(std::atoi(liveDisplay[4].c_str())) + ",";
     EXPECT_NE(rows.back().find(ending), std::string::npos) << rows.back() << " lacks " << ending;
 
     // The timeline drawn without a display, as SVG and as PNG.
@@ -155,16 +164,42 @@ TEST_F(CaptureWithCarsim, TheCaptureGivesBackTheBytesTheDisplayAndOneCsvRowPerRe
     EXPECT_NE(fileText(dir + "/view.svg").find("Velocity ft/min"), std::string::npos);
     EXPECT_EQ(fileText(dir + "/view.png").substr(1, 3), "PNG");
 
-    // The capture replayed as fast as possible ends with the display the live session ended with.
+    // The capture replayed as fast as possible ends with the display the live session ended with,
+    // and so does every seek to the end, however the playback went back and forth before it; a
+    // seek to the rest on floor 2 shows what the live window showed then.
     auto backend = std::make_unique<serial::capture::ReplayBackend>(stem);
     backend->setSpeed(serial::capture::ReplayBackend::kAsFastAsPossible);
     serial::capture::ReplayBackend& replay = *backend;
     auto replayed = std::make_unique<carterm::ScopeForm1>(std::move(backend));
-    replayed->load();
+    carterm::ReplayBar bar(replay);
+    bar.drive(*replayed);
+    const std::vector<std::string> loaded = (replayed->load(), display(*replayed));
     ASSERT_TRUE(replayed->MSComm1.portOpen());
     ASSERT_TRUE(runUntil([&] { return replay.finished(); }, seconds(20)));
-    runUntil({}, milliseconds(600));   // the table display after the last reply
     EXPECT_EQ(display(*replayed), liveDisplay);
+    serial::capture::CaptureReader reader(serial::capture::capturePaths(stem));
+    std::vector<serial::capture::Record> records;
+    reader.readMore(records, 1);
+    const long long rest = atRest - reader.startEpochMicros();
+    const long long end = replay.duration();
+    const std::pair<long long, const std::vector<std::string>*> seeks[] = {
+        {0, &loaded}, {end, &liveDisplay}, {rest, &restDisplay}, {end / 3, nullptr}, {end, &liveDisplay},
+        {end / 5, nullptr}, {rest, &restDisplay}, {end, &liveDisplay}};
+    for (const auto& [to, expected] : seeks) {
+        replay.seek(to);
+        if (expected)
+            EXPECT_EQ(display(*replayed), *expected) << "after a seek to " << to << " of " << end;
+    }
+    // "Next fault" walks the faults the session saw, then says on the status line there is none left.
+    QPushButton* next = nullptr;
+    for (auto* b : bar.findChildren<QPushButton*>())
+        if (b->text() == "&Next fault")
+            next = b;
+    ASSERT_NE(next, nullptr);
+    replay.seek(0);
+    for (int n = 0; n < 10 && replayed->Label1.caption().rfind("No fault after", 0) != 0; ++n)
+        next->click();
+    EXPECT_EQ(replayed->Label1.caption().rfind("No fault after", 0), 0u) << replayed->Label1.caption();
     EXPECT_GT(replay.dropped(), 0);   // the greeting and the follow-up requests went nowhere
     EXPECT_TRUE(platform.boxes.empty());
 }

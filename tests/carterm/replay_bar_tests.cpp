@@ -85,3 +85,12 @@ TEST_F(ReplayBarTest, TheSliderFollowsThePlaybackAndMovesIt)
     EXPECT_TRUE(QTest::qWaitFor([&] { return replay.position() == 0; }, 1000));
     EXPECT_EQ(clock(), "0:00 / 3:00");
 }
+
+// A click in the groove jumps to the moment under the pointer, not a page towards it.
+TEST_F(ReplayBarTest, AClickInTheGrooveJumpsThere)
+{
+    auto* slider = bar.findChild<QSlider*>();
+    QTest::mouseClick(button("&Pause"), Qt::LeftButton);
+    QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(slider->width() * 3 / 4, slider->height() / 2));
+    EXPECT_NEAR(replay.position() / 1e6, 135, 15);
+}
