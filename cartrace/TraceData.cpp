@@ -50,7 +50,7 @@ void TraceData::take(const capture::Record& r)
             settings_ = r.value;
         break;
     case capture::kReceived: {
-        pieces_.push_back({r.time, r.offset, r.length, false});
+        note(r);
         const std::size_t before = states_.size();
         capture_.reader().eachPiece(r, [&](std::string_view piece) { decoder_.receive(r.time, piece, states_); });
         faultIndex_.add(states_, before);
@@ -62,7 +62,7 @@ void TraceData::take(const capture::Record& r)
         break;
     }
     case capture::kSent:
-        pieces_.push_back({r.time, r.offset, r.length, true});
+        note(r);
         takeSent(r);
         break;
     case capture::kEvent:
@@ -71,6 +71,14 @@ void TraceData::take(const capture::Record& r)
     default:
         break;
     }
+}
+
+void TraceData::note(const capture::Record& r)
+{
+    if (!bytePane_ || pieces_.size() >= kMostPieces)
+        return;
+    pieces_.push_back({r.time, r.kind == capture::kSent ? -1 - r.offset : r.offset});
+    lastLength_ = r.length;
 }
 
 void TraceData::takeSent(const capture::Record& r)
@@ -168,13 +176,15 @@ std::vector<RawPiece> TraceData::bytesAround(long long time, std::size_t before,
                                      [](long long t, const Piece& p) { return t < p.time; });
     const auto first = at - std::min<std::ptrdiff_t>(at - pieces_.begin(), static_cast<std::ptrdiff_t>(before));
     const auto last = at + std::min<std::ptrdiff_t>(pieces_.end() - at, static_cast<std::ptrdiff_t>(after));
+    const auto place = [](const Piece& p) { return p.offset < 0 ? -1 - p.offset : p.offset; };
     for (auto it = first; it != last; ++it) {
         capture::Record r;
-        r.kind = it->sent ? capture::kSent : capture::kReceived;
+        r.kind = it->offset < 0 ? capture::kSent : capture::kReceived;
         r.time = it->time;
-        r.offset = it->offset;
-        r.length = std::min<long long>(it->length, static_cast<long long>(most));
-        out.push_back({it->time, it->sent, it->length, capture_.reader().bytes(r)});
+        r.offset = place(*it);
+        const long long length = it + 1 == pieces_.end() ? lastLength_ : place(*(it + 1)) - r.offset;
+        r.length = std::min<long long>(length, static_cast<long long>(most));
+        out.push_back({it->time, it->offset < 0, length, capture_.reader().bytes(r)});
     }
     return out;
 }

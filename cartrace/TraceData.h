@@ -61,7 +61,13 @@ struct RawPiece {
 class TraceData {
 public:
     static constexpr std::size_t kLongestCommand = 200;
+    // The byte pane finds pieces among this many (32 MB; two days of polling): a capture of
+    // millions of tiny pieces must not take the memory its bytes never did.
+    static constexpr std::size_t kMostPieces = 2000000;
 
+    // `bytePane`: keep where each piece lies, for bytesAround(); files written without a window
+    // need none.
+    explicit TraceData(bool bytePane = true) : bytePane_(bytePane) {}
     // Opens the capture named by either of its files or their stem; false with error().
     bool open(const std::string& capture);
     // Reads what was added since; true when anything was.
@@ -88,7 +94,7 @@ public:
     // Whether the port was open at `time`.
     bool openAt(long long time) const;
     // The pieces received and sent last before `time` (up to `before` of them) and first after
-    // it (up to `after`), each cut to `most` bytes, in time order.
+    // it (up to `after`), each cut to `most` bytes, in time order; none past kMostPieces.
     std::vector<RawPiece> bytesAround(long long time, std::size_t before, std::size_t after, std::size_t most);
 
 private:
@@ -96,12 +102,13 @@ private:
     void takeSent(const serial::capture::Record& record);
     void takeEvent(const serial::capture::Record& record);
 
+    // Where a piece's bytes start in the data file, negative (-1 - offset) for sent ones; its
+    // length is where the next one starts, as the data file holds them back to back.
     struct Piece {
         long long time;
         long long offset;
-        long long length;
-        bool sent;
     };
+    void note(const serial::capture::Record& record);
 
     serial::capture::CaptureWalk capture_;
     carterm::reply::CaptureDecoder decoder_;
@@ -111,6 +118,8 @@ private:
     std::vector<Outage> outages_;
     std::vector<Fault> faults_;
     std::vector<Piece> pieces_;
+    long long lastLength_ = 0;   // the last piece's
+    bool bytePane_;
     carterm::reply::FaultIndex faultIndex_;
     std::string command_;        // a command being typed: sent so far, no CR yet
     std::string settings_;       // in force, as last recorded

@@ -29,7 +29,7 @@ int fail(const std::string& text, int status = 1)
 // --csv, --faults-csv and --render: no window, no display.
 int headless(const launch::CommandLine& line, int argc, char** argv)
 {
-    cartrace::TraceData data;
+    cartrace::TraceData data(false);
     if (!data.open(line.operand))
         return fail(data.error());
     const cartrace::TimeRange range =
@@ -74,16 +74,17 @@ int main(int argc, char** argv)
 {
     std::string capture;
     std::string signalList;
+    const std::string pad = "\n" + std::string(23, ' ');   // the help's next line, under the last
     const launch::Program cartrace{
         .name = "cartrace",
         .summary = "A recorded session of the Hoistwise car terminals as a timeline.",
         .platformTitle = "cartrace",
         .quitOnLastWindowClosed = true,
-        .options = {{"csv", "OUT", "write the replies, commands and line events to OUT as CSV, then exit"},
-                    {"faults-csv", "OUT", "write the fault entries with their descriptions to OUT as CSV, then exit"},
+        .options = {{"csv", "OUT", "write the replies, commands and line events to OUT" + pad + "as CSV, then exit"},
+                    {"faults-csv", "OUT", "write the fault entries and their descriptions to" + pad + "OUT as CSV, then exit"},
                     {"render", "OUT", "draw the timeline to OUT (.png or .svg), then exit"},
-                    {"from", "T", "with --csv, --faults-csv or --render: start at T (seconds from the start,\n"
-                                  "                       HH:MM:SS in UTC, or a UTC date and time)"},
+                    {"from", "T", "with --csv, --faults-csv or --render: start at T" + pad +
+                                  "(seconds from the start, HH:MM:SS in UTC, or a UTC" + pad + "date and time)"},
                     {"to", "T", "with --csv, --faults-csv or --render: end at T"},
                     {"signals", "LIST", "the signal lanes, for example SM,RUN,DOL (the grid's names)"}},
         .operand = "[CAPTURE]",
