@@ -19,6 +19,8 @@
 #include <QScrollArea>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -131,6 +133,8 @@ TraceWindow::TraceWindow(std::unique_ptr<TraceData> data)
     bytes_->setAccessibleName("Bytes at the cursor");
     bytes_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     bytes_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Sixteen bytes in hexadecimal and as characters, whole.
+    bytes_->setMinimumWidth(bytes_->fontMetrics().horizontalAdvance(QString(72, '0')));
     auto* panels = new QSplitter(Qt::Vertical);
     panels->addWidget(state_);
     panels->addWidget(bytes_);
@@ -219,6 +223,14 @@ void TraceWindow::showState()
     const long long at = timeline_->view().cursor >= 0 ? timeline_->view().cursor : data_->duration();
     state_->setPlainText(stateText(*data_, at));
     bytes_->setPlainText(bytesText(*data_, at));
+    // The cursor's line in the middle, the pieces before and after it around.
+    bytes_->moveCursor(QTextCursor::End);
+    if (bytes_->find("---- cursor", QTextDocument::FindBackward)) {
+        QTextCursor at = bytes_->textCursor();
+        at.clearSelection();
+        bytes_->setTextCursor(at);
+        bytes_->centerCursor();
+    }
 }
 
 void TraceWindow::nextFault(int direction)
