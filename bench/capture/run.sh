@@ -5,7 +5,9 @@
 #   cartrace  one-hour and 24-hour captures of carscope polling carsim every 250 ms (written by
 #             capture_synth, not waited for): opening, CSV, rendering, peak memory, and the
 #             redraw after a zoom or pan (cartrace_bench)
-#   bench/capture/run.sh [flood [MB]] [cartrace]      (default: both, 20 MB)
+#   csv       the CSV of the 24-hour capture: time, peak memory and size, and the same of the
+#             cartrace given as BEFORE (another build's, for a before and after)
+#   bench/capture/run.sh [flood [MB]] [cartrace] [csv]     (default: flood and cartrace, 20 MB)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 what=${1:-all}
@@ -49,6 +51,15 @@ print(f"capture: {received} bytes received, {sent} sent, data file {len(header) 
 ok = received == mb * 1000000 and len(body) == received + sent
 print("capture holds exactly the bytes received:", "yes" if ok else "NO")
 PY
+fi
+
+if [[ $what == csv ]]; then
+  build/bin/capture_synth "$run/h24" 24
+  echo "== 24 h capture: $(du -ch "$run/h24".* | tail -1 | cut -f1)"
+  for program in ${BEFORE:+"$BEFORE"} build/bin/cartrace; do
+    /usr/bin/time -f "$program --csv: %e s (%U s user), peak %M KB" "$program" "$run/h24.timing" --csv "$run/out.csv"
+    echo "   $(stat -c %s "$run/out.csv") bytes, $(($(wc -l <"$run/out.csv") - 1)) rows"
+  done
 fi
 
 if [[ $what == all || $what == cartrace ]]; then
