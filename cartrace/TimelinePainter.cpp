@@ -10,7 +10,9 @@
 #include <QPolygonF>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <optional>
 
 namespace cartrace {
 
@@ -25,7 +27,7 @@ constexpr int kVelocityLane = 80;
 constexpr int kBbtLane = 48;
 constexpr int kFaultLane = 46;
 constexpr int kSignalLane = 18;
-constexpr int kSentLane = 24;
+constexpr int kSentLane = 36;
 constexpr int kEventLane = 30;
 constexpr int kAxis = 30;
 
@@ -37,6 +39,8 @@ const QColor kBbtColour(140, 80, 160);
 const QColor kFaultColour(200, 30, 30);
 const QColor kSignalColour(60, 150, 60);
 const QColor kSentColour(50, 90, 200);
+const QColor kRequestColour(170, 170, 170);
+const QColor kOutageColour(236, 236, 236);
 const QColor kCursorColour(0, 0, 0);
 
 struct Lane {
@@ -45,7 +49,8 @@ struct Lane {
 };
 
 // A step line through values in time order, with at most four points a pixel column (first,
-// lowest, highest, last), so a whole day draws as fast and as small as a minute.
+// lowest, highest, last), so a whole day draws as fast and as small as a minute. Cut where the
+// port was not open: no line runs through an outage.
 class StepLine {
 public:
     void add(double x, double y)
@@ -62,13 +67,21 @@ public:
         first_ = low_ = high_ = last_ = y;
         open_ = true;
     }
-    // The line, its last value held to `endX`.
-    const QPolygonF& finish(double endX)
+    // Ends the line here, its last value held to `endX`; the next value starts a new one.
+    void cut(double endX)
     {
         flush();
-        if (!points_.isEmpty())
-            points_ << QPointF(std::max(endX, points_.last().x()), points_.last().y());
-        return points_;
+        if (points_.isEmpty())
+            return;
+        points_ << QPointF(std::max(endX, points_.last().x()), points_.last().y());
+        lines_.push_back(points_);
+        points_.clear();
+    }
+    void draw(QPainter& p, double endX)
+    {
+        cut(endX);
+        for (const QPolygonF& line : lines_)
+            p.drawPolyline(line);
     }
 
 private:
@@ -86,21 +99,71 @@ private:
         open_ = false;
     }
 
+    std::vector<QPolygonF> lines_;
     QPolygonF points_;
     long column_ = 0;
     double first_ = 0, low_ = 0, high_ = 0, last_ = 0;
     bool open_ = false;
 };
 
+// The outages met walking forward through the states from `after` on.
+class Breaks {
+public:
+    Breaks(const std::vector<Outage>& outages, long long after)
+        : outages_(outages),
+          next_(static_cast<std::size_t>(std::upper_bound(outages.begin(), outages.end(), after,
+                                                          [](long long t, const Outage& o) { return t < o.from; })
+                                         - outages.begin()))
+    {
+    }
+    // The start of the first outage begun by `time` and not met yet.
+    std::optional<long long> by(long long time)
+    {
+        std::optional<long long> from;
+        for (; next_ < outages_.size() && outages_[next_].from <= time; ++next_)
+            if (!from)
+                from = outages_[next_].from;
+        return from;
+    }
+
+private:
+    const std::vector<Outage>& outages_;
+    std::size_t next_;
+};
+
 QColor eventColour(const std::string& name)
 {
     if (name == "OPEN" || name == "RECONNECT")
         return QColor(0, 150, 0);
-    if (name == "LOST")
+    if (name == "LOST" || name == "FAILED")
         return QColor(210, 0, 0);
     if (name == "CLOSE")
         return QColor(120, 120, 120);
+    if (name == "SETTINGS")
+        return QColor(20, 90, 180);
     return QColor(200, 120, 0);
+}
+
+// What an event's label says: the reason of a failure or loss, the settings a change brought.
+QString eventLabel(const LineEvent& e)
+{
+    if (!e.newSettings.empty())
+        return QString::fromStdString("SETTINGS " + e.newSettings);
+    if (e.name == "FAILED") {
+        // "COM1 rfc2217://host:4000: the connection was refused": the reason follows the device.
+        const std::size_t colon = e.value.find(": ");
+        return toolkit::toQt("FAILED " + (colon == std::string::npos ? e.value : e.value.substr(colon + 2)));
+    }
+    if (e.name == "LOST" || e.name == "STOPPED")
+        return toolkit::toQt(e.name + (e.value.empty() ? "" : " " + e.value));
+    return QString::fromStdString(e.name);
+}
+
+// Where a label of `width` goes beside a marker at `px`: to its right, or to its left where it
+// would run past the plot's right edge.
+double labelLeft(double px, int width, int plotRight)
+{
+    return px + 3 + width > plotRight ? px - 3 - width : px + 3;
 }
 
 // Time-axis steps, in microseconds.
@@ -186,6 +249,7 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
     const QFontMetrics metrics(font);
     const auto& states = data.states();
     const auto x = [&](long long t) { return xOf(t, width, view); };
+    const auto inPlot = [&](double px) { return std::clamp(px, double(kLeft), double(plotRight)); };
     // Where the session's last record stands (or the plot's edge): the last values hold to it.
     const double dataEnd = std::min<double>(x(std::min(view.to, data.duration())), plotRight);
     const auto first = std::lower_bound(states.begin(), states.end(), view.from,
@@ -194,14 +258,31 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
     const auto begin = first == states.begin() ? first : first - 1;
     const auto end = std::upper_bound(states.begin(), states.end(), view.to,
                                       [](long long t, const CarState& s) { return t < s.time; });
+    const long long walkFrom = begin == end ? view.from : begin->time;
+    // Where a line that ends with the last state in view stops: the data's end or an outage.
+    const auto holdTo = [&](Breaks& breaks) {
+        const auto from = breaks.by(LLONG_MAX);
+        return from ? std::min(dataEnd, inPlot(x(*from))) : dataEnd;
+    };
+    const int plotBottom = heightFor(view.lanes.size()) - kAxis;
 
-    // Title.
+    // Title, kept to the window's width.
     p.setPen(kInk);
     // The headers are the recording program's words, so outside text: escaped like any.
     const QString title = QString::fromStdString(serial::printable(
         data.header("PROGRAM") + "  " + data.header("PORT") + " " + data.header("DEVICE") + "  " +
         data.header("SETTINGS") + "  started " + data.header("START_TIME"), 400));
-    p.drawText(QRect(8, 0, width - 16, kTitle), Qt::AlignVCenter | Qt::AlignLeft, title);
+    p.drawText(QRect(8, 0, width - 16, kTitle), Qt::AlignVCenter | Qt::AlignLeft,
+               metrics.elidedText(title, Qt::ElideRight, width - 16));
+
+    // The stretches the port was not open, shaded across every lane.
+    for (const Outage& o : data.outages()) {
+        const long long to = std::min(o.to, data.duration());
+        if (to < view.from || o.from > view.to)
+            continue;
+        const double left = inPlot(x(o.from)), right = inPlot(x(to));
+        p.fillRect(QRectF(left, kTitle, std::max(right - left, 1.0), plotBottom - kTitle), kOutageColour);
+    }
 
     int top = kTitle;
     const auto lane = [&](int height, const QString& label) {
@@ -227,11 +308,15 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
             p.setPen(kGridLine);
         }
         StepLine line;
-        for (auto it = begin; it != end; ++it)
+        Breaks breaks(data.outages(), walkFrom);
+        for (auto it = begin; it != end; ++it) {
+            if (const auto cut = breaks.by(it->time))
+                line.cut(inPlot(x(*cut)));
             if (it->floor > 0)
                 line.add(std::max<double>(x(it->time), kLeft), y(it->floor));
+        }
         p.setPen(QPen(kFloorColour, 2));
-        p.drawPolyline(line.finish(dataEnd));
+        line.draw(p, holdTo(breaks));
     }
     // Velocity, scaled to the fastest in view.
     {
@@ -244,19 +329,28 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
         p.drawText(QRectF(kLeft - 40, l.top, 34, 14), Qt::AlignRight, QString::number(fastest));
         // Each value holds until the next reply: a step, not a slope.
         StepLine line;
-        for (auto it = begin; it != end; ++it)
+        Breaks breaks(data.outages(), walkFrom);
+        for (auto it = begin; it != end; ++it) {
+            if (const auto cut = breaks.by(it->time))
+                line.cut(inPlot(x(*cut)));
             if (it->velocity >= 0)
                 line.add(std::max<double>(x(it->time), kLeft), y(it->velocity));
+        }
         p.setPen(QPen(kVelocityColour, 1));
-        p.drawPolyline(line.finish(dataEnd));
+        line.draw(p, holdTo(breaks));
     }
     // BBT: each value drawn where it arrived, as a step line with its text where there is room.
     {
         const Lane l = lane(kBbtLane, "BBT s");
         StepLine line;
+        Breaks breaks(data.outages(), walkFrom);
         std::string last;
-        double lastLabel = -1e9;
+        double labelEnd = -1e9;
         for (auto it = begin; it != end; ++it) {
+            if (const auto cut = breaks.by(it->time)) {
+                line.cut(inPlot(x(*cut)));
+                last.clear();
+            }
             if (it->bbt[0] == '\0' || last == it->bbt)
                 continue;
             last = it->bbt;
@@ -264,14 +358,17 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
             const double py = l.top + l.height - 8 - std::clamp(v, 0.0, 20.0) * (l.height - 16) / 20.0;
             const double px = std::max<double>(x(it->time), kLeft);
             line.add(px, py);
-            if (px - lastLabel > 44) {
+            const QString text = QString::fromLatin1(it->bbt).trimmed();
+            const int textWidth = metrics.horizontalAdvance(text);
+            const double left = labelLeft(px, textWidth, plotRight);
+            if (left > labelEnd + 8) {
                 p.setPen(kInk);
-                p.drawText(QPointF(px + 2, l.top + 11), QString::fromLatin1(it->bbt).trimmed());
-                lastLabel = px;
+                p.drawText(QPointF(left, l.top + 11), text);
+                labelEnd = left + textWidth;
             }
         }
         p.setPen(QPen(kBbtColour, 1));
-        p.drawPolyline(line.finish(dataEnd));
+        line.draw(p, holdTo(breaks));
     }
     // Faults: a marker with the number and description; labels take turns on two rows.
     const Lane faultLane = lane(kFaultLane, "Faults");
@@ -282,7 +379,6 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
                                                      carterm::reply::plainSignalName(kSignalNames[index]))));
     const Lane sentLane = lane(kSentLane, "Sent");
     const Lane eventLane = lane(kEventLane, "Line");
-    const int plotBottom = top;
 
     // Data stays inside the plot; the lane names on the left are drawn already.
     p.setClipRect(QRect(kLeft - 2, 0, plotRight - kLeft + 4, area.height()));
@@ -308,55 +404,81 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
             runTo = px;
             onAt = -1;
         };
+        Breaks breaks(data.outages(), walkFrom);
         for (auto it = begin; it != end; ++it) {
+            if (const auto cut = breaks.by(it->time))
+                close(inPlot(x(*cut)));
             if (!it->hasTable)
                 continue;
-            const double px = std::clamp(x(it->time), double(kLeft), double(plotRight));
+            const double px = inPlot(x(it->time));
             if (it->signalBits[bit] && onAt < 0)
                 onAt = px;
             else if (!it->signalBits[bit])
                 close(px);
         }
-        close(dataEnd);
+        close(holdTo(breaks));
         drawRun();
         p.setPen(QPen(kGridLine));
         p.drawLine(kLeft, l.top + l.height - 3, plotRight, l.top + l.height - 3);
     }
 
+    // Sent: the operator's commands labelled; the live view's own requests a band of ticks.
     {
         const auto& sent = data.sent();
         auto it = std::lower_bound(sent.begin(), sent.end(), view.from, [](const Sent& s, long long t) { return s.time < t; });
         double labelEnd = -1e9;   // where the last label drawn ends
-        double lastTick = -1e9;   // one tick a pixel is all that shows
-        p.setPen(kSentColour);
+        double lastTick = -1e9, lastRequest = -1e9;   // one tick a pixel is all that shows
+        const int bandTop = sentLane.top + sentLane.height - 7;
         for (; it != sent.end() && it->time <= view.to; ++it) {
             const double px = x(it->time);
+            if (it->request) {
+                if (px < lastRequest + 1)
+                    continue;
+                lastRequest = px;
+                p.setPen(kRequestColour);
+                p.drawLine(QPointF(px, bandTop), QPointF(px, bandTop + 5));
+                continue;
+            }
             if (px < lastTick + 1)
                 continue;
             lastTick = px;
-            p.drawLine(QPointF(px, sentLane.top + 14), QPointF(px, sentLane.top + sentLane.height - 2));
-            if (px > labelEnd + 6) {
-                const QString text = toolkit::toQt(it->text);
-                p.drawText(QPointF(px + 2, sentLane.top + 11), text);
-                labelEnd = px + 2 + metrics.horizontalAdvance(text);
+            p.setPen(kSentColour);
+            p.drawLine(QPointF(px, sentLane.top + 15), QPointF(px, bandTop - 2));
+            const QString text = metrics.elidedText(toolkit::toQt(serial::printable(it->text, 80)), Qt::ElideRight, 160);
+            const int textWidth = metrics.horizontalAdvance(text);
+            const double left = labelLeft(px, textWidth, plotRight);
+            if (left > labelEnd + 6) {
+                p.drawText(QPointF(left, sentLane.top + 12), text);
+                labelEnd = left + textWidth;
             }
         }
     }
+    // Line: the port's opening, closing, loss, return and failed attempts across the lanes, the
+    // line's events in their lane.
     {
+        const auto& events = data.events();
         double labelEnd = -1e9;
-        for (const LineEvent& e : data.events()) {
+        for (std::size_t i = 0; i < events.size(); ++i) {
+            const LineEvent& e = events[i];
             if (e.time < view.from || e.time > view.to)
                 continue;
             const double px = x(e.time);
-            const QColor colour = eventColour(e.name);
+            const QColor colour = eventColour(e.newSettings.empty() ? e.name : "SETTINGS");
             const bool port = e.name == "OPEN" || e.name == "CLOSE" || e.name == "LOST" || e.name == "RECONNECT";
             p.setPen(QPen(colour, 1, port ? Qt::DashLine : Qt::SolidLine));
             p.drawLine(QPointF(px, port ? kTitle : eventLane.top + 14), QPointF(px, eventLane.top + eventLane.height - 2));
-            const QString text = QString::fromStdString(e.name);
-            if (px > labelEnd + 6) {
+            // The settings dialog closes the port and opens it with the new settings: the
+            // change is the label, not the close.
+            if (e.name == "CLOSE" && i + 1 < events.size() && !events[i + 1].newSettings.empty()
+                && events[i + 1].time - e.time < 5000000)
+                continue;
+            const QString text = metrics.elidedText(eventLabel(e), Qt::ElideRight, 280);
+            const int textWidth = metrics.horizontalAdvance(text);
+            const double left = labelLeft(px, textWidth, plotRight);
+            if (left > labelEnd + 6) {
                 p.setPen(colour);
-                p.drawText(QPointF(px + 2, eventLane.top + 11), text);
-                labelEnd = px + 2 + metrics.horizontalAdvance(text);
+                p.drawText(QPointF(left, eventLane.top + 11), text);
+                labelEnd = left + textWidth;
             }
         }
     }
@@ -375,9 +497,8 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
             const QString label = QString("F%1 %2").arg(it->code).arg(toolkit::toQt(it->description).simplified());
             const QString shown = metrics.elidedText(label, Qt::ElideRight, 260);
             const int textWidth = metrics.horizontalAdvance(shown);
-            // Near the right edge the label stands left of its marker; labels take turns on two
-            // rows and are left out where neither row has room.
-            const double left = px + 6 + textWidth > plotRight ? px - 6 - textWidth : px + 6;
+            // Labels take turns on two rows and are left out where neither row has room.
+            const double left = labelLeft(px, textWidth + 3, plotRight);
             for (int row = 0; row < 2; ++row) {
                 if (left <= rowEnd[row] + 8)
                     continue;
@@ -404,9 +525,12 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
         p.setPen(kInk);
         p.drawLine(QPointF(px, plotBottom), QPointF(px, plotBottom + 4));
         const QString text = clockText(start + tick, step);
-        p.drawText(QRectF(px - 50, plotBottom + 5, 100, 16), Qt::AlignHCenter | Qt::AlignTop, text);
+        // The first and last clock stay whole inside the drawing.
+        const double half = metrics.horizontalAdvance(text) / 2.0 + 1;
+        const double centre = std::clamp(px, kLeft - 10.0 + half, width - half);
+        p.drawText(QRectF(centre - 50, plotBottom + 5, 100, 16), Qt::AlignHCenter | Qt::AlignTop, text);
     }
-    p.drawText(QRect(6, plotBottom + 5, kLeft - 10, 16), Qt::AlignLeft, "UTC");
+    p.drawText(QRect(6, plotBottom + 5, kLeft - 40, 16), Qt::AlignLeft, "UTC");
 
     if (view.cursor >= view.from && view.cursor <= view.to) {
         p.setPen(QPen(kCursorColour, 1));

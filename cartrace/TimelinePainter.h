@@ -1,8 +1,11 @@
 #pragma once
 // Draws a stretch of a capture as a timeline with QPainter, the same drawing for the window, PNG
 // and SVG: floor as a step line, velocity, BBT, the faults with their numbers and descriptions,
-// the chosen signals as on/off lanes, the commands sent as ticks, the line's events, and the
-// opening, loss and reconnection of the port across every lane.
+// the chosen signals as on/off lanes, the operator's commands labelled over a band of the live
+// view's own requests, the line's events (failed attempts with their reason, settings changes
+// with the new settings), the opening, loss and reconnection of the port across every lane, and
+// the stretches the port was not open shaded, with no line running through them. Labels stay
+// inside the plot.
 #include <QRect>
 #include <QString>
 

@@ -17,12 +17,14 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScrollArea>
+#include <QSplitter>
 #include <QStatusBar>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <fstream>
 
 namespace cartrace {
 
@@ -40,6 +42,8 @@ QString stateText(const TraceData& data, long long time)
                 .arg(s->floor > 0 ? QString::number(s->floor) : "-")
                 .arg(s->velocity >= 0 ? QString::number(s->velocity) : "-")
                 .arg(s->bbt[0] ? QString::fromLatin1(s->bbt).trimmed() : "-");
+    if (!data.openAt(time))
+        text += "The port was not open: these are the values from before.\n";
     if (s->faultCode > 0)
         text += QString("Fault %1 at floor %2: %3\n")
                     .arg(s->faultCode)
@@ -47,6 +51,13 @@ QString stateText(const TraceData& data, long long time)
                     .arg(toolkit::toQt(faultDescription(s->faultCode)).simplified());
     else
         text += "Fault -\n";
+    if (s->faults[0].code >= 0) {
+        text += "Registers";
+        for (int n = 0; n < 4; ++n)
+            text += s->faults[n].code >= 0 ? QString("  FLT%1=%2 FL %3").arg(n).arg(s->faults[n].code).arg(s->faults[n].floor)
+                                           : QString("  FLT%1=-").arg(n);
+        text += "\n";
+    }
     text += "\n";
     if (!s->hasTable)
         return text + "No I/O table yet.\n";
@@ -64,9 +75,50 @@ QString stateText(const TraceData& data, long long time)
     return text;
 }
 
+QString bytesText(TraceData& data, long long time)
+{
+    const long long start = data.startEpochMicros();
+    QString text = "RX received, TX sent\n";
+    bool cursorShown = false;
+    const auto cursorLine = [&] {
+        text += QString("---- cursor %1 ----\n")
+                    .arg(QString::fromStdString(serial::capture::isoMillis(start + time)).mid(11, 12));
+        cursorShown = true;
+    };
+    constexpr std::size_t kShown = 96;
+    for (const RawPiece& piece : data.bytesAround(time, 6, 3, kShown)) {
+        if (!cursorShown && piece.time > time)
+            cursorLine();
+        text += QString("%1  +%2 s  %3 %4 byte%5\n")
+                    .arg(QString::fromStdString(serial::capture::isoMillis(start + piece.time)).mid(11, 12))
+                    .arg(piece.time / 1e6, 0, 'f', 3)
+                    .arg(piece.sent ? "TX" : "RX")
+                    .arg(piece.length)
+                    .arg(piece.length == 1 ? "" : "s");
+        for (std::size_t at = 0; at < piece.bytes.size(); at += 16) {
+            QString hex, chars;
+            for (std::size_t i = at; i < at + 16; ++i) {
+                if (i >= piece.bytes.size()) {
+                    hex += "   ";
+                    continue;
+                }
+                const auto c = static_cast<unsigned char>(piece.bytes[i]);
+                hex += QString("%1 ").arg(c, 2, 16, QChar('0'));
+                chars += c >= 0x20 && c < 0x7f ? QChar(c) : QChar('.');
+            }
+            text += "  " + hex + " " + chars + "\n";
+        }
+        if (piece.length > static_cast<long long>(piece.bytes.size()))
+            text += QString("  ... %1 more\n").arg(piece.length - static_cast<long long>(piece.bytes.size()));
+    }
+    if (!cursorShown)
+        cursorLine();
+    return text;
+}
+
 TraceWindow::TraceWindow(std::unique_ptr<TraceData> data)
     : data_(std::move(data)), timeline_(new TimelineWidget(*data_)), state_(new QPlainTextEdit),
-      status_(new QLabel), follow_(new QTimer(this))
+      bytes_(new QPlainTextEdit), status_(new QLabel), follow_(new QTimer(this))
 {
     setWindowTitle(QString::fromStdString(data_->name()).section('/', -1) + " - cartrace");
     auto* scroll = new QScrollArea;
@@ -76,11 +128,20 @@ TraceWindow::TraceWindow(std::unique_ptr<TraceData> data)
     state_->setReadOnly(true);
     state_->setAccessibleName("State at the cursor");
     state_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    state_->setMinimumWidth(400);
+    state_->setMinimumWidth(480);
+    bytes_->setReadOnly(true);
+    bytes_->setAccessibleName("Bytes at the cursor");
+    bytes_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    bytes_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Sixteen bytes in hexadecimal and as characters, whole.
+    bytes_->setMinimumWidth(bytes_->fontMetrics().horizontalAdvance(QString(72, '0')));
+    auto* panels = new QSplitter(Qt::Vertical);
+    panels->addWidget(state_);
+    panels->addWidget(bytes_);
     auto* central = new QWidget;
     auto* row = new QHBoxLayout(central);
     row->addWidget(scroll, 1);
-    row->addWidget(state_);
+    row->addWidget(panels);
     setCentralWidget(central);
     statusBar()->addWidget(status_, 1);
 
@@ -89,7 +150,7 @@ TraceWindow::TraceWindow(std::unique_ptr<TraceData> data)
     file->addSeparator();
     file->addAction("Export view as &PNG...", this, [this] { exportView("PNG images (*.png)", ".png"); });
     file->addAction("Export view as &SVG...", this, [this] { exportView("SVG drawings (*.svg)", ".svg"); });
-    file->addAction("Export replies as &CSV...", this, [this] { exportCsv(); });
+    file->addAction("Export as &CSV...", this, [this] { exportCsv(); });
     file->addSeparator();
     file->addAction("&Quit", QKeySequence::Quit, this, [this] { close(); });
     QMenu* view = menuBar()->addMenu("&View");
@@ -144,16 +205,32 @@ void TraceWindow::follow()
     if (!data_->error().empty())
         status_->setText(QString::fromStdString(data_->error()));
     else
-        status_->setText(QString("%1 replies, %2 faults, %3 s")
-                             .arg(data_->states().size())
-                             .arg(data_->faults().size())
-                             .arg(data_->duration() / 1e6, 0, 'f', 1));
+        status_->setText(statusText());
+}
+
+QString TraceWindow::statusText() const
+{
+    const auto count = [](std::size_t n, const char* one, const char* many) {
+        return QString("%1 %2").arg(n).arg(n == 1 ? one : many);
+    };
+    return count(data_->states().size(), "reply", "replies") + ", " +
+           count(data_->operatorCommands(), "command", "commands") + ", " +
+           count(data_->faults().size(), "fault", "faults") + QString(", %1 s").arg(data_->duration() / 1e6, 0, 'f', 1);
 }
 
 void TraceWindow::showState()
 {
     const long long at = timeline_->view().cursor >= 0 ? timeline_->view().cursor : data_->duration();
     state_->setPlainText(stateText(*data_, at));
+    bytes_->setPlainText(bytesText(*data_, at));
+    // The cursor's line in the middle, the pieces before and after it around.
+    bytes_->moveCursor(QTextCursor::End);
+    if (bytes_->find("---- cursor", QTextDocument::FindBackward)) {
+        QTextCursor at = bytes_->textCursor();
+        at.clearSelection();
+        bytes_->setTextCursor(at);
+        bytes_->centerCursor();
+    }
 }
 
 void TraceWindow::nextFault(int direction)
@@ -208,13 +285,17 @@ void TraceWindow::exportView(const QString& filter, const QString& suffix)
 
 void TraceWindow::exportCsv()
 {
-    QString path = QFileDialog::getSaveFileName(this, "Export replies", QString(), "CSV files (*.csv)");
+    QString path = QFileDialog::getSaveFileName(this, "Export as CSV", QString(), "CSV files (*.csv)");
     if (path.isEmpty())
         return;
-    std::ofstream out(path.toStdString(), std::ios::binary);
-    writeCsv(*data_, out);
-    out.close();
-    status_->setText(out ? "Saved " + path : path + ": cannot be written");
+    if (!path.endsWith(".csv", Qt::CaseInsensitive))
+        path += ".csv";
+    // The fault entries and their descriptions beside it: NAME-faults.csv.
+    const QString faults = path.left(path.size() - 4) + "-faults.csv";
+    std::string error = writeFile(path.toStdString(), [this](std::ostream& out) { writeCsv(*data_, out); });
+    if (error.empty())
+        error = writeFile(faults.toStdString(), [this](std::ostream& out) { writeFaultsCsv(*data_, out); });
+    status_->setText(error.empty() ? "Saved " + path + " and " + faults : QString::fromStdString(error));
 }
 
 } // namespace cartrace

@@ -1,7 +1,8 @@
 #pragma once
 // cartrace's window: the timeline of one capture, the car's state at the cursor as the signal
-// grid shows it, "Next fault" and "Previous fault", the choice of signal lanes, and export as
-// PNG, SVG and CSV. A capture still being written is followed twice a second.
+// grid shows it and the raw bytes around it, "Next fault" and "Previous fault", the choice of
+// signal lanes, and export as PNG, SVG and CSV. A capture still being written is followed twice
+// a second.
 #include "cartrace/TraceData.h"
 
 #include <QMainWindow>
@@ -21,6 +22,8 @@ public:
 
     TimelineWidget& timeline() { return *timeline_; }
     QPlainTextEdit& statePanel() { return *state_; }
+    QPlainTextEdit& bytesPanel() { return *bytes_; }
+    QString statusText() const;
     const TraceData& data() const { return *data_; }
     void nextFault(int direction);
     // Reads what the capture gained; called by the follow timer.
@@ -37,11 +40,15 @@ private:
     std::unique_ptr<TraceData> data_;
     TimelineWidget* timeline_;
     QPlainTextEdit* state_;
+    QPlainTextEdit* bytes_;
     QLabel* status_;
     QTimer* follow_;
 };
 
 // The car's state at `time` as the signal grid lays it out: names and values in four columns.
 QString stateText(const TraceData& data, long long time);
+// The pieces received (RX) and sent (TX) around `time`, each with its time, in hexadecimal
+// beside its characters.
+QString bytesText(TraceData& data, long long time);
 
 } // namespace cartrace

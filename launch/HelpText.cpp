@@ -142,9 +142,10 @@ std::string helpText(const Program& p)
            "      --version        show the version and exit\n" +
            portOptions(p) + captureOptions(p) + ownOptions(p) + (p.description.empty() ? "" : "\n" + p.description) +
            portSections(p) + captureSection(p) +
-           "\nExit status:\n"
-           "  0 when the program ends normally, 2 for a bad command line or when no\n"
-           "  display is there.\n" +
+           "\nExit status:\n" +
+           (p.exitStatus.empty() ? "  0 when the program ends normally, 2 for a bad command line or when no\n"
+                                   "  display is there.\n"
+                                 : p.exitStatus) +
            environment(p) + files(p) + examples(p);
 }
 

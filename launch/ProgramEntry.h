@@ -42,6 +42,7 @@ struct Program {
     std::vector<Option> options{};    // the program's own options
     std::string operand{};            // the name of the one operand it takes ("CAPTURE"); none: none
     std::string description{};        // a paragraph for --help after the options
+    std::string exitStatus{};         // the help's exit statuses, when they are not the usual 0 and 2
     // Runs after the command line was read and before any display is needed: an exit status
     // ends the program there, -1 goes on to `run`.
     std::function<int(const CommandLine&)> handle{};

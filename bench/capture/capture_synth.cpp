@@ -1,22 +1,11 @@
 // Writes a long capture without waiting for it: carscope polling carsim every 250 ms, as the
-// recorder would have written it, with carsim's own replies from its car model on a virtual
-// clock. The car is called to a random floor every half minute, so it runs, stops, asks for
-// BBT and faults as the live window would.
+// recorder would have written it (tests/support/CarsimCapture.h), ending now.
 //   capture_synth OUT_STEM HOURS [SEED]
-#include "sim/carsim/CarModel.h"
-#include "sim/carsim/CommandSession.h"
-#include "sim/carsim/ReplyShaper.h"
-#include "serial/capture/CaptureFormat.h"
+#include "tests/support/CarsimCapture.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <random>
-#include <string>
-
-using namespace serial::capture;
 
 int main(int argc, char** argv)
 {
@@ -24,59 +13,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: capture_synth OUT_STEM HOURS [SEED]\n");
         return 2;
     }
-    const CapturePaths paths = capturePaths(argv[1]);
     const double hours = std::atof(argv[2]);
     const unsigned seed = argc > 3 ? static_cast<unsigned>(std::atoi(argv[3])) : 7;
-    std::ofstream timing(paths.timing, std::ios::binary);
-    std::ofstream data(paths.data, std::ios::binary);
-    if (!timing || !data) {
-        std::fprintf(stderr, "capture_synth: cannot write %s\n", paths.stem.c_str());
+    const auto start = std::chrono::system_clock::now() - std::chrono::seconds(static_cast<long long>(hours * 3600));
+    if (!writeCarsimCapture(serial::capture::capturePaths(argv[1]), hours * 3600, serial::capture::startTimeText(start),
+                            seed)) {
+        std::fprintf(stderr, "capture_synth: cannot write %s\n", argv[1]);
         return 1;
     }
-    const auto start = std::chrono::system_clock::now() - std::chrono::seconds(static_cast<long long>(hours * 3600));
-    const std::string startText = startTimeText(start);
-    for (const auto& [name, value] : {std::pair{"START_TIME", startText}, {"PROGRAM", "carscope"},
-                                      {"VERSION", "1.0"}, {"PORT", "COM1"}, {"DEVICE", "/dev/pts/9"},
-                                      {"SETTINGS", "1200,n,8,1"}})
-        timing << namedLine(kHeader, 0, name, value);
-    data << dataHeaderLine(startText, "PROGRAM=\"carscope\" PORT=\"COM1\" DEVICE=\"/dev/pts/9\"");
-
-    carsim::CarModel car(seed);
-    carsim::ReplyShaper shaper(carsim::Scenario::Normal, seed);
-    carsim::CommandSession session(car, shaper);
-    std::mt19937 random(seed);
-    long long last = 0;
-    const auto record = [&](char kind, long long at, const std::string& bytes) {
-        if (bytes.empty())
-            return;
-        timing << bytesLine(kind, at - last, bytes.size());
-        data << bytes;
-        last = at;
-    };
-    // carsim answers at once on a pseudo-terminal: the reply a few milliseconds after its command.
-    const auto ask = [&](long long at, const std::string& command) {
-        at = std::max(at, last);
-        record(kSent, at, command);
-        const std::string reply = session.receive(command);
-        record(kReceived, at + 3000 + static_cast<long long>(reply.size()) * 10, reply);
-    };
-    timing << namedLine(kEvent, 0, kOpen, "COM1 /dev/pts/9 1200,n,8,1");
-    const long long end = static_cast<long long>(hours * 3600e6);
-    bool wasMoving = false;
-    std::string lastBbt;
-    for (long long t = 250000; t < end; t += 250000) {
-        car.advance(0.25);
-        ask(t, "pmii\r");
-        if (car.moving())
-            ask(t + 120000, "vel\r");
-        if (wasMoving && !car.moving()) {
-            ask(t + 130000, "bbt\r");
-            ask(t + 160000, "flt0\r");
-        }
-        wasMoving = car.moving();
-        if (t % 30000000 == 0)
-            ask(t + 200000, "scc" + std::to_string(1 + random() % 7) + "\r");
-    }
-    timing << namedLine(kEvent, end - last, kClose, "COM1");
-    return timing && data ? 0 : 1;
+    return 0;
 }

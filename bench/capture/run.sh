@@ -7,7 +7,9 @@
 #             redraw after a zoom or pan (cartrace_bench)
 #   seek      the replay of the 24-hour capture in carscope's window: the first pass, then ten
 #             seeks back and forth (replay_seek_bench), median and worst
-#   bench/capture/run.sh [flood [MB]] [cartrace] [seek]      (default: all, 20 MB)
+#   csv       the CSV of the 24-hour capture: time, peak memory and size, and the same of the
+#             cartrace given as BEFORE (another build's, for a before and after)
+#   bench/capture/run.sh [flood [MB]] [cartrace] [seek] [csv]     (default: flood, cartrace and seek, 20 MB)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 what=${1:-all}
@@ -51,6 +53,15 @@ print(f"capture: {received} bytes received, {sent} sent, data file {len(header) 
 ok = received == mb * 1000000 and len(body) == received + sent
 print("capture holds exactly the bytes received:", "yes" if ok else "NO")
 PY
+fi
+
+if [[ $what == csv ]]; then
+  build/bin/capture_synth "$run/h24" 24
+  echo "== 24 h capture: $(du -ch "$run/h24".* | tail -1 | cut -f1)"
+  for program in ${BEFORE:+"$BEFORE"} build/bin/cartrace; do
+    /usr/bin/time -f "$program --csv: %e s (%U s user), peak %M KB" "$program" "$run/h24.timing" --csv "$run/out.csv"
+    echo "   $(stat -c %s "$run/out.csv") bytes, $(($(wc -l <"$run/out.csv") - 1)) rows"
+  done
 fi
 
 if [[ $what == all || $what == cartrace ]]; then

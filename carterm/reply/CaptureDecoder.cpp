@@ -10,6 +10,9 @@ namespace carterm::reply {
 
 namespace {
 
+// "FLT  n  cc FL ff" and CR LF: where register n + 1 stands after register n.
+constexpr long kFaultLineLength = 18;
+
 struct Kind {
     ReplyKind kind;
     std::string_view marker;
@@ -21,7 +24,8 @@ const Kind kKinds[] = {
     {ReplyKind::Table, pmi::kHeader, pmi::cellPosition(1, 8, pmi::kRows) + 1},
     {ReplyKind::Velocity, kVelocityMarker, kValueOffset + kVelocityLength},
     {ReplyKind::Bbt, kBbtMarker, kValueOffset + kBbtLength},
-    {ReplyKind::Fault, kFaultMarkers[0], kFaultFloorOffset + kFaultFieldLength},
+    // Register 0's marker up to register 3's floor: the fault grid is filled from one reply.
+    {ReplyKind::Fault, kFaultMarkers[0], 3 * kFaultLineLength + kFaultFloorOffset + kFaultFieldLength},
 };
 
 // How much of the stream is kept behind the oldest place still to be searched.
@@ -116,6 +120,9 @@ void CaptureDecoder::decode(long long at, ReplyKind kind, long long time, std::v
     }
     case ReplyKind::Fault: {
         const auto markers = readScopeMarkers(reply.substr(0, kKinds[3].length));
+        for (std::size_t n = 0; n < markers.faults.size(); ++n)
+            if (const auto& f = markers.faults[n])
+                state_.faults[n] = {static_cast<short>(number(f->code)), static_cast<short>(number(f->floor))};
         if (const auto& f = markers.faults[0]) {
             state_.faultCode = number(f->code);
             state_.faultFloor = number(f->floor);

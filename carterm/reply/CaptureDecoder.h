@@ -5,6 +5,7 @@
 // every reply, at the time the reply's last byte arrived. Plain C++, no Qt.
 #include "carterm/reply/SignalNames.h"
 
+#include <array>
 #include <bitset>
 #include <string>
 #include <string_view>
@@ -22,6 +23,11 @@ struct CarState {
     short velocity = -1;               // ft/min; the table's SM 0 shows 0, as the window does
     int faultCode = -1;                // fault register 0: the newest fault, 0 none
     int faultFloor = -1;
+    struct FaultRegister {
+        short code = -1;
+        short floor = -1;
+    };
+    std::array<FaultRegister, 4> faults{}; // the four registers as the fault grid shows them
     char bbt[6] = {};                  // the BBT value's 5 characters as received
     std::bitset<kSignalCount> signalBits; // in kSignalNames' order, 1 where the cell reads 1
     bool hasTable = false;             // signals are known

@@ -138,24 +138,27 @@ TEST_F(CaptureWithCarsim, TheCaptureGivesBackTheBytesTheDisplayAndOneCsvRowPerRe
     EXPECT_GE(count(in, "bbt\r"), 1);
     EXPECT_GE(count(in, "flt0\r"), 1);
 
-    // cartrace: one row per reply, the last ones with what the window showed.
+    // cartrace: a row per reply, per command of the operator's (the two calls of DOB) and per
+    // line event; the last reply's row with what the window showed.
     run(CARTRACE_PROGRAM, {QString::fromStdString(timing), "--csv", QString::fromStdString(dir + "/out.csv")});
     std::vector<std::string> rows;
     std::istringstream csv(fileText(dir + "/out.csv"));
     for (std::string row; std::getline(csv, row);)
         rows.push_back(row);
     ASSERT_FALSE(rows.empty());
-    EXPECT_EQ(rows[0].rfind("time,seconds,floor,velocity,bbt,fault,fault_description,SU1,SD1,", 0), 0u);
-    EXPECT_EQ(static_cast<int>(rows.size()) - 1, count(log, "PMI #  =") + count(log, "VEL =   ") + count(log, "BBT") +
-                                                     count(log, "FLT  0"));
-    // The last row: floor 3, the velocity, BBT and newest fault the window ended with.
+    EXPECT_EQ(rows[0].rfind("time_utc,elapsed_s,floor,velocity_ft_min,bbt_s,flt0_code,flt0_floor,", 0), 0u);
+    const int replies = count(log, "PMI #  =") + count(log, "VEL =   ") + count(log, "BBT") + count(log, "FLT  0");
+    EXPECT_GE(static_cast<int>(rows.size()) - 1, replies + 2);
+    EXPECT_EQ(count(fileText(dir + "/out.csv"), ",scc2,") + count(fileText(dir + "/out.csv"), ",scc3,"), 2);
+    EXPECT_NE(rows.back().find(",CLOSE,COM1,"), std::string::npos) << rows.back();
+    // Before the close: floor 3, the velocity, BBT and newest fault the window ended with.
     const auto trimmed = [](std::string text) {
         text.erase(0, text.find_first_not_of(' '));
         return text;
     };
     const std::string ending = ",3," + std::to_string(std::atoi(liveDisplay[1].c_str())) + "," +
                                trimmed(liveDisplay[2]) + "," + std::to_string(std::atoi(liveDisplay[4].c_str())) + ",";
-    EXPECT_NE(rows.back().find(ending), std::string::npos) << rows.back() << " lacks " << ending;
+    EXPECT_NE(rows[rows.size() - 2].find(ending), std::string::npos) << rows[rows.size() - 2] << " lacks " << ending;
 
     // The timeline drawn without a display, as SVG and as PNG.
     run(CARTRACE_PROGRAM, {QString::fromStdString(timing), "--render", QString::fromStdString(dir + "/view.svg"),

@@ -6,6 +6,8 @@
 
 #include <fstream>
 #include <string>
+#include <string_view>
+#include <utility>
 
 // Car at floor 3 (POP 1, R1 1, R2 1, R4 0), at rest, DOL lit: then its velocity, BBT and a
 // fault log whose newest entry is fault `newestFault` at floor 3.
@@ -37,3 +39,35 @@ inline serial::capture::CapturePaths writeFaultCapture(const std::string& stem)
     }
     return paths;
 }
+
+// A capture written record by record, each after `delay` microseconds: for captures shaped by
+// hand (typed keys, losses, failed attempts).
+struct CaptureScript {
+    explicit CaptureScript(const std::string& stem, const std::string& start = "2026-12-09 09:00:00.000000+00:00")
+        : paths(serial::capture::capturePaths(stem)), timing(paths.timing), data(paths.data)
+    {
+        timing << serial::capture::namedLine(serial::capture::kHeader, 0, "START_TIME", start);
+        data << serial::capture::dataHeaderLine(start, "test");
+    }
+    CaptureScript& bytes(char kind, long long delay, const std::string& bytes)
+    {
+        timing << serial::capture::bytesLine(kind, delay, bytes.size());
+        data << bytes;
+        return *this;
+    }
+    // Keys typed one by one, a millisecond apart.
+    CaptureScript& typed(long long delay, const std::string& keys)
+    {
+        for (char c : keys)
+            bytes(serial::capture::kSent, std::exchange(delay, 1000), std::string(1, c));
+        return *this;
+    }
+    CaptureScript& event(long long delay, std::string_view name, const std::string& value)
+    {
+        timing << serial::capture::namedLine(serial::capture::kEvent, delay, name, value);
+        return *this;
+    }
+
+    serial::capture::CapturePaths paths;
+    std::ofstream timing, data;
+};
