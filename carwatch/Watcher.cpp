@@ -100,8 +100,10 @@ void Watcher::stop()
     for (const std::string& site : sites())
         if (watcherTopic(site, setup_.host) != watcherTopic_)
             broker_->publish(watcherTopic(site, setup_.host), "offline", 1, true);
+    const bool told = broker_->connected();
     broker_->finish(watcherTopic_, "offline", 2000);
-    log::info("stopped: lines and captures closed, offline published");
+    log::info(told ? "stopped: lines and captures closed, offline published"
+                   : "stopped: lines and captures closed; the broker was away, its last will says offline");
 }
 
 std::set<std::string> Watcher::sites() const

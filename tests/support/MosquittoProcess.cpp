@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <netinet/in.h>
+#include <pwd.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -39,7 +40,9 @@ int MosquittoProcess::freePort()
 
 MosquittoProcess::MosquittoProcess(std::string dir, std::string tls) : dir_(std::move(dir)), port_(freePort())
 {
-    std::ofstream(dir_ + "/mosquitto.conf") << "listener " << port_ << " 127.0.0.1\n"
+    // Run as the test's own user, which can read the test's key and write its folder.
+    const passwd* me = ::getpwuid(::getuid());
+    std::ofstream(dir_ + "/mosquitto.conf") << "user " << (me ? me->pw_name : "root") << "\nlistener " << port_ << " 127.0.0.1\n"
                                              << "allow_anonymous true\npersistence true\npersistence_location "
                                              << dir_ << "/\n" << tls << "\n";
 }
