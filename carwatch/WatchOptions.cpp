@@ -359,7 +359,8 @@ Options:
                                (the CA file or folder that signed the broker's certificate;
                                without ?ca= the system's store)
   --broker-user NAME           user name at the broker
-  --broker-password-file FILE  the password, the file's first line
+  --broker-password-file FILE  the password, the file's first line (a bare name under systemd's
+                               LoadCredential= is read from $CREDENTIALS_DIRECTORY)
   --site SITE                  the site the cars stand in (a topic level)
   --car NAME=PORT              a car to watch and its line: a device path, /dev/serial/by-id/...,
                                rfc2217://HOST:PORT, rfc2217s://HOST:PORT or tcp://HOST:PORT;

@@ -108,7 +108,17 @@ int main(int argc, char** argv)
         if (const std::string refusal = serial::mappingRefusal(car.port); !refusal.empty())
             return badInput("car " + car.name + ": " + serial::printable(car.port) + " " + refusal);
     }
+    if (const std::string& ca = config.broker.ca; !ca.empty()) {
+        std::error_code e;
+        if (!std::filesystem::is_directory(ca, e) && !readText(ca, error))
+            return badInput("the broker's CA " + serial::printable(ca) + ": " + error);
+    }
     std::string password;
+    // Under systemd's LoadCredential= a bare name is one of the service's credentials.
+    const char* credentials = std::getenv("CREDENTIALS_DIRECTORY");
+    if (credentials && *credentials && !config.brokerPasswordFile.empty() &&
+        config.brokerPasswordFile.find('/') == std::string::npos)
+        config.brokerPasswordFile = std::string(credentials) + "/" + config.brokerPasswordFile;
     if (!config.brokerPasswordFile.empty()) {
         const auto text = readText(config.brokerPasswordFile, error);
         if (!text)
