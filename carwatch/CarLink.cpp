@@ -70,7 +70,11 @@ void CarLink::open()
         return;
     control_.record(capture_);   // a capture of its own for each connection
     if (const serial::CommError error = control_.setPortOpen(true)) {
-        log::warning(car_.name + ": " + error.text + "; trying again in " + std::to_string(retryMs_ / 1000) + " s");
+        // The port map names its command-line option; here the mapping is the car's own.
+        std::string text = error.text;
+        if (const auto at = text.find(", from --port)"); at != std::string::npos)
+            text.erase(at, 13);
+        log::warning(car_.name + ": " + text + "; trying again in " + std::to_string(retryMs_ / 1000) + " s");
         setUp(false);
         retryLater();
         return;

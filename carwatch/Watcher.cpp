@@ -87,6 +87,11 @@ std::string Watcher::start()
               "; " + std::to_string(cars_.size()) + " car(s), state in " + setup_.stateDir);
     for (auto& car : cars_)
         car->link->start();
+    // libmosquitto retries in silence: say once when the broker is not there.
+    QTimer::singleShot(5000, [this] {
+        if (!broker_->connected())
+            log::warning("the broker cannot be reached yet; reading and recording go on, fault messages wait on disk");
+    });
     return {};
 }
 
@@ -131,8 +136,7 @@ void Watcher::connected()
 void Watcher::publishState(Car& car, bool afresh)
 {
     const CarLink& link = *car.link;
-    const std::string body = stateJson(link.reading(), link.link(), "");
-    if (!afresh && body == car.published)
+    if (!afresh && car.published == link.reading() && car.publishedLink == link.link())
         return;
     if (!broker_->connected())
         return;   // sent afresh on connecting
@@ -144,7 +148,8 @@ void Watcher::publishState(Car& car, bool afresh)
     const std::string message = stateJson(link.reading(), link.link(), isoTime(std::chrono::system_clock::now()));
     if (broker_->publish(car.topic + "/state", message, 1, true) < 0)
         return;
-    car.published = body;
+    car.published = link.reading();
+    car.publishedLink = link.link();
     car.sent.start();
 }
 

@@ -13,6 +13,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -42,7 +43,8 @@ private:
         std::unique_ptr<CarLink> link;
         std::string site;
         std::string topic;       // hoistwise/SITE/CAR
-        std::string published;   // the last state sent, without its time
+        std::optional<CarReading> published;   // the last state sent, and its link
+        std::string publishedLink;
         QElapsedTimer sent;
         QTimer later;            // a change that came too soon after the last
         QTimer holdEnd;
