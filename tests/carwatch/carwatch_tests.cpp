@@ -245,8 +245,9 @@ TEST_F(Site, PublishesStatesFaultsAndHoldsAndRecordsOnlyReadOnlyRequests)
 }
 
 // The broker away for 20 s while the cars go on leaving faults: every fault message arrives
-// once it is back, in order; then carwatch killed outright is reported offline by its will.
-TEST_F(Site, LosesNoFaultWhileTheBrokerIsAwayAndDiesWithItsWill)
+// once it is back, in order; the same when carwatch is restarted while the broker is away; then
+// carwatch killed outright is reported offline by its will.
+TEST_F(Site, LosesNoFaultWhileTheBrokerIsAwayOrOverARestartAndDiesWithItsWill)
 {
     startWatcher(3);
     Subscriber sub(broker->port(), "hoistwise/#", "reader-away");
@@ -274,6 +275,24 @@ TEST_F(Site, LosesNoFaultWhileTheBrokerIsAwayAndDiesWithItsWill)
                             }),
               0)
         << "faults were read while the broker was away";
+
+    // Away again, and carwatch restarted meanwhile with the same state folder.
+    broker->stop();
+    const auto queued = [&] {
+        std::stringstream text;
+        text << std::ifstream(dir + "/state/fault-queue").rdbuf();
+        return text.str().starts_with("M ") || text.str().find("\nM ") != std::string::npos;
+    };
+    for (int i = 0; i < 400 && !queued(); ++i)
+        std::this_thread::sleep_for(100ms);
+    ASSERT_TRUE(queued()) << "a fault waits in the queue";
+    watcher->signal(SIGTERM);
+    EXPECT_EQ(watcher->waitExit(), 0);
+    startWatcher(3);
+    std::this_thread::sleep_for(8s);
+    ASSERT_TRUE(broker->start());
+    EXPECT_TRUE(sub.until(allIn, 30s));
+    EXPECT_NE(log().find("from before wait for the broker"), std::string::npos) << log();
 
     watcher->signal(SIGKILL);
     EXPECT_TRUE(sub.until(lastIs("hoistwise/t/watcher/" + host(), "offline"), 10s));
