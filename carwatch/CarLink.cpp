@@ -68,7 +68,11 @@ void CarLink::open()
 {
     if (held_ || stopped_ || control_.portOpen())
         return;
-    control_.record(capture_);   // a capture of its own for each connection
+    // A capture of its own for each connection; attempts that never reached the controller
+    // share one rather than leaving a pair of files each.
+    if (newCapture_)
+        control_.record(capture_);
+    newCapture_ = false;
     if (const serial::CommError error = control_.setPortOpen(true)) {
         // The port map names its command-line option; here the mapping is the car's own.
         std::string text = error.text;
@@ -100,6 +104,7 @@ void CarLink::hold()
     queue_.clear();
     control_.setPortOpen(false);
     up_ = false;
+    newCapture_ = true;
     if (onChanged)
         onChanged();
 }
@@ -197,6 +202,7 @@ void CarLink::answered(bool complete)
         return;
     }
     answeredThisCycle_ = true;
+    newCapture_ = true;
     silentCycles_ = 0;
     const CarReading before = reading_;
     const std::vector<FaultEntry> fresh = applyReply(request, answer_, reading_);

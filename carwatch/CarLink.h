@@ -58,6 +58,7 @@ private:
     bool up_ = false;
     bool held_ = false;
     bool stopped_ = false;
+    bool newCapture_ = true;   // the next open starts a capture
     int retryMs_ = 1000;
     int silentCycles_ = 0;
     bool answeredThisCycle_ = false;
