@@ -7,7 +7,8 @@ PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev qt6
             x11-utils xdotool imagemagick netcat-openbsd procps \
             dpkg-dev file help2man librsvg2-bin lintian desktop-file-utils appstream \
             dbus dbus-x11 at-spi2-core python3-pyatspi python3-gi gir1.2-atspi-2.0 \
-            libgensio-dev libwrap0-dev libssl-dev ser2net openssl
+            libgensio-dev libwrap0-dev libssl-dev ser2net openssl \
+            libmosquitto-dev mosquitto mosquitto-clients
 
 # Fuzzing and the sanitizer build need clang and its runtimes only when asked for.
 FUZZ_PACKAGES := clang libclang-rt-14-dev

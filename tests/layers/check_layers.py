@@ -21,7 +21,7 @@ LAYERS = [
     ["serial"],
     ["launch"],
     ["carterm"],
-    ["carscope", "cabtalk", "runecast", "iobench", "cartrace"],
+    ["carscope", "cabtalk", "runecast", "iobench", "cartrace", "carwatch"],
     ["sim"],
 ]
 RANK = {folder: rank for rank, folders in enumerate(LAYERS) for folder in folders}

@@ -17,15 +17,16 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 # Library dependencies come from dpkg-shlibdeps, the fonts from the package's own list.
 depends=$(dpkg-deb -f "$deb" Depends)
-for dep in libqt6widgets6 libqt6serialport6 libgensio4 libc6 fonts-liberation; do
+for dep in libqt6widgets6 libqt6serialport6 libgensio4 libc6 fonts-liberation libmosquitto1; do
   [[ $depends == *"$dep"* ]] || fail "Depends lacks $dep: $depends"
 done
 
 cd "$root"
 expected=(usr/share/doc/hoistwise-kit/copyright usr/share/doc/hoistwise-kit/changelog.gz
-          usr/share/doc/hoistwise-kit/examples/ser2net.yaml
+          usr/share/doc/hoistwise-kit/examples/ser2net.yaml usr/share/doc/hoistwise-kit/examples/carwatch.conf
+          lib/systemd/system/carwatch.service
           usr/share/metainfo/org.hoistwise.kit.metainfo.xml)
-for program in carscope cabtalk runecast iobench cartrace carsim modemsim; do
+for program in carscope cabtalk runecast iobench cartrace carsim modemsim carwatch; do
   expected+=(usr/bin/$program usr/share/man/man1/$program.1.gz)
 done
 for program in carscope cabtalk runecast iobench cartrace; do
