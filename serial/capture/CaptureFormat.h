@@ -33,8 +33,6 @@ inline constexpr std::string_view kReconnect = "RECONNECT";
 inline constexpr std::string_view kSettings = "SETTINGS";
 // The recorder's own end, before the session's: why the capture stopped.
 inline constexpr std::string_view kStopped = "STOPPED";
-// A connection attempt that failed: "<port> <device or endpoint>: <reason>".
-inline constexpr std::string_view kFailed = "FAILED";
 
 // "12.000345": seconds and exactly six decimals.
 std::string delayText(long long micros);
