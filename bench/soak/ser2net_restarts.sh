@@ -19,28 +19,9 @@ for p in carsim carscope; do
 done
 command -v ser2net >/dev/null || { echo "ser2net is not installed (apt-get install ser2net)" >&2; exit 1; }
 
-run=$(mktemp -d /tmp/hoistwise-restarts.XXXXXX)
-xvfb=; sim=; app=; server=
-cleanup() {
-  set +e
-  for p in $app $server $sim $xvfb; do
-    kill "$p" 2>/dev/null
-    wait "$p" 2>/dev/null
-  done
-  rm -rf "$run"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM HUP
-
-mkdir "$run/bin"
-cp "$bin/carsim" "$bin/carscope" "$run/bin/"
 source "$root/bench/soak/lib.sh"
 start_display
-
-"$run/bin/carsim" --link "$run/com1" --seed 1 >"$run/carsim.log" 2>&1 &
-sim=$!
-for _ in $(seq 50); do [[ -e $run/com1 ]] && break; sleep 0.1; done
-[[ -e $run/com1 ]] || { echo "carsim did not start" >&2; cat "$run/carsim.log" >&2; exit 1; }
+start_carsim
 
 port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 cat >"$run/ser2net.yaml" <<YAML
@@ -57,9 +38,11 @@ start_server() {
 }
 connected() { ss -Htn state established "dport = :$port" | grep -q .; }
 
+trap 'kill "$server" 2>/dev/null; cleanup' EXIT   # the server of the moment
 start_server
 HOISTWISE_COM1="rfc2217://127.0.0.1:$port" "$run/bin/carscope" >"$run/carscope.log" 2>&1 &
 app=$!
+pids+=($app)
 wait_for_window '^Hoistwise Car$' >/dev/null   # after the splash (10 s at most)
 for _ in $(seq 100); do connected && break; sleep 0.1; done
 connected || { echo "carscope did not connect to ser2net" >&2; cat "$run/carscope.log" >&2; exit 1; }

@@ -17,32 +17,13 @@ for p in carsim carscope; do
   [[ -x $bin/$p ]] || { echo "build $p first: cmake --build build -j2 --target carscope carsim" >&2; exit 1; }
 done
 
-run=$(mktemp -d /tmp/hoistwise-soak.XXXXXX)
-xvfb=; sim=; app=
-cleanup() {
-  set +e
-  for p in $app $sim $xvfb; do
-    kill "$p" 2>/dev/null
-    wait "$p" 2>/dev/null
-  done
-  rm -rf "$run"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM HUP
-
-mkdir "$run/bin"
-cp "$bin/carsim" "$bin/carscope" "$run/bin/"
-
 source "$root/bench/soak/lib.sh"
 start_display
-
-"$run/bin/carsim" --link "$run/com1" --seed 1 >"$run/carsim.log" 2>&1 &
-sim=$!
-for _ in $(seq 50); do [[ -e $run/com1 ]] && break; sleep 0.1; done
-[[ -e $run/com1 ]] || { echo "carsim did not start" >&2; cat "$run/carsim.log" >&2; exit 1; }
+start_carsim
 
 HOISTWISE_COM1="$run/com1" "$run/bin/carscope" >"$run/carscope.log" 2>&1 &
 app=$!
+pids+=($app)
 
 car=$(wait_for_window '^Hoistwise Car$')   # after the splash (10 s at most)
 sleep 0.5

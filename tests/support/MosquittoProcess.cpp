@@ -1,5 +1,7 @@
 #include "tests/support/MosquittoProcess.h"
 
+#include "tests/support/FreePort.h"
+
 #include <arpa/inet.h>
 #include <cstdlib>
 #include <fstream>
@@ -27,15 +29,7 @@ bool listening(int port)
 
 int MosquittoProcess::freePort()
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    ::close(fd);
-    return ntohs(address.sin_port);
+    return freeLoopbackPort();
 }
 
 MosquittoProcess::MosquittoProcess(std::string dir, std::string tls) : dir_(std::move(dir)), port_(freePort())

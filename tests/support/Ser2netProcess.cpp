@@ -1,5 +1,7 @@
 #include "tests/support/Ser2netProcess.h"
 
+#include "tests/support/FreePort.h"
+
 #include <arpa/inet.h>
 #include <chrono>
 #include <cstdio>
@@ -73,15 +75,7 @@ std::string Ser2netProcess::url(const std::string& scheme, std::size_t i) const
 
 int Ser2netProcess::freePort()
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    ::close(fd);
-    return ntohs(address.sin_port);
+    return freeLoopbackPort();
 }
 
 // Read from the kernel's table rather than by connecting, which would make ser2net open the
