@@ -268,10 +268,7 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
 
     // Title, kept to the window's width.
     p.setPen(kInk);
-    // The headers are the recording program's words, so outside text: escaped like any.
-    const QString title = QString::fromStdString(serial::printable(
-        data.header("PROGRAM") + "  " + data.header("PORT") + " " + data.header("DEVICE") + "  " +
-        data.header("SETTINGS") + "  started " + data.header("START_TIME"), 400));
+    const QString title = QString::fromStdString(captureTitle(data));
     p.drawText(QRect(8, 0, width - 16, kTitle), Qt::AlignVCenter | Qt::AlignLeft,
                metrics.elidedText(title, Qt::ElideRight, width - 16));
 
@@ -537,6 +534,14 @@ void TimelinePainter::paint(QPainter& p, const QRect& area, const TraceData& dat
         p.drawLine(QPointF(x(view.cursor), kTitle), QPointF(x(view.cursor), plotBottom));
     }
     p.restore();
+}
+
+// The headers are the recording program's words, so outside text: escaped like any.
+std::string captureTitle(const TraceData& data)
+{
+    return serial::printable(data.header("PROGRAM") + "  " + data.header("PORT") + " " + data.header("DEVICE") + "  "
+                                 + data.header("SETTINGS") + "  started " + data.header("START_TIME"),
+                             400);
 }
 
 } // namespace cartrace

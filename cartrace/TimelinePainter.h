@@ -46,4 +46,7 @@ std::vector<std::size_t> signalsByName(const std::string& list, std::string& bad
 // The lanes drawn when none are chosen.
 std::vector<std::size_t> defaultSignals();
 
+// The title line over the lanes: program, port, device, settings and start, as recorded, escaped.
+std::string captureTitle(const TraceData& data);
+
 } // namespace cartrace

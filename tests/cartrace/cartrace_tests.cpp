@@ -2,6 +2,7 @@
 // cut them, the times the command line takes, and the window's fault stepping and cursor state.
 #include "cartrace/CsvExport.h"
 #include "cartrace/TimeArgument.h"
+#include "cartrace/TimelinePainter.h"
 #include "cartrace/TraceData.h"
 #include "cartrace/TimelineWidget.h"
 #include "cartrace/TraceWindow.h"
@@ -118,6 +119,22 @@ TEST(TraceWindowTest, NextAndPreviousFaultMoveTheCursorAndThePanelShowsTheState)
     EXPECT_NE(bytes.find("---- cursor 09:02:00.000 ----"), std::string::npos) << bytes;
     window.follow();
     EXPECT_EQ(window.statusText(), "12 replies, 0 commands, 3 faults, 180.0 s");
+}
+
+// The headers are the recording program's words: escapes and a right-to-left override in them
+// reach the title escaped.
+TEST(TraceWindowTest, TheTitleEscapesWhatTheHeadersHold)
+{
+    QTemporaryDir dir;
+    CaptureScript script(dir.path().toStdString() + "/s");
+    script.timing << serial::capture::namedLine(serial::capture::kHeader, 0, "DEVICE", "/dev/tty\u202eSU\033]0;x\007");
+    script.bytes(serial::capture::kReceived, 1000, "x");
+    script.timing.close();
+    script.data.close();
+    cartrace::TraceData trace;
+    ASSERT_TRUE(trace.open(script.paths.timing)) << trace.error();
+    const std::string title = cartrace::captureTitle(trace);
+    EXPECT_NE(title.find("/dev/tty\\u202eSU\\e]0;x\\x07"), std::string::npos) << title;
 }
 
 // The line's losses and returns and the recorder's own stop are rows of the CSV at their times.
