@@ -130,6 +130,8 @@ FleetWindow::FleetWindow(BrokerSetting setting)
     filters->addStretch(1);
     filters->addWidget(acknowledgeButton);
 
+    table_->setAccessibleDescription("One row per car; a new fault colours its row until acknowledged (Ctrl+K)");
+    faults_->setAccessibleDescription("The chosen car's faults since carfleet started, then its controller's log");
     faults_->setMinimumWidth(340);
     faults_->setWordWrap(true);
     auto* split = new QSplitter(Qt::Horizontal);
