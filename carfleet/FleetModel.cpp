@@ -341,7 +341,7 @@ QVariant FleetModel::data(const QModelIndex& index, int role) const
     case CarName:
         return car.name;
     case Link: {
-        QString link = car.hasState ? car.link : "no state";
+        QString link = !car.hasState ? QString("no state") : car.link.isEmpty() ? QString("-") : car.link;
         if (!car.holdBy.isEmpty())
             link += QString(" (hold: %1, %2 min)").arg(car.holdBy).arg(car.holdMinutes);
         if (watcherOffline(car))
