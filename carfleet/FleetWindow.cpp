@@ -135,8 +135,8 @@ FleetWindow::FleetWindow(BrokerSetting setting)
     faults_->setMinimumWidth(340);
     faults_->setWordWrap(true);
     auto* split = new QSplitter(Qt::Horizontal);
-    split->addWidget(labelled("&Cars", table_));
-    split->addWidget(labelled("&Recent faults", faults_));
+    split->addWidget(labelled("Ca&rs", table_));
+    split->addWidget(labelled("Recent fa&ults", faults_));
     split->setStretchFactor(0, 1);
     auto* central = new QWidget;
     auto* column = new QVBoxLayout(central);
