@@ -132,6 +132,7 @@ def main():
             desktop.launch(carfleet, {"XDG_CONFIG_HOME": desktop.tmp},
                            ["--broker", "mqtt://127.0.0.1:%d" % broker.port])
             fleet = Fleet(screen, screen.application("carfleet"))
+            fleet.carfleet = carfleet
             return run(cases(fleet, broker, desktop))
         finally:
             broker.close()
@@ -176,7 +177,19 @@ def cases(fleet, broker, desktop):
         desktop.xdotool("key", "ctrl+shift+h")
         wait_for("the hold withdrawn", lambda: broker.retained("hoistwise/tower-a/car2/hold") is None)
 
+    def bad_command_lines_refused():
+        for args, said in [(["--broker", "http://h:1"], "give mqtt://HOST:PORT or mqtts://HOST:PORT?ca=FILE"),
+                           (["--broker", "mqtt://h:99999"], "not a number from 1 to 65535"),
+                           (["--broker", "mqtt://h:1", "--broker-user", "jo"], "needs a password file"),
+                           (["--broker", "mqtt://h:1", "--broker-user", "jo", "--broker-password-file", "/nonexistent"],
+                            "/nonexistent"),
+                           (["--broker-user", "jo"], "go with --broker")]:
+            done = subprocess.run([fleet.carfleet, *args], stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=20,
+                                  env=desktop.env)
+            assert done.returncode == 2 and said in done.stderr.decode(), (args, done.returncode, done.stderr)
+
     return [("rows shown by their headers", rows_shown),
+            ("bad command lines refused with status 2", bad_command_lines_refused),
             ("a new fault counted in the title until acknowledged", new_fault_counted_then_acknowledged),
             ("a watcher's offline marks its cars only", watcher_offline_marks_its_cars),
             ("a hold sent and withdrawn", hold_sent_and_withdrawn)]
