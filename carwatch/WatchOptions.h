@@ -3,6 +3,8 @@
 // keys before any section apply to the whole watcher, [broker] holds the broker's, and one
 // [car NAME] section per car. The command line wins over the file; a car named on both is the
 // command line's. Parsing is pure: it never prints or exits, so every message can be tested.
+#include "mqtt/BrokerAddress.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,12 +15,7 @@ namespace carwatch {
 inline constexpr const char* kDefaultConfig = "/etc/hoistwise/carwatch.conf";
 inline constexpr const char* kDefaultSettings = "1200,n,8,1";
 
-struct BrokerAddress {
-    bool tls = false;
-    std::string host;
-    int port = 0;
-    std::string ca;   // mqtts only; empty: the system's store
-};
+using mqtt::BrokerAddress;
 
 struct CarConfig {
     std::string name;
@@ -58,8 +55,7 @@ std::string mergeConfigFile(std::string_view text, const std::string& path, Watc
 // The checks once both sources are in: a broker, a site for every car, at least one car.
 std::string checkComplete(WatchConfig& config);
 
-// mqtt://HOST[:PORT] or mqtts://HOST[:PORT][?ca=FILE]; what is wrong otherwise.
-std::optional<std::string> parseBrokerUrl(std::string_view url, BrokerAddress& out);
+using mqtt::parseBrokerUrl;
 // Site and car names become topic levels and file names: letters, digits, '.', '_' and '-'.
 std::optional<std::string> nameProblem(std::string_view what, std::string_view name);
 

@@ -53,13 +53,16 @@ Watcher::Watcher(Setup setup) : setup_(std::move(setup))
         cars_.push_back(std::move(car));
     }
 
-    Broker::Settings broker;
+    mqtt::Broker::Settings broker;
     broker.address = config.broker;
     broker.user = config.brokerUser;
     broker.password = setup_.password;
     broker.clientId = "carwatch-" + setup_.host + "-" + std::to_string(::getpid());
     broker.willTopic = watcherTopic_;
-    broker_ = std::make_unique<Broker>(broker);
+    broker_ = std::make_unique<mqtt::Broker>(broker);
+    broker_->onProblem = [](const std::string& why, bool refused) {
+        refused ? log::error(why) : log::warning(why);
+    };
     broker_->onConnected = [this] { connected(); };
     broker_->onDisconnected = [this](const std::string& why) {
         log::warning("broker connection lost (" + why + "); reading and recording go on, fault messages wait on disk");

@@ -3,10 +3,10 @@
 // retained on every change (at most four a second per car) and afresh whenever the broker
 // comes back; fault messages go through the queue on disk, in order, and leave it only once
 // the broker has acknowledged them. A hold on a car's hold topic closes its line for a while.
-#include "carwatch/Broker.h"
 #include "carwatch/CarLink.h"
 #include "carwatch/FaultQueue.h"
 #include "carwatch/WatchOptions.h"
+#include "mqtt/Broker.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -62,7 +62,7 @@ private:
     std::set<std::string> sites() const;
 
     Setup setup_;
-    std::unique_ptr<Broker> broker_;
+    std::unique_ptr<mqtt::Broker> broker_;
     FaultQueue queue_;
     std::vector<std::unique_ptr<Car>> cars_;
     std::map<int, long long> inFlight_;   // libmosquitto's message id to the queue's

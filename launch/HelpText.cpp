@@ -60,7 +60,8 @@ std::string captureSection(const Program& p)
 std::string portSections(const Program& p)
 {
     if (p.ports.empty())
-        return p.operand.empty() ? "\n" + p.name + " opens no serial port and no file.\n" : std::string{};
+        return p.operand.empty() && p.options.empty() ? "\n" + p.name + " opens no serial port and no file.\n"
+                                                      : std::string{};
     return "\nPort mapping:\n"
            "  " + p.name + " " + p.portUse + ".\n"
            // Prose, not a column list: a line starting with an option reads as one more option

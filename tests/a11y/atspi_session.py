@@ -96,13 +96,13 @@ class Desktop:
         self.processes.append(process)
         return process
 
-    def launch(self, program, extra_env=None):
+    def launch(self, program, extra_env=None, args=()):
         """Starts a program of the kit; returns (process, path of its standard error)."""
         errors = os.path.join(self.tmp, os.path.basename(program) + ".stderr")
         env = dict(self.env, **(extra_env or {}))
         saved, self.env = self.env, env
         try:
-            process = self._start([program], stderr=open(errors, "wb"))
+            process = self._start([program, *args], stderr=open(errors, "wb"))
         finally:
             self.env = saved
         return process, errors

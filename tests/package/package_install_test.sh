@@ -26,10 +26,10 @@ expected=(usr/share/doc/hoistwise-kit/copyright usr/share/doc/hoistwise-kit/chan
           usr/share/doc/hoistwise-kit/examples/ser2net.yaml usr/share/doc/hoistwise-kit/examples/carwatch.conf
           lib/systemd/system/carwatch.service
           usr/share/metainfo/org.hoistwise.kit.metainfo.xml)
-for program in carscope cabtalk runecast iobench cartrace carsim modemsim carwatch; do
+for program in carscope cabtalk runecast iobench cartrace carsim modemsim carwatch carfleet; do
   expected+=(usr/bin/$program usr/share/man/man1/$program.1.gz)
 done
-for program in carscope cabtalk runecast iobench cartrace; do
+for program in carscope cabtalk runecast iobench cartrace carfleet; do
   expected+=(usr/share/applications/org.hoistwise.$program.desktop
              usr/share/icons/hicolor/scalable/apps/org.hoistwise.$program.svg
              usr/share/icons/hicolor/48x48/apps/org.hoistwise.$program.png)

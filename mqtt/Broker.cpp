@@ -1,6 +1,4 @@
-#include "carwatch/Broker.h"
-
-#include "carwatch/Log.h"
+#include "mqtt/Broker.h"
 
 #include <mosquitto.h>
 
@@ -10,7 +8,7 @@
 
 #include <sys/stat.h>
 
-namespace carwatch {
+namespace mqtt {
 
 namespace {
 
@@ -121,8 +119,8 @@ void Broker::connected(mosquitto*, void* self, int rc)
     static_cast<Broker*>(self)->post([rc](Broker& b) {
         if (rc != 0) {
             const std::string why = std::string("the broker refused the connection: ") + mosquitto_connack_string(rc);
-            if (why != b.lastProblem_)
-                log::error(why);
+            if (why != b.lastProblem_ && b.onProblem)
+                b.onProblem(why, true);
             b.lastProblem_ = why;
             return;
         }
@@ -170,8 +168,10 @@ void Broker::logged(mosquitto*, void* self, int level, const char* text)
         if (why == b.lastProblem_)
             return;
         b.lastProblem_ = why;
-        log::warning("broker " + b.settings_.address.host + ":" + std::to_string(b.settings_.address.port) + ": " + why);
+        if (b.onProblem)
+            b.onProblem("broker " + b.settings_.address.host + ":" + std::to_string(b.settings_.address.port) + ": " + why,
+                        false);
     });
 }
 
-} // namespace carwatch
+} // namespace mqtt

@@ -3,7 +3,7 @@
 // connection and reconnects (1 s to 10 s apart) by itself; its reports reach the Qt thread as
 // calls of the handlers below. A QoS 1 message handed over while connected stays with
 // libmosquitto until the broker acknowledges it, across a reconnection.
-#include "carwatch/WatchOptions.h"
+#include "mqtt/BrokerAddress.h"
 
 #include <QObject>
 
@@ -14,7 +14,7 @@
 struct mosquitto;
 struct mosquitto_message;
 
-namespace carwatch {
+namespace mqtt {
 
 class Broker {
 public:
@@ -46,6 +46,9 @@ public:
     std::function<void(const std::string& why)> onDisconnected;
     std::function<void(int mid)> onPublished;
     std::function<void(const std::string& topic, const std::string& payload)> onMessage;
+    // Why connecting fails, each reason once until it changes: `refused` when the broker said
+    // no (a final answer for these settings), otherwise libmosquitto's own words.
+    std::function<void(const std::string& why, bool refused)> onProblem;
 
 private:
     static void connected(mosquitto*, void* self, int rc);
@@ -64,4 +67,4 @@ private:
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
-} // namespace carwatch
+} // namespace mqtt
