@@ -205,9 +205,11 @@ std::string isoTime(std::chrono::system_clock::time_point t)
     return full;
 }
 
-std::string stateJson(const CarReading& reading, std::string_view link, std::string_view time)
+std::string stateJson(const CarReading& reading, std::string_view link, std::string_view time, double poll)
 {
-    std::string out = "{\"time\":" + jsonString(time) + ",\"link\":" + jsonString(link) +
+    char pollText[32];
+    std::snprintf(pollText, sizeof pollText, "%g", poll);
+    std::string out = "{\"time\":" + jsonString(time) + ",\"poll\":" + pollText + ",\"link\":" + jsonString(link) +
                       ",\"floor\":" + orNull(reading.floor) + ",\"velocity\":" + orNull(reading.velocity) +
                       ",\"bbt\":" + orNull(reading.bbt) + ",\"faults\":";
     if (reading.faults) {

@@ -56,7 +56,8 @@ std::string isoTime(std::chrono::system_clock::time_point t);
 
 // The state message: time, link, floor, velocity, bbt, faults (newest first), signals; null for
 // what is not known yet.
-std::string stateJson(const CarReading& reading, std::string_view link, std::string_view time);
+// `poll`: the seconds between reads, so that a reader knows when a state is overdue.
+std::string stateJson(const CarReading& reading, std::string_view link, std::string_view time, double poll);
 // One new fault-log entry: time, code, floor, description.
 std::string faultJson(const FaultEntry& entry, std::string_view time);
 

@@ -333,8 +333,9 @@ Reading:
   is tried again 1 s to 30 s apart; the other cars go on.
 
 Topics:
-  hoistwise/SITE/CAR/state     retained, QoS 1, on every change (at most 4 a second per car):
-                               {"time", "link": "up"|"down"|"held", "floor", "velocity" (ft/min),
+  hoistwise/SITE/CAR/state     retained, QoS 1, on every change (at most 4 a second per car) and
+                               every two poll periods while nothing changes:
+                               {"time", "poll" (s), "link": "up"|"down"|"held", "floor", "velocity" (ft/min),
                                "bbt", "faults": [{"code", "floor", "description"}] (newest first),
                                "signals": {"NAME": 0|1}}; null where not known yet
   hoistwise/SITE/CAR/fault     QoS 1: one message per new entry of the fault log

@@ -52,6 +52,16 @@ Watcher::Watcher(Setup setup) : setup_(std::move(setup))
         QObject::connect(&car->holdEnd, &QTimer::timeout, [this, raw] { endHold(*raw); });
         cars_.push_back(std::move(car));
     }
+    // A car at rest changes nothing for hours: its state goes out again every two poll periods,
+    // so that a reader tells a quiet car from a watcher that went silent (three periods).
+    const int pollMs = static_cast<int>(config.pollSeconds * 1000);
+    heartbeat_.setInterval(std::max(pollMs, kStateGapMs));
+    QObject::connect(&heartbeat_, &QTimer::timeout, [this, pollMs] {
+        for (auto& car : cars_)
+            if (car->sent.isValid() && car->sent.elapsed() >= 2 * pollMs)
+                publishState(*car, true);
+    });
+    heartbeat_.start();
 
     mqtt::Broker::Settings broker;
     broker.address = config.broker;
@@ -148,7 +158,8 @@ void Watcher::publishState(Car& car, bool afresh)
             car.later.start(static_cast<int>(kStateGapMs - car.sent.elapsed()));
         return;
     }
-    const std::string message = stateJson(link.reading(), link.link(), isoTime(std::chrono::system_clock::now()));
+    const std::string message =
+        stateJson(link.reading(), link.link(), isoTime(std::chrono::system_clock::now()), setup_.config.pollSeconds);
     if (broker_->publish(car.topic + "/state", message, 1, true) < 0)
         return;
     car.published = link.reading();

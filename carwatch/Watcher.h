@@ -68,6 +68,7 @@ private:
     std::map<int, long long> inFlight_;   // libmosquitto's message id to the queue's
     std::set<long long> handedOver_;
     std::string watcherTopic_;           // the last will's
+    QTimer heartbeat_;
 };
 
 } // namespace carwatch

@@ -202,6 +202,7 @@ TEST_F(Site, PublishesStatesFaultsAndHoldsAndRecordsOnlyReadOnlyRequests)
 
     const QJsonObject state = json(sub.on("hoistwise/t/car1/state").back().payload);
     EXPECT_TRUE(QRegularExpression(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z$)").match(state["time"].toString()).hasMatch());
+    EXPECT_EQ(state["poll"].toDouble(), 1.0);
     EXPECT_GE(state["floor"].toInt(), 1);
     EXPECT_LE(state["floor"].toInt(), 7);
     EXPECT_TRUE(state["velocity"].isDouble());
