@@ -12,7 +12,10 @@
 namespace serial::capture {
 
 namespace {
+// Timing is read in small chunks, so that a seek parses little past its mark; data in a large
+// window, so that a long record streams in few reads and few allocations.
 constexpr std::size_t kReadChunk = 1 << 16;
+constexpr std::size_t kDataWindow = 1 << 20;
 // Far longer than any timing record (a header's value is a line of settings or a path); a
 // longer line is not a capture, and is not kept whole.
 constexpr std::size_t kLongestLine = 1 << 16;
@@ -198,7 +201,7 @@ std::string CaptureReader::bytes(const Record& record, long long from)
     const long long at = record.offset + from;
     const long long windowEnd = windowAt_ + static_cast<long long>(window_.size());
     if (at < windowAt_ || at + want > windowEnd) {
-        window_.resize(kReadChunk);
+        window_.resize(kDataWindow);
         std::size_t got = 0;
         while (got < window_.size()) {
             const ssize_t n = ::pread(dataFd_, window_.data() + got, window_.size() - got, at + static_cast<long long>(got));

@@ -11,6 +11,16 @@
 
 using namespace serial::capture;
 
+namespace {
+#ifdef __SANITIZE_ADDRESS__
+// Under the sanitizers freed memory waits in a quarantine of up to 256 MB and every reader runs
+// several times slower: only the answers count there, and the readers that end get longer.
+constexpr bool kMeasured = false;
+#else
+constexpr bool kMeasured = true;
+#endif
+} // namespace
+
 TEST(HostileCaptures, EveryReaderAnswersWithinTwoSecondsInLittleMemory)
 {
     // Timing records and data (made when written), a FIFO in place of a file, the refusal.
@@ -41,8 +51,9 @@ TEST(HostileCaptures, EveryReaderAnswersWithinTwoSecondsInLittleMemory)
             process.start(r.arguments[0], r.arguments.mid(1) << QString::fromStdString(stem + ".timing"));
             long long peakKb = 0;
             QByteArray errors;
+            const auto patience = std::chrono::seconds(kMeasured || r.window ? 2 : 30);
             for (const auto start = std::chrono::steady_clock::now();
-                 std::chrono::steady_clock::now() - start < std::chrono::seconds(2) && !process.waitForFinished(20)
+                 std::chrono::steady_clock::now() - start < patience && !process.waitForFinished(20)
                  && !(h.refusal && (errors += process.readAllStandardError()).contains(h.refusal));) {
                 std::ifstream status("/proc/" + std::to_string(process.processId()) + "/status");
                 for (std::string line; std::getline(status, line);)
@@ -51,7 +62,7 @@ TEST(HostileCaptures, EveryReaderAnswersWithinTwoSecondsInLittleMemory)
             }
             errors += process.readAllStandardError();
             const bool ended = process.state() == QProcess::NotRunning;   // a window stays up; QProcess kills it
-            EXPECT_LT(peakKb, 100 * 1024);
+            EXPECT_TRUE(!kMeasured || peakKb < 100 * 1024) << peakKb << " kB";
             EXPECT_TRUE(h.refusal ? errors.contains(h.refusal) : r.window ? !ended : ended && process.exitCode() == 0) << errors.toStdString();
         }
     }
