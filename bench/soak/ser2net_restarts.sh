@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Restart soak of a network port: the real carscope holds COM1 as rfc2217:// to the real ser2net,
-# which serves carsim's pseudo-terminal; ser2net is stopped and started again every 10 s, so each
-# cycle ends one connection (sometimes mid-negotiation) and carscope's back-off makes the next.
+# which serves carsim's pseudo-terminal; ser2net is stopped and started again 10 s after it last
+# came up, so each cycle ends one connection (sometimes mid-negotiation) and carscope's back-off
+# makes the next.
 # Every minute it samples carscope's resident memory, open file descriptors and threads; at the
 # end it prints the memory growth from the first minute to the end (target: under 1 MB) and how
 # many times carscope was connected again.
@@ -48,7 +49,7 @@ for _ in $(seq 100); do connected && break; sleep 0.1; done
 connected || { echo "carscope did not connect to ser2net" >&2; cat "$run/carscope.log" >&2; exit 1; }
 
 echo "restart soak: carscope (pid $app) on rfc2217://127.0.0.1:$port, ser2net restarted every 10 s, for $seconds s"
-printf '%6s %10s %6s %8s %12s\n' minute "RSS kB" fds threads reconnects
+printf '%6s %10s %6s %8s %7s %12s\n' minute "RSS kB" fds threads restarts reconnected
 start=$(date +%s); first_rss=; last_rss=; minute=0; cycles=0; reconnects=0
 while (( $(date +%s) - start < seconds )); do
   sleep 10
@@ -57,10 +58,11 @@ while (( $(date +%s) - start < seconds )); do
   kill "$server"; wait "$server" 2>/dev/null || true
   start_server
   cycles=$((cycles + 1))
-  if (( cycles % 6 == 0 )); then
-    minute=$((minute + 1)); last_rss=$(rss_kb "$app")
-    printf '%6d %10d %6d %8d %12d\n' "$minute" "$last_rss" "$(ls "/proc/$app/fd" | wc -l)" \
-      "$(ls "/proc/$app/task" | wc -l)" "$reconnects"
+  # One sample a minute of the soak's own time, however long ser2net takes to stop and start.
+  if (( ($(date +%s) - start) / 60 > minute )); then
+    minute=$(( ($(date +%s) - start) / 60 )); last_rss=$(rss_kb "$app")
+    printf '%6d %10d %6d %8d %7d %12d\n' "$minute" "$last_rss" "$(ls "/proc/$app/fd" | wc -l)" \
+      "$(ls "/proc/$app/task" | wc -l)" "$cycles" "$reconnects"
     [[ -n $first_rss ]] || first_rss=$last_rss
   fi
 done
