@@ -87,17 +87,20 @@ class Fleet:
         return self.frame.name
 
     def headers(self):
+        """The column headers; a header or cell the bus has not brought yet reads as None."""
         t = self.table.queryTable()
-        return [t.getColumnHeader(c).name for c in range(t.nColumns)]
+        return [getattr(t.getColumnHeader(c), "name", None) for c in range(t.nColumns)]
 
     def rows(self):
-        """{(site, car): {header: text}} as shown now."""
+        """{(site, car): {header: text}} as shown now; empty while the table is still filling."""
         self.table.clear_cache()
         t = self.table.queryTable()
         names = self.headers()
         rows = {}
         for r in range(t.nRows):
-            cells = {names[c]: t.getAccessibleAt(r, c).name for c in range(t.nColumns)}
+            cells = {names[c]: getattr(t.getAccessibleAt(r, c), "name", None) for c in range(t.nColumns)}
+            if None in cells or None in cells.values():
+                return {}
             rows[(cells["Site"], cells["Car"])] = cells
         return rows
 
@@ -140,7 +143,7 @@ def main():
 
 def cases(fleet, broker, desktop):
     def rows_shown():
-        assert fleet.headers()[:3] == ["Site", "Car", "Link"], fleet.headers()
+        wait_for("the headers", lambda: fleet.headers()[:3] == ["Site", "Car", "Link"])
         wait_for("three cars", lambda: len(fleet.rows()) == 3)
         shown = fleet.rows()
         for key, expected in ROWS.items():
